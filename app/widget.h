@@ -1,0 +1,116 @@
+#ifndef WIDGET_H
+#define WIDGET_H
+
+#include <QString>
+#include <QWidget>
+
+class QSerialPort;
+class QTimer;
+
+namespace Ui {
+class Widget;
+}
+
+// The main window and controller of the tool. Its slots hold the behaviour; the protocol,
+// serial-link, display and log members are implemented in their own folders (protocol/,
+// serial/, display/, ui/) and share their state through AppState.
+class Widget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Scale of a measurement register: the device offers every reading in hundredths and tenths.
+    enum class ReadingScale { Hundredths, Tenths };
+
+    // Display modes of ShowReadings.
+    enum ReadingMode : int {
+        ShowAll = 0,
+        ShowTemperature = 1,
+        ShowHumidity = 2,
+        ShowDewPoint = 3,
+        ShowNone = 4
+    };
+
+    explicit Widget(QWidget *parent = nullptr);
+    ~Widget() override;
+
+    // Serial link (serial/link.cpp). Returns false, after telling the user why, when the port
+    // cannot be opened.
+    bool OpenSerialPort();
+
+    // Frame codec and transmit path (protocol/transmit.cpp).
+    static quint16 Crc16(const quint8 *data, quint16 length);
+    quint16 ReadAddressField() const;
+    void SendReadRequest(quint16 reg, quint16 count);
+    void SendWriteRequest(quint16 reg, quint16 value);
+    void WriteSerialNumber();
+    void WriteOutputBlock();
+    void WriteCalibrationBlock();
+
+    // Readings display (display/readingsdisplay.cpp).
+    void ShowReadings(int mode, ReadingScale scale);
+    static QString FormatReading(float min, float max, float value, quint8 decimals,
+                                 bool isPercent);
+    void ShowDeviceAddress();
+    void ShowBaudRate();
+    void RefillChannelCombo(int count);
+
+    // Message log (ui/messagelog.cpp).
+    void AppendLog(QString text, bool received);
+
+private slots:
+    void PushButtonLinkSlot();
+    void PushButtonAddressSlot();
+    void PushButtonBaudRateSlot();
+    void PushButtonAddressReadSlot();
+    void my_readuart();
+    void PushButtonReadSlot();
+    void ReadHumitureOrder();
+    void PushButtonReadSNSlot();
+    void PushButtonAUTOSetupSlot();
+    void PushButtonMANUSetupSlot();
+    void PushButtonTempRangeSlot();
+    void PushButtonHumiditySimpleSlot();
+    void PushButtonHumidityOffsetSlot();
+    void PushButtonCapClearSlot();
+    void PushButtonTemperatureSimpleSlot();
+    void PushButtonTemperatureOffsetSlot();
+    void PushButtonResClearSlot();
+    void PushButtonCalibrationResetSlot();
+    void PushButtonCapacitorSlot();
+    void PushButtonCalibrationReadSlot();
+    void PushButtonOutputReadSlot();
+    void PushButtonHeaterONSlot();
+    void PushButtonHeaterOFFSlot();
+    void PushButtonUnitSlot();
+    void PushButtonCalibrationApplySlot();
+    void PushButtonOutputSlot();
+    void PushButtonCalculateSlot();
+    void PushButtonOutputApplySlot();
+    void AUTOUartInit();
+    void PushButtonCloseSlot();
+    void PushButtonLoadFileSlot();
+    void PushButtonSaveFileSlot();
+    void TimerDelaySlot();
+
+private:
+    // Writes one request frame to the port; every transmit path goes through here.
+    void transmit(quint16 reg, const QByteArray &frame);
+    void showError(const QString &text);
+    void handleSerialError(int error);
+
+    QSerialPort *serialPort = nullptr;
+    QTimer *timerClear = nullptr;
+    QTimer *timerResponse = nullptr;
+    QTimer *timerReadHumiture = nullptr;
+    QTimer *timerAutoUart = nullptr;
+    QTimer *timerDelay = nullptr;
+    QTimer *timerSettingResponse = nullptr;
+    // 0xFFFF is a register no answer is decoded for, so a stray answer before the first
+    // request changes nothing.
+    quint16 pendingRegister = 0xFFFF;
+    QString versionSuffix;
+    Ui::Widget *ui = nullptr;
+};
+
+#endif // WIDGET_H

@@ -1,0 +1,42 @@
+#ifndef MODALWATCHER_H
+#define MODALWATCHER_H
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class QWidget;
+
+// Closes the modal message boxes the tool opens and records what they said, so a test can
+// assert on a message without hanging in its event loop. Other modal dialogs (the port
+// settings dialog) are handed to a callback the test sets.
+class ModalWatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Message
+    {
+        QString title;
+        QString text;
+    };
+
+    explicit ModalWatcher(QObject *parent = nullptr);
+
+    QList<Message> messages;
+    // Called with a modal dialog that is not a message box; it must close the dialog.
+    std::function<void(QWidget *dialog)> onDialog;
+
+    int count() const { return messages.size(); }
+    QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
+    void clear() { messages.clear(); }
+
+private:
+    void poll();
+    QTimer timer;
+};
+
+#endif // MODALWATCHER_H

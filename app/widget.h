@@ -94,7 +94,8 @@ private slots:
     void TimerDelaySlot();
 
 private:
-    // Writes one request frame to the port; every transmit path goes through here.
+    // Writes one request frame: records what it asks for, clears responseReceived and logs it.
+    // Every transmit path goes through here; the timers and rxBuffer are the caller's.
     void transmit(quint16 reg, const QByteArray &frame);
     void showError(const QString &text);
     void handleSerialError(int error);
@@ -111,6 +112,9 @@ private:
     quint16 pendingRegister = 0xFFFF;
     QString versionSuffix;
     Ui::Widget *ui = nullptr;
+    // Set when the adapter vanished under an open port; nothing is sent until Link opens a
+    // port again.
+    bool linkLost = false;
 };
 
 #endif // WIDGET_H

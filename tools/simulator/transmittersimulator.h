@@ -1,0 +1,65 @@
+#ifndef TRANSMITTERSIMULATOR_H
+#define TRANSMITTERSIMULATOR_H
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// A simulated temperature and humidity transmitter behind a pseudo-terminal. The tool opens
+// portPath() like a USB serial port; the simulator answers the requests it can read at the line
+// speed of its baud code, and can misbehave on purpose (faults) the way real lines and adapters
+// do. Runs in the thread and event loop of its creator.
+class TransmitterSimulator : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Faults
+    {
+        int splitPieces = 0;       // > 1: each reply goes out in this many pieces...
+        int splitGapMs = 20;       // ...this far apart
+        int delayMs = 0;           // wait this long before answering
+        bool corruptCrc = false;   // flip a bit of each reply's check bytes
+        bool strayByte = false;    // send one extra byte in front of each reply
+        bool silent = false;       // read requests but never answer
+        bool flood = false;        // answer every request with 1024 bytes of 0xFF
+    };
+
+    explicit TransmitterSimulator(QObject *parent = nullptr);
+    ~TransmitterSimulator() override;
+
+    // Creates the pseudo-terminal; with a linkPath, also places a symlink to it there.
+    bool start(const QString &linkPath = QString());
+    // The path the tool opens: the symlink when one was asked for, else the pty's own path.
+    QString portPath() const;
+
+    void setFaults(const Faults &faults);
+    Faults faults() const;
+
+    // The adapter is pulled out: the pseudo-terminal disappears under the tool's open port.
+    void removeAdapter();
+
+    // Device state. Registers not in the map read as 0 here and answer with an exception.
+    quint16 registerValue(quint16 reg) const;
+    void setRegisterValue(quint16 reg, quint16 value);
+    quint16 address() const;
+    quint16 baudCode() const;
+
+    // Holds temperature (degrees Celsius) and relative humidity (%) fixed, for tests that check
+    // displayed values; without it the readings drift like a real room's.
+    void setFixedReadings(double temperature, double humidity);
+
+    int requestCount() const; // requests read, answered or not
+
+signals:
+    void requestReceived(const QByteArray &frame);
+    void replySent(const QByteArray &frame);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+#endif // TRANSMITTERSIMULATOR_H

@@ -66,6 +66,9 @@ Widget::Widget(QWidget *parent)
     connect(timerReadHumiture, SIGNAL(timeout()), this, SLOT(ReadHumitureOrder()));
     connect(timerAutoUart, SIGNAL(timeout()), this, SLOT(AUTOUartInit()));
     connect(timerDelay, SIGNAL(timeout()), this, SLOT(TimerDelaySlot()));
+    // Connected once, not at each opening; a lambda, so the window gains no slot.
+    connect(serialPort, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError error) { handleSerialError(error); });
 }
 
 Widget::~Widget()

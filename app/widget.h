@@ -11,6 +11,10 @@ namespace Ui {
 class Widget;
 }
 
+namespace ReplyDecoder {
+struct Reply;
+}
+
 // The main window and controller of the tool. Its slots hold the behaviour; the protocol,
 // serial-link, display and log members are implemented in their own folders (protocol/,
 // serial/, display/, ui/) and share their state through AppState.
@@ -97,7 +101,12 @@ private:
     // Writes one request frame: records what it asks for, clears responseReceived and logs it.
     // Every transmit path goes through here; the timers and rxBuffer are the caller's.
     void transmit(quint16 reg, const QByteArray &frame);
+    // The serial-number write of the AUTO and MANU setups, with the timer and buffer handling
+    // both share.
+    void sendSerialNumber();
     void showError(const QString &text);
+    // Brings the form up to date with an accepted answer whose values are already stored.
+    void showReply(const ReplyDecoder::Reply &reply);
     void handleSerialError(int error);
 
     QSerialPort *serialPort = nullptr;

@@ -87,6 +87,10 @@
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <source>Serial port</source>
+        <translation>串口</translation>
+    </message>
 </context>
 <context>
     <name>Widget</name>
@@ -245,6 +249,66 @@
     <message>
         <source>Error</source>
         <translation>错误</translation>
+    </message>
+    <message>
+        <source>Failed to open the serial port!</source>
+        <translation>打开串口失败!</translation>
+    </message>
+    <message>
+        <source>Communication error!</source>
+        <translation>通讯错误!</translation>
+    </message>
+    <message>
+        <source>USB device error, please reconnect USB device!</source>
+        <translation>USB设备错误,请重新连接USB设备!</translation>
+    </message>
+    <message>
+        <source>The address is empty!</source>
+        <translation>地址为空!</translation>
+    </message>
+    <message>
+        <source>The address is between 1 and 247!</source>
+        <translation>地址范围为1到247!</translation>
+    </message>
+    <message>
+        <source>The serial number is a fixed 12 characters!</source>
+        <translation>序列号固定为12个字符!</translation>
+    </message>
+    <message>
+        <source>The serial number must be 12 hexadecimal digits!</source>
+        <translation>序列号必须是12位十六进制数字!</translation>
+    </message>
+    <message>
+        <source>Data is empty!</source>
+        <translation>数据为空!</translation>
+    </message>
+    <message>
+        <source>The temperature range must be a number from -3276.8 to 3276.7!</source>
+        <translation>温度范围必须是-3276.8到3276.7之间的数字!</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>mA</source>
+        <translation>mA</translation>
+    </message>
+    <message>
+        <source>V</source>
+        <translation>V</translation>
+    </message>
+    <message>
+        <source>Temperature:---</source>
+        <translation>温度:---</translation>
+    </message>
+    <message>
+        <source>Humidity:---</source>
+        <translation>湿度:---</translation>
+    </message>
+    <message>
+        <source>DewTemp:---</source>
+        <translation>露点:---</translation>
     </message>
 </context>
 </TS>

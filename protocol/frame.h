@@ -23,6 +23,7 @@ constexpr int DataOffset = 3;
 constexpr int CrcSize = 2;
 constexpr int RequestSize = 8;       // read and single write requests, echoes of writes
 constexpr int EchoDataLength = 3;    // what the length rule gives a 0x06 or 0x10 echo
+constexpr int EchoValueOffset = 4;   // a 0x06 echo repeats the register, then its new value
 constexpr int ReplyOverhead = 5;     // address, function, count, two check bytes
 constexpr int BlockHeaderSize = 7;   // address, 0x10, first and last register, count field
 

@@ -6,6 +6,7 @@
 #include "app/appstate.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
+#include "protocol/timing.h"
 #include "ui_widget.h"
 
 #include <QSerialPort>
@@ -13,10 +14,8 @@
 
 namespace {
 
-constexpr quint16 FirstDeviceAddress = 1;
-constexpr quint16 LastDeviceAddress = 247;
-constexpr int ResponseTimeoutMs = 500;
-constexpr int PollIntervalMs = 1000;
+using Timing::PollIntervalMs;
+using Timing::ResponseTimeoutMs;
 
 QVector<quint16> registerValues(const qint16 *first, int count)
 {
@@ -39,7 +38,9 @@ quint16 Widget::Crc16(const quint8 *data, quint16 length)
 quint16 Widget::ReadAddressField() const
 {
     const quint16 address = quint16(ui->lineEditAddress->text().toInt(nullptr, 10));
-    return (address >= FirstDeviceAddress && address <= LastDeviceAddress) ? address : 0;
+    return (address >= Registers::FirstDeviceAddress && address <= Registers::LastDeviceAddress)
+        ? address
+        : 0;
 }
 
 void Widget::transmit(quint16 reg, const QByteArray &frame)

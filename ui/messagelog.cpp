@@ -3,6 +3,10 @@
 #include "app/widget.h"
 #include "ui_widget.h"
 
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
 namespace MessageLog {
 
 QString formatLine(const QDateTime &when, const QString &text, bool received)
@@ -14,9 +18,26 @@ QString formatLine(const QDateTime &when, const QString &text, bool received)
         + QStringLiteral("</font>");
 }
 
+void append(QTextBrowser *log, const QString &line)
+{
+    QTextDocument *document = log->document();
+    // Rich text would collapse the two blanks after the direction marker into one; the style
+    // applies to the lines inserted after it is set, so it is set before the first one.
+    if (document->defaultStyleSheet().isEmpty())
+        document->setDefaultStyleSheet(QStringLiteral("* { white-space: pre-wrap; }"));
+    log->append(line);
+    const int surplus = document->blockCount() - MaxLines;
+    if (surplus < TrimBatch)
+        return;
+    QTextCursor cursor(document);
+    cursor.setPosition(document->findBlockByNumber(surplus).position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
 } // namespace MessageLog
 
 void Widget::AppendLog(QString text, bool received)
 {
-    ui->textBrowser->append(MessageLog::formatLine(QDateTime::currentDateTime(), text, received));
+    MessageLog::append(ui->textBrowser,
+                       MessageLog::formatLine(QDateTime::currentDateTime(), text, received));
 }

@@ -18,6 +18,8 @@ void ModalWatcher::poll()
         return;
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         messages.append({box->windowTitle(), box->text()});
+        if (onMessage)
+            onMessage(box);
         box->done(QMessageBox::Ok);
         return;
     }

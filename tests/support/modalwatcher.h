@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QMessageBox;
 class QWidget;
 
 // Closes the modal message boxes the tool opens and records what they said, so a test can
@@ -29,6 +30,9 @@ public:
     QList<Message> messages;
     // Called with a modal dialog that is not a message box; it must close the dialog.
     std::function<void(QWidget *dialog)> onDialog;
+    // Called once with each message box after it is recorded and before it is closed, for tests
+    // of what happens while a box is open. It must not close the box itself.
+    std::function<void(QMessageBox *box)> onMessage;
 
     int count() const { return messages.size(); }
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }

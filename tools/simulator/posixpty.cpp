@@ -11,7 +11,7 @@ namespace {
 
 void makeRaw(int fd)
 {
-    termios attributes{};
+    termios attributes {};
     if (::tcgetattr(fd, &attributes) != 0)
         return;
     ::cfmakeraw(&attributes);
@@ -45,7 +45,7 @@ int openSlaveKeeper(const QString &slavePath)
 
 int lineSpeed(int masterFd)
 {
-    termios attributes{};
+    termios attributes {};
     if (::tcgetattr(masterFd, &attributes) != 0)
         return 0;
     switch (::cfgetospeed(&attributes)) {

@@ -18,14 +18,17 @@ class TransmitterSimulator : public QObject
 public:
     struct Faults
     {
-        int splitPieces = 0;       // > 1: each reply goes out in this many pieces...
-        int splitGapMs = 20;       // ...this far apart
-        int delayMs = 0;           // wait this long before answering
-        bool corruptCrc = false;   // flip a bit of each reply's check bytes
-        bool strayByte = false;    // send one extra byte in front of each reply
-        bool silent = false;       // read requests but never answer
-        bool flood = false;        // answer every request with 1024 bytes of 0xFF
+        int splitPieces = 0; // > 1: each reply goes out in this many pieces...
+        int splitGapMs = 20; // ...this far apart
+        int delayMs = 0; // wait this long before answering
+        bool corruptCrc = false; // flip a bit of each reply's check bytes
+        bool strayByte = false; // send one extra byte in front of each reply
+        bool silent = false; // read requests but never answer (nor act on them)
+        bool flood = false; // answer every request with 1024 bytes of 0xFF, at any line speed
     };
+
+    // How long the device takes to start its answer after the last byte of a request.
+    static constexpr int TurnaroundMs = 5;
 
     explicit TransmitterSimulator(QObject *parent = nullptr);
     ~TransmitterSimulator() override;
@@ -34,6 +37,10 @@ public:
     bool start(const QString &linkPath = QString());
     // The path the tool opens: the symlink when one was asked for, else the pty's own path.
     QString portPath() const;
+    // The pseudo-terminal's own path, also when a symlink stands in front of it.
+    QString ptyPath() const;
+    // The speed the tool set on the line, in bit/s; 0 when unknown or after removeAdapter().
+    int lineSpeed() const;
 
     void setFaults(const Faults &faults);
     Faults faults() const;
@@ -53,9 +60,17 @@ public:
 
     int requestCount() const; // requests read, answered or not
 
+    // The stored registers (all but the measurements) as text, for keeping writes across runs.
+    QByteArray saveState() const;
+    // False, with nothing changed, unless the text lists registers of this device the way
+    // saveState() writes them (a subset will do).
+    bool restoreState(const QByteArray &state);
+
 signals:
     void requestReceived(const QByteArray &frame);
     void replySent(const QByteArray &frame);
+    // A write request was taken (after its check, before its echo goes out).
+    void registersWritten();
 
 private:
     struct Private;

@@ -1,0 +1,196 @@
+// Performance figures of the tool, each measured the way a technician meets it:
+// - start-up: process start to the first painted main window, against a bare QWidget program
+//   whose controls the same generated form builds (run as child processes of this benchmark);
+// - one accepted poll answer: acceptance, decoding, the three label updates and the log line;
+// - idle CPU while polling a transmitter (the simulator program) once a second.
+// Run: QT_QPA_PLATFORM=offscreen build/tests/tst_bench_performance
+#include "app/appstate.h"
+#include "app/widget.h"
+#include "protocol/frame.h"
+#include "support/ptypair.h"
+#include "support/toolport.h"
+#include "ui_widget.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QtTest>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+
+namespace {
+
+// Prints "painted" and quits at the first paint of the window.
+class FirstPaint : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            QTimer::singleShot(0, [] {
+                fputs("painted\n", stdout);
+                fflush(stdout);
+                QCoreApplication::quit();
+            });
+        }
+        return false;
+    }
+};
+
+int showUntilPainted(QWidget &window)
+{
+    FirstPaint filter;
+    window.installEventFilter(&filter);
+    window.show();
+    return QApplication::exec();
+}
+
+// Median milliseconds from starting a child in mode to its first painted window.
+double startUpMs(const QString &mode, int runs)
+{
+    QVector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QProcess child;
+        QElapsedTimer clock;
+        clock.start();
+        child.start(QCoreApplication::applicationFilePath(), {mode});
+        if (!child.waitForReadyRead(10000))
+            return -1;
+        times.append(clock.nsecsElapsed() / 1e6);
+        child.waitForFinished(5000);
+    }
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+class BenchPerformance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startUp();
+    void pollAnswer();
+    void idleCpuWhilePolling();
+};
+
+void BenchPerformance::startUp()
+{
+    constexpr int Runs = 21;
+    const double tool = startUpMs(QStringLiteral("--tool"), Runs);
+    const double bare = startUpMs(QStringLiteral("--bare"), Runs);
+    QVERIFY(tool > 0 && bare > 0);
+    qInfo("start-up to first paint (median of %d): tool %.1f ms, bare form %.1f ms, ratio %.2f",
+          Runs, tool, bare, tool / bare);
+}
+
+void BenchPerformance::pollAnswer()
+{
+    AppState = ApplicationState();
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    Widget window;
+    window.show();
+    QSerialPort *port = openToolPort(&window, pty.slavePath());
+    QVERIFY(port);
+    window.findChild<QLineEdit *>(QStringLiteral("lineEditAddress"))->setText(QStringLiteral("1"));
+    window.findChild<QLineEdit *>(QStringLiteral("lineEditRangeMin"))->setText("-40.0");
+    window.findChild<QLineEdit *>(QStringLiteral("lineEditRangeMax"))->setText("125.0");
+    window.SendReadRequest(0x0000, 4);
+    pty.readFromTool(Modbus::RequestSize);
+    // The parser runs by hand below, on bytes already in the port's buffer.
+    QObject::disconnect(port, SIGNAL(readyRead()), &window, SLOT(my_readuart()));
+
+    const QByteArray answer = Modbus::withCrc(QByteArray::fromHex("010308092511d7041a0000"));
+    constexpr int Answers = 2000;
+    qint64 parsing = 0;
+    QElapsedTimer clock;
+    for (int i = 0; i < Answers; ++i) {
+        pty.writeToTool(answer);
+        while (port->bytesAvailable() < answer.size())
+            port->waitForReadyRead(100);
+        clock.start();
+        QMetaObject::invokeMethod(&window, "my_readuart");
+        parsing += clock.nsecsElapsed();
+    }
+    QVERIFY(AppState.responseReceived);
+    QCOMPARE(AppState.temperatureRaw, 2341);
+    QVERIFY(AppState.rxBuffer.isEmpty());
+    // 10 bits a byte on the line: start, 8 data, stop.
+    const double perAnswerUs = parsing / 1000.0 / Answers;
+    const double wireUs = answer.size() * 10 * 1e6 / 115200;
+    qInfo("one accepted %d-byte poll answer: %.1f us; its wire time at 115200 baud %.1f us "
+          "(ratio %.3f)",
+          int(answer.size()), perAnswerUs, wireUs, perAnswerUs / wireUs);
+}
+
+void BenchPerformance::idleCpuWhilePolling()
+{
+    const QString simulatorPath
+        = qEnvironmentVariable("TR451_BINARY_DIR",
+                               QCoreApplication::applicationDirPath() + QStringLiteral("/.."))
+        + QStringLiteral("/tools/tr451-simulator");
+    QProcess simulator;
+    simulator.start(simulatorPath, QStringList());
+    QVERIFY(simulator.waitForReadyRead(5000));
+    const QString line = QString::fromLocal8Bit(simulator.readLine()).trimmed();
+    const QString path = line.section(QLatin1Char(' '), -1);
+
+    AppState = ApplicationState();
+    Widget window;
+    window.show();
+    QVERIFY(openToolPort(&window, path));
+    window.findChild<QLineEdit *>(QStringLiteral("lineEditAddress"))->setText(QStringLiteral("1"));
+    window.findChild<QComboBox *>(QStringLiteral("comboBoxRegister"))->setCurrentIndex(1);
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("pushButtonRead")),
+                      Qt::LeftButton);
+    QTest::qWait(1500);
+    QVERIFY(AppState.responseReceived);
+
+    constexpr int Seconds = 20;
+    const double before = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    QTest::qWait(Seconds * 1000);
+    const double used = cpuSeconds() - before;
+    qInfo("CPU while polling once a second for %.1f s: %.3f s, %.2f%% of a core",
+          clock.elapsed() / 1000.0, used, 100.0 * used / (clock.elapsed() / 1000.0));
+    simulator.terminate();
+    simulator.waitForFinished();
+}
+
+int main(int argc, char *argv[])
+{
+    // As a child of the start-up benchmark: build one window, paint it once, quit.
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    if (mode == "--tool" || mode == "--bare") {
+        QApplication application(argc, argv);
+        if (mode == "--tool") {
+            Widget window;
+            return showUntilPainted(window);
+        }
+        QWidget window;
+        Ui::Widget form;
+        form.setupUi(&window);
+        return showUntilPainted(window);
+    }
+    QApplication application(argc, argv);
+    BenchPerformance bench;
+    return QTest::qExec(&bench, argc, argv);
+}
+
+#include "tst_bench_performance.moc"

@@ -1,0 +1,199 @@
+// tr451-simulator: a simulated transmitter behind a pseudo-terminal, for trying the tool
+// without hardware.
+
+#include "protocol/frame.h"
+#include "protocol/registers.h"
+#include "transmittermodel.h"
+#include "transmittersimulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSaveFile>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int ExitStartFailed = 1;
+constexpr int ExitUsage = 2;
+
+int signalSockets[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalSockets[0], &byte, 1);
+}
+
+// SIGINT and SIGTERM end the event loop rather than the process, so that the simulator goes
+// down in order and takes its symlink with it.
+bool quitOnTerminationSignals(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalSockets) != 0)
+        return false;
+    struct sigaction action
+    {
+    };
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    if (::sigaction(SIGINT, &action, nullptr) != 0 || ::sigaction(SIGTERM, &action, nullptr) != 0)
+        return false;
+    auto *notifier = new QSocketNotifier(signalSockets[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    return true;
+}
+
+QTextStream &standardError()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+// Reads a whole-number option into *value; false, with a message, when it is given but is not
+// a number from low to high.
+bool numberOption(const QCommandLineParser &parser, const QString &name, int low, int high,
+                  int *value)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    const int number = parser.value(name).toInt(&ok);
+    if (!ok || number < low || number > high) {
+        standardError() << "tr451-simulator: --" << name << " takes a number from " << low << " to "
+                        << high << Qt::endl;
+        return false;
+    }
+    *value = number;
+    return true;
+}
+
+bool saveState(const QString &path, const QByteArray &state)
+{
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(state) == state.size() && file.commit();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tr451-simulator"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulates a TR-451/TR-573 temperature and humidity transmitter on a pseudo-terminal."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {"link", "Also place a symlink to the pseudo-terminal at <path>.", "path"},
+        {"address", "Device address, 1 to 247 (default 1).", "n"},
+        {"baud-code", "Baud-rate code, 1 to 6 = 1200 to 115200 bit/s (default 4 = 9600).", "n"},
+        {"split", "Send each reply in <n> pieces.", "n"},
+        {"gap", "Milliseconds between the pieces of a split reply (default 20).", "ms"},
+        {"delay", "Wait <ms> milliseconds longer before answering.", "ms"},
+        {"corrupt", "Corrupt the check bytes of every reply."},
+        {"stray", "Send one stray byte in front of every reply."},
+        {"silent", "Read requests but never answer."},
+        {"flood", "Answer every request with 1024 bytes of 0xFF, like a failing adapter."},
+        {"remove-after", "Pull the adapter <ms> milliseconds after the first request, then exit.",
+         "ms"},
+        {"state", "Keep the device's registers in <file> across runs.", "file"},
+        {"verbose", "Print every request and reply in hexadecimal."},
+    });
+    parser.process(app);
+
+    TransmitterSimulator::Faults faults;
+    int address = TransmitterModel::DefaultAddress;
+    int baudCode = TransmitterModel::DefaultBaudCode;
+    int removeAfterMs = -1;
+    constexpr int MaxMs = 3600 * 1000;
+    if (!numberOption(parser, "address", 1, TransmitterModel::MaxAddress, &address)
+        || !numberOption(parser, "baud-code", Registers::FirstBaudCode, Registers::LastBaudCode,
+                         &baudCode)
+        || !numberOption(parser, "split", 1, Modbus::MaxBufferSize, &faults.splitPieces)
+        || !numberOption(parser, "gap", 0, MaxMs, &faults.splitGapMs)
+        || !numberOption(parser, "delay", 0, MaxMs, &faults.delayMs)
+        || !numberOption(parser, "remove-after", 0, MaxMs, &removeAfterMs))
+        return ExitUsage;
+    faults.corruptCrc = parser.isSet("corrupt");
+    faults.strayByte = parser.isSet("stray");
+    faults.silent = parser.isSet("silent");
+    faults.flood = parser.isSet("flood");
+
+    TransmitterSimulator simulator;
+    simulator.setFaults(faults);
+
+    const QString statePath = parser.value("state");
+    if (!statePath.isEmpty() && QFile::exists(statePath)) {
+        QFile file(statePath);
+        if (!file.open(QIODevice::ReadOnly) || !simulator.restoreState(file.readAll())) {
+            standardError() << "tr451-simulator: cannot take the device state from " << statePath
+                            << Qt::endl;
+            return ExitStartFailed;
+        }
+    }
+    // Explicit options win over a kept state.
+    if (parser.isSet("address"))
+        simulator.setRegisterValue(Registers::DeviceAddress, quint16(address));
+    if (parser.isSet("baud-code"))
+        simulator.setRegisterValue(Registers::BaudRateCode, quint16(baudCode));
+    if (!statePath.isEmpty()) {
+        QObject::connect(
+            &simulator, &TransmitterSimulator::registersWritten, &app, [&simulator, statePath] {
+                if (!saveState(statePath, simulator.saveState()))
+                    standardError() << "tr451-simulator: cannot write " << statePath << Qt::endl;
+            });
+    }
+
+    if (!quitOnTerminationSignals(app) || !simulator.start(parser.value("link"))) {
+        standardError() << "tr451-simulator: cannot create the pseudo-terminal"
+                        << (parser.isSet("link") ? " or its symlink" : "") << Qt::endl;
+        return ExitStartFailed;
+    }
+
+    QTextStream out(stdout);
+    out << "Simulated transmitter on " << simulator.portPath() << Qt::endl;
+
+    QElapsedTimer clock;
+    clock.start();
+    const auto stamp = [&clock] {
+        return QString::number(double(clock.elapsed()) / 1000.0, 'f', 3).rightJustified(9);
+    };
+    if (parser.isSet("verbose")) {
+        out << "Pseudo-terminal " << simulator.ptyPath() << ", address " << simulator.address()
+            << ", baud-rate code " << simulator.baudCode() << Qt::endl;
+        QObject::connect(&simulator, &TransmitterSimulator::requestReceived, &app,
+                         [&](const QByteArray &frame) {
+                             out << stamp() << "  request " << frame.toHex() << "  (line at "
+                                 << simulator.lineSpeed() << " bit/s)" << Qt::endl;
+                         });
+        QObject::connect(&simulator, &TransmitterSimulator::replySent, &app,
+                         [&](const QByteArray &frame) {
+                             out << stamp() << "  reply   " << frame.toHex() << Qt::endl;
+                         });
+    }
+
+    QTimer removal;
+    removal.setSingleShot(true);
+    if (removeAfterMs >= 0) {
+        QObject::connect(&simulator, &TransmitterSimulator::requestReceived, &app, [&] {
+            if (simulator.requestCount() == 1)
+                removal.start(removeAfterMs);
+        });
+        QObject::connect(&removal, &QTimer::timeout, &app, [&] {
+            simulator.removeAdapter();
+            out << "Adapter removed" << Qt::endl;
+            QCoreApplication::quit();
+        });
+    }
+
+    return QCoreApplication::exec();
+}

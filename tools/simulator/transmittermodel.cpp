@@ -1,0 +1,383 @@
+#include "transmittermodel.h"
+
+#include "protocol/frame.h"
+#include "protocol/registers.h"
+
+#include <QList>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Request fields: offset 2 holds the (first) register; offset 4 the count of a read, the value
+// of a single write, or the last register of a block write, whose values follow its count field.
+constexpr int RegisterOffset = 2;
+constexpr int OperandOffset = 4;
+constexpr int BlockValuesOffset = Modbus::BlockHeaderSize;
+
+// Within each group of measurement registers: temperature, humidity, dew point, status word.
+constexpr quint16 TemperatureIndex = 0;
+constexpr quint16 HumidityIndex = 1;
+constexpr quint16 DewPointIndex = 2;
+constexpr quint16 StatusIndex = 3;
+constexpr int Hundredths = 100;
+constexpr int TenthsPerHundredth = 10;
+constexpr int FullHumidity = 100 * Hundredths;
+
+constexpr quint16 OutputBlockLast = Registers::OutputBlockFirst + Registers::OutputBlockCount - 1;
+constexpr quint16 CalibrationBlockLast =
+    Registers::CalibrationBlockFirst + Registers::CalibrationBlockCount - 1;
+
+// As the device leaves the factory: serial number 26 12 06 03 34 15, out-of-range limits
+// -40.0 and 125.0 degrees.
+constexpr quint16 FactorySerialNumber[Registers::SerialNumberCount] = {0x2612, 0x0603, 0x3415};
+constexpr qint16 FactoryRangeMin = -400;
+constexpr qint16 FactoryRangeMax = 1250;
+
+// A room that breathes slowly: minutes-long swings with a little faster wobble on top.
+constexpr double TwoPi = 6.283185307179586;
+constexpr double RoomTemperature = 23.0;
+constexpr double RoomHumidity = 45.0;
+
+// The heater lifts the sensor a few degrees above the room, approaching it exponentially.
+constexpr double HeaterRise = 3.0;
+constexpr double HeaterTimeConstantS = 60.0;
+
+// Magnus formula over water (Sonntag 1990), good from -45 to 60 degrees Celsius.
+constexpr double MagnusB = 17.62;
+constexpr double MagnusC = 243.12;
+constexpr double DriestHumidity = 0.01; // keeps the logarithm finite
+
+double magnusGamma(double temperature, double humidity)
+{
+    return std::log(qMax(humidity, DriestHumidity) / 100.0)
+        + MagnusB * temperature / (MagnusC + temperature);
+}
+
+double dewPointOf(double temperature, double humidity)
+{
+    const double gamma = magnusGamma(temperature, humidity);
+    return MagnusC * gamma / (MagnusB - gamma);
+}
+
+// Relative humidity of air with this dew point once warmed (or cooled) to temperature.
+double humidityAt(double temperature, double dewPoint)
+{
+    return 100.0
+        * std::exp(MagnusB * dewPoint / (MagnusC + dewPoint)
+                   - MagnusB * temperature / (MagnusC + temperature));
+}
+
+int roundedDivision(int value, int divisor)
+{
+    return value >= 0 ? (value + divisor / 2) / divisor : -((-value + divisor / 2) / divisor);
+}
+
+// Temperatures travel as signed 16-bit numbers.
+int signedHundredths(double value)
+{
+    const long lowest = std::numeric_limits<qint16>::min();
+    const long highest = std::numeric_limits<qint16>::max();
+    return int(qBound(lowest, std::lround(value * Hundredths), highest));
+}
+
+bool isMeasurement(quint16 reg)
+{
+    return reg < Registers::MeasurementsTenths + Registers::MeasurementCount;
+}
+
+void appendWord(QByteArray &frame, quint16 value)
+{
+    frame.append(char(value >> 8));
+    frame.append(char(value & 0xFF));
+}
+
+int blockRegisterCount(const QByteArray &request)
+{
+    return int(Modbus::word(request, OperandOffset)) - int(Modbus::word(request, RegisterOffset))
+        + 1;
+}
+
+// Length the request starting at bytes[0] must have; 0 while too few bytes are in to tell, -1
+// when bytes[0] cannot begin a request.
+int requestLength(const QByteArray &bytes)
+{
+    if (bytes.size() <= Modbus::FunctionOffset)
+        return 0;
+    switch (Modbus::functionCode(bytes)) {
+    case Modbus::ReadRegisters:
+    case Modbus::WriteRegister:
+        return Modbus::RequestSize;
+    case Modbus::WriteRegisters: {
+        if (bytes.size() < OperandOffset + 2)
+            return 0;
+        const int count = blockRegisterCount(bytes);
+        if (count < 1 || count > TransmitterModel::MaxRegistersPerRequest)
+            return -1;
+        return BlockValuesOffset + 2 * count + Modbus::CrcSize;
+    }
+    default:
+        return -1;
+    }
+}
+
+bool hasValidCheck(const QByteArray &frame)
+{
+    return Modbus::withCrc(frame.left(frame.size() - Modbus::CrcSize)) == frame;
+}
+
+} // namespace
+
+TransmitterModel::TransmitterModel()
+{
+    stored[Registers::Unit] = 0;
+    stored[Registers::DeviceAddress] = DefaultAddress;
+    stored[Registers::BaudRateCode] = DefaultBaudCode;
+    stored[Registers::Info0102] = 0;
+    stored[Registers::DualChannel] = 0;
+    for (quint16 i = 0; i < Registers::SerialNumberCount; ++i)
+        stored[Registers::SerialNumber + i] = FactorySerialNumber[i];
+    stored[Registers::TemperatureRangeMin] = quint16(FactoryRangeMin);
+    stored[Registers::TemperatureRangeMax] = quint16(FactoryRangeMax);
+    stored[Registers::Heater] = 0;
+    for (quint16 reg = Registers::OutputBlockFirst; reg <= OutputBlockLast; ++reg)
+        stored[reg] = 0;
+    stored[Registers::OutputDataChannel2] = 0;
+    for (quint16 reg = Registers::CalibrationBlockFirst; reg <= CalibrationBlockLast; ++reg)
+        stored[reg] = 0;
+}
+
+QByteArray TransmitterModel::takeRequest(QByteArray *buffer)
+{
+    for (;;) {
+        const int length = requestLength(*buffer);
+        if (length == 0 || buffer->size() < length)
+            return {};
+        if (length > 0) {
+            const QByteArray candidate = buffer->left(length);
+            if (hasValidCheck(candidate)) {
+                buffer->remove(0, length);
+                return candidate;
+            }
+        }
+        buffer->remove(0, 1);
+    }
+}
+
+QByteArray TransmitterModel::answer(const QByteArray &request)
+{
+    if (request.isEmpty() || requestLength(request) != request.size() || !hasValidCheck(request))
+        return {};
+    const quint8 to = quint8(request.at(Modbus::AddressOffset));
+    if (to != lineAddress && to != BroadcastAddress)
+        return {};
+
+    switch (Modbus::functionCode(request)) {
+    case Modbus::ReadRegisters:
+        return readReply(Modbus::word(request, RegisterOffset),
+                         Modbus::word(request, OperandOffset));
+    case Modbus::WriteRegister:
+        return writeReply(request);
+    default: // requestLength() lets no other function through but the block write
+        return blockReply(request);
+    }
+}
+
+QByteArray TransmitterModel::readReply(quint16 first, int count) const
+{
+    if (count < 1 || count > MaxRegistersPerRequest)
+        return exceptionReply(Modbus::ReadRegisters, IllegalDataValue);
+    for (int i = 0; i < count; ++i) {
+        if (!hasRegister(quint16(first + i)))
+            return exceptionReply(Modbus::ReadRegisters, IllegalDataAddress);
+    }
+    QByteArray body;
+    body.append(char(lineAddress));
+    body.append(char(Modbus::ReadRegisters));
+    body.append(char(2 * count));
+    for (int i = 0; i < count; ++i)
+        appendWord(body, registerValue(quint16(first + i)));
+    return Modbus::withCrc(body);
+}
+
+QByteArray TransmitterModel::writeReply(const QByteArray &request)
+{
+    const quint16 reg = Modbus::word(request, RegisterOffset);
+    const quint16 value = Modbus::word(request, OperandOffset);
+    if (const quint8 code = checkWrite(reg, value))
+        return exceptionReply(Modbus::WriteRegister, code);
+    store(reg, value);
+    ++writes;
+    return request;
+}
+
+QByteArray TransmitterModel::blockReply(const QByteArray &request)
+{
+    const quint16 first = Modbus::word(request, RegisterOffset);
+    const int count = blockRegisterCount(request);
+    QList<quint16> values;
+    for (int i = 0; i < count; ++i) {
+        const quint16 value = Modbus::word(request, BlockValuesOffset + 2 * i);
+        if (const quint8 code = checkWrite(quint16(first + i), value))
+            return exceptionReply(Modbus::WriteRegisters, code);
+        values.append(value);
+    }
+    for (int i = 0; i < count; ++i)
+        store(quint16(first + i), values.at(i));
+    ++writes;
+
+    QByteArray body;
+    body.append(char(lineAddress));
+    body.append(char(Modbus::WriteRegisters));
+    appendWord(body, first);
+    appendWord(body, quint16(count));
+    return Modbus::withCrc(body);
+}
+
+QByteArray TransmitterModel::exceptionReply(quint8 function, quint8 code) const
+{
+    QByteArray body;
+    body.append(char(lineAddress));
+    body.append(char(function | Modbus::ExceptionFlag));
+    body.append(char(code));
+    return Modbus::withCrc(body);
+}
+
+quint8 TransmitterModel::checkWrite(quint16 reg, quint16 value) const
+{
+    if (!hasRegister(reg))
+        return IllegalDataAddress;
+    if (reg == Registers::DeviceAddress && (value < DefaultAddress || value > MaxAddress))
+        return IllegalDataValue;
+    if (reg == Registers::BaudRateCode && Registers::baudRateForCode(value) == 0)
+        return IllegalDataValue;
+    return 0;
+}
+
+// The measurement registers show what the sensor measures: a write to them is taken and echoed
+// but changes nothing.
+void TransmitterModel::store(quint16 reg, quint16 value)
+{
+    if (!isMeasurement(reg))
+        stored[reg] = value;
+}
+
+void TransmitterModel::applyLineSettings()
+{
+    lineAddress = quint8(stored.value(Registers::DeviceAddress));
+    lineBaudCode = stored.value(Registers::BaudRateCode);
+}
+
+bool TransmitterModel::hasRegister(quint16 reg) const
+{
+    return isMeasurement(reg) || stored.contains(reg);
+}
+
+quint16 TransmitterModel::registerValue(quint16 reg) const
+{
+    return isMeasurement(reg) ? measurementValue(reg) : stored.value(reg);
+}
+
+void TransmitterModel::setRegisterValue(quint16 reg, quint16 value)
+{
+    if (!hasRegister(reg))
+        return;
+    if (isMeasurement(reg)) {
+        if ((reg - Registers::MeasurementsHundredths) % Registers::MeasurementCount == StatusIndex)
+            status = value;
+        return;
+    }
+    stored[reg] = value;
+    applyLineSettings();
+}
+
+quint16 TransmitterModel::measurementValue(quint16 reg) const
+{
+    const bool tenths = reg >= Registers::MeasurementsTenths;
+    const quint16 index =
+        reg - (tenths ? Registers::MeasurementsTenths : Registers::MeasurementsHundredths);
+    if (index == StatusIndex)
+        return status;
+
+    const Readings current = readings();
+    int hundredths = 0;
+    switch (index) {
+    case TemperatureIndex:
+        hundredths = signedHundredths(current.temperature);
+        break;
+    case HumidityIndex:
+        hundredths = qBound(0, int(std::lround(current.humidity * Hundredths)), FullHumidity);
+        break;
+    case DewPointIndex:
+        hundredths = signedHundredths(current.dewPoint);
+        break;
+    }
+    // Both scales come from one measurement, so "*10" always shows "*100" rounded.
+    return quint16(tenths ? roundedDivision(hundredths, TenthsPerHundredth) : hundredths);
+}
+
+void TransmitterModel::setTime(qint64 ms)
+{
+    if (ms <= now)
+        return;
+    const double target = stored.value(Registers::Heater) ? HeaterRise : 0.0;
+    const double seconds = double(ms - now) / 1000.0;
+    heaterWarming = target + (heaterWarming - target) * std::exp(-seconds / HeaterTimeConstantS);
+    now = ms;
+}
+
+void TransmitterModel::setFixedReadings(double temperature, double humidity)
+{
+    fixed = true;
+    fixedTemperature = temperature;
+    fixedHumidity = humidity;
+}
+
+TransmitterModel::Readings TransmitterModel::readings() const
+{
+    if (fixed)
+        return {fixedTemperature, fixedHumidity, dewPointOf(fixedTemperature, fixedHumidity)};
+
+    const double t = double(now) / 1000.0;
+    const double room =
+        RoomTemperature + 0.8 * std::sin(TwoPi * t / 900.0) + 0.15 * std::sin(TwoPi * t / 67.0);
+    const double roomHumidity =
+        RoomHumidity + 4.0 * std::sin(TwoPi * t / 1300.0 + 1.0) + 0.6 * std::sin(TwoPi * t / 53.0);
+    // Warming the sensor leaves the moisture in the air alone: the dew point stays, the
+    // relative humidity at the sensor drops.
+    const double dewPoint = dewPointOf(room, roomHumidity);
+    const double sensor = room + heaterWarming;
+    return {sensor, humidityAt(sensor, dewPoint), dewPoint};
+}
+
+QByteArray TransmitterModel::saveState() const
+{
+    QByteArray text;
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        text += QByteArray::number(it.key(), 16).rightJustified(4, '0') + ' '
+            + QByteArray::number(it.value(), 16).rightJustified(4, '0') + '\n';
+    }
+    return text;
+}
+
+bool TransmitterModel::restoreState(const QByteArray &state)
+{
+    QMap<quint16, quint16> restored = stored;
+    for (const QByteArray &line : state.split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() == 1 && fields.first().isEmpty())
+            continue;
+        bool regOk = false;
+        bool valueOk = false;
+        const uint reg = fields.first().toUInt(&regOk, 16);
+        const uint value = fields.last().toUInt(&valueOk, 16);
+        if (fields.size() != 2 || !regOk || !valueOk || reg > 0xFFFF || value > 0xFFFF
+            || isMeasurement(quint16(reg)) || checkWrite(quint16(reg), quint16(value)) != 0)
+            return false;
+        restored[quint16(reg)] = quint16(value);
+    }
+    stored = restored;
+    applyLineSettings();
+    return true;
+}

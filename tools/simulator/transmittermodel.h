@@ -1,0 +1,92 @@
+#ifndef TRANSMITTERMODEL_H
+#define TRANSMITTERMODEL_H
+
+#include <QByteArray>
+#include <QMap>
+#include <QtGlobal>
+
+// The transmitter as its register map: it answers whole requests and knows nothing of lines,
+// timers or faults. The caller hands in the time, so the readings drift and the heater warms the
+// sensor the same way under a test as on the bench.
+class TransmitterModel
+{
+public:
+    // Exception codes the device answers with.
+    static constexpr quint8 IllegalDataAddress = 0x02;
+    static constexpr quint8 IllegalDataValue = 0x03;
+
+    // Requests to this address are taken by every device on the line.
+    static constexpr quint8 BroadcastAddress = 0x00;
+    static constexpr quint8 DefaultAddress = 1;
+    static constexpr quint8 MaxAddress = 247;
+    static constexpr quint16 DefaultBaudCode = 4; // 9600 bit/s
+
+    // Most registers one request may read or write; a read answer's byte count must fit a byte.
+    static constexpr int MaxRegistersPerRequest = 125;
+
+    struct Readings
+    {
+        double temperature; // degrees Celsius
+        double humidity; // percent relative humidity
+        double dewPoint; // degrees Celsius
+    };
+
+    TransmitterModel();
+
+    // Takes the next whole request with a valid check off the front of *buffer and returns it;
+    // bytes that cannot begin one are dropped on the way, one at a time, so the device falls back
+    // into step after line noise. Returns an empty array, and keeps the bytes, while the request
+    // at the front is still incomplete.
+    static QByteArray takeRequest(QByteArray *buffer);
+
+    // The reply to one request as takeRequest() gives it; empty when the request is not
+    // addressed to this device (or is not a whole request).
+    QByteArray answer(const QByteArray &request);
+
+    // An address or baud-code write changes what the device listens to only once its echo has
+    // gone out; the caller says when that happened.
+    void applyLineSettings();
+    quint8 address() const { return lineAddress; }
+    quint16 baudCode() const { return lineBaudCode; }
+
+    bool hasRegister(quint16 reg) const;
+    // Measurement registers follow the readings; the status word can be set, the rest are
+    // stored. Setting the address or baud code here takes effect at once.
+    quint16 registerValue(quint16 reg) const;
+    void setRegisterValue(quint16 reg, quint16 value);
+    // Goes up with every write request the device took.
+    quint64 revision() const { return writes; }
+
+    // Milliseconds since the device was switched on; only ever moves forward.
+    void setTime(qint64 ms);
+    void setFixedReadings(double temperature, double humidity);
+    Readings readings() const;
+
+    // The stored registers as text, one "register value" pair of hexadecimal numbers a line.
+    QByteArray saveState() const;
+    // False, with nothing changed, when the text is not such a list of this device's registers.
+    bool restoreState(const QByteArray &state);
+
+private:
+    QByteArray readReply(quint16 first, int count) const;
+    QByteArray writeReply(const QByteArray &request);
+    QByteArray blockReply(const QByteArray &request);
+    QByteArray exceptionReply(quint8 function, quint8 code) const;
+    quint8 checkWrite(quint16 reg, quint16 value) const;
+    void store(quint16 reg, quint16 value);
+    quint16 measurementValue(quint16 reg) const;
+
+    QMap<quint16, quint16> stored;
+    quint16 status = 0;
+    quint8 lineAddress = DefaultAddress;
+    quint16 lineBaudCode = DefaultBaudCode;
+    quint64 writes = 0;
+
+    qint64 now = 0;
+    double heaterWarming = 0; // degrees the heater has added to the sensor so far
+    bool fixed = false;
+    double fixedTemperature = 0;
+    double fixedHumidity = 0;
+};
+
+#endif // TRANSMITTERMODEL_H

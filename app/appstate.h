@@ -37,7 +37,7 @@ struct ApplicationState
     qint32 dewPointRaw = 0;
     quint16 statusRaw = 0;
     qint16 calibrationRegs[CalibrationRegisterCount] = {}; // registers 0x0200..0x022C
-    qint16 outputRegs[OutputRegisterCount] = {};           // registers 0x010A..0x011A
+    qint16 outputRegs[OutputRegisterCount] = {}; // registers 0x010A..0x011A
     QDate buildDate;
     QTime buildTime;
 };

@@ -70,7 +70,7 @@ double startUpMs(const QString &mode, int runs)
 
 double cpuSeconds()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
@@ -140,9 +140,9 @@ void BenchPerformance::pollAnswer()
 
 void BenchPerformance::idleCpuWhilePolling()
 {
-    const QString simulatorPath
-        = qEnvironmentVariable("TR451_BINARY_DIR",
-                               QCoreApplication::applicationDirPath() + QStringLiteral("/.."))
+    const QString simulatorPath =
+        qEnvironmentVariable("TR451_BINARY_DIR",
+                             QCoreApplication::applicationDirPath() + QStringLiteral("/.."))
         + QStringLiteral("/tools/tr451-simulator");
     QProcess simulator;
     simulator.start(simulatorPath, QStringList());

@@ -40,14 +40,18 @@ Faults makeFaults(void (*set)(Faults &))
 }
 
 const Phase Phases[] = {
-    {"clean", Faults{}, false},
-    {"split", makeFaults([](Faults &f) { f.splitPieces = 4; f.splitGapMs = 15; }), false},
+    {"clean", Faults {}, false},
+    {"split", makeFaults([](Faults &f) {
+         f.splitPieces = 4;
+         f.splitGapMs = 15;
+     }),
+     false},
     {"delayed", makeFaults([](Faults &f) { f.delayMs = 300; }), false},
     {"corrupted", makeFaults([](Faults &f) { f.corruptCrc = true; }), false},
     {"stray byte", makeFaults([](Faults &f) { f.strayByte = true; }), false},
     {"silent", makeFaults([](Faults &f) { f.silent = true; }), false},
     {"flood", makeFaults([](Faults &f) { f.flood = true; }), false},
-    {"adapter removed", Faults{}, true},
+    {"adapter removed", Faults {}, true},
 };
 
 } // namespace
@@ -68,9 +72,9 @@ private:
     Widget *window = nullptr;
     ModalWatcher *watcher = nullptr;
     std::unique_ptr<TransmitterSimulator> sim;
-    QSet<qint32> sentTemperatures{0};
-    QSet<quint32> sentHumidities{0};
-    QSet<qint32> sentDewPoints{0};
+    QSet<qint32> sentTemperatures {0};
+    QSet<quint32> sentHumidities {0};
+    QSet<qint32> sentDewPoints {0};
 };
 
 void TestE2eSoak::startSimulator()
@@ -161,19 +165,24 @@ void TestE2eSoak::pollingThroughFaults()
             if (QTest::currentTestFailed())
                 return;
         }
+        // The README's picture of a live session:
+        //   TR451_SCREENSHOT=docs/polling.png build/tests/tst_e2e_soak
+        const QString screenshot = qEnvironmentVariable("TR451_SCREENSHOT");
+        if (&phase == Phases && !screenshot.isEmpty())
+            QVERIFY(window->grab().save(screenshot));
         // After the adapter's failure the port is closed; plug a sound one in and link again.
         if (phase.faults.flood || phase.removeAdapter) {
             QCOMPARE(messages.lastText(),
                      QStringLiteral("USB device error, please reconnect USB device!"));
             if (phase.removeAdapter)
                 startSimulator();
-            sim->setFaults(Faults{});
+            sim->setFaults(Faults {});
             link();
         }
     }
 
     // The line is sound again: polling resumes and shows the live values.
-    sim->setFaults(Faults{});
+    sim->setFaults(Faults {});
     const int answers = answersLogged();
     QTRY_VERIFY_WITH_TIMEOUT(answersLogged() > answers, 3000);
     checkShownValues();

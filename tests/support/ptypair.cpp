@@ -57,7 +57,7 @@ QByteArray PtyPair::readFromTool(int minBytes, int timeoutMs)
     while (bytes.size() < minBytes && clock.elapsed() < timeoutMs) {
         // The tool writes from the event loop, so keep serving it while we wait.
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        pollfd fd{masterFd, POLLIN, 0};
+        pollfd fd {masterFd, POLLIN, 0};
         ::poll(&fd, 1, 5);
         bytes += drain();
     }

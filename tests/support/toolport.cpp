@@ -13,7 +13,6 @@ QSerialPort *openToolPort(QWidget *window, const QString &path)
     if (!port->open(QIODevice::ReadWrite))
         return nullptr;
     port->setBaudRate(QSerialPort::Baud9600);
-    QObject::connect(port, SIGNAL(readyRead()), window, SLOT(my_readuart()),
-                     Qt::UniqueConnection);
+    QObject::connect(port, SIGNAL(readyRead()), window, SLOT(my_readuart()), Qt::UniqueConnection);
     return port;
 }

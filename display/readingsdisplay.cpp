@@ -26,8 +26,8 @@ struct Scale
     quint8 decimals;
 };
 
-constexpr Scale Hundredths{100.0, 2};
-constexpr Scale Tenths{10.0, 1};
+constexpr Scale Hundredths {100.0, 2};
+constexpr Scale Tenths {10.0, 1};
 
 constexpr QChar Celsius(0x2103);
 const QLatin1String Blanks("  ");
@@ -60,8 +60,7 @@ QString Widget::FormatReading(float min, float max, float value, quint8 decimals
     return segment("red", number(value, decimals),
                    isPercent ? QStringLiteral("%") : QString(Celsius), Blanks)
         + segment("green", number(CurrentSpan * r + CurrentZero, AnalogDecimals), tr("mA"), Blanks)
-        + segment("blue", number(LowVoltageSpan * r + VoltageZero, AnalogDecimals), tr("V"),
-                  Blanks)
+        + segment("blue", number(LowVoltageSpan * r + VoltageZero, AnalogDecimals), tr("V"), Blanks)
         + segment("blue", number(HighVoltageSpan * r + VoltageZero, AnalogDecimals), tr("V"),
                   QLatin1String());
 }

@@ -15,8 +15,8 @@ quint16 crc16(const quint8 *data, std::size_t length)
 
 QByteArray withCrc(QByteArray body)
 {
-    const quint16 crc = crc16(reinterpret_cast<const quint8 *>(body.constData()),
-                              std::size_t(body.size()));
+    const quint16 crc =
+        crc16(reinterpret_cast<const quint8 *>(body.constData()), std::size_t(body.size()));
     body.append(char(crc & 0xFF));
     body.append(char(crc >> 8));
     return body;
@@ -112,8 +112,8 @@ Acceptance examine(const QByteArray &buffer)
 
     const int crcOffset = dataLength + DataOffset;
     const quint16 received = quint16(field(buffer, crcOffset, CrcSize));
-    const quint16 crc = crc16(reinterpret_cast<const quint8 *>(buffer.constData()),
-                              std::size_t(crcOffset));
+    const quint16 crc =
+        crc16(reinterpret_cast<const quint8 *>(buffer.constData()), std::size_t(crcOffset));
     const quint16 expected = quint16((crc << 8) | (crc >> 8));
     if (received != expected)
         return {BufferAction::Wait, dataLength};

@@ -21,11 +21,11 @@ constexpr int FunctionOffset = 1;
 constexpr int ByteCountOffset = 2;
 constexpr int DataOffset = 3;
 constexpr int CrcSize = 2;
-constexpr int RequestSize = 8;       // read and single write requests, echoes of writes
-constexpr int EchoDataLength = 3;    // what the length rule gives a 0x06 or 0x10 echo
-constexpr int EchoValueOffset = 4;   // a 0x06 echo repeats the register, then its new value
-constexpr int ReplyOverhead = 5;     // address, function, count, two check bytes
-constexpr int BlockHeaderSize = 7;   // address, 0x10, first and last register, count field
+constexpr int RequestSize = 8; // read and single write requests, echoes of writes
+constexpr int EchoDataLength = 3; // what the length rule gives a 0x06 or 0x10 echo
+constexpr int EchoValueOffset = 4; // a 0x06 echo repeats the register, then its new value
+constexpr int ReplyOverhead = 5; // address, function, count, two check bytes
+constexpr int BlockHeaderSize = 7; // address, 0x10, first and last register, count field
 
 constexpr int MaxBufferSize = 1024;
 // A buffer this full of 0x00 or 0xFF bytes comes from a failing USB serial adapter, not from
@@ -53,20 +53,20 @@ struct BlockLayout
     int registerCount() const { return lastRegister - firstRegister + 1; }
 };
 
-constexpr BlockLayout SerialNumberBlock{0x0104, 0x0106, 0x06};
-constexpr BlockLayout TemperatureRangeBlock{0x0107, 0x0108, 0x04};
-constexpr BlockLayout OutputBlock{0x0110, 0x011A, 0x17};
-constexpr BlockLayout CalibrationBlock{0x0204, 0x022C, 0x29};
+constexpr BlockLayout SerialNumberBlock {0x0104, 0x0106, 0x06};
+constexpr BlockLayout TemperatureRangeBlock {0x0107, 0x0108, 0x04};
+constexpr BlockLayout OutputBlock {0x0110, 0x011A, 0x17};
+constexpr BlockLayout CalibrationBlock {0x0204, 0x022C, 0x29};
 
 // values must hold layout.registerCount() words; missing ones are sent as 0.
 QByteArray blockWrite(quint8 address, const BlockLayout &layout, const QVector<quint16> &values);
 
 // What to do with the receive buffer after new bytes arrived.
 enum class BufferAction {
-    Drop,         // more than MaxBufferSize bytes: discard without a word
+    Drop, // more than MaxBufferSize bytes: discard without a word
     AdapterFault, // the adapter is failing: close the port and tell the user
-    Wait,         // not (yet) one intact answer: keep the bytes
-    Accept        // exactly one intact answer
+    Wait, // not (yet) one intact answer: keep the bytes
+    Accept // exactly one intact answer
 };
 
 struct Acceptance

@@ -80,8 +80,8 @@ void Widget::my_readuart()
         break;
     }
 
-    const ReplyDecoder::Reply reply
-        = ReplyDecoder::decode(pendingRegister, frame, acceptance.dataLength);
+    const ReplyDecoder::Reply reply =
+        ReplyDecoder::decode(pendingRegister, frame, acceptance.dataLength);
     store(reply);
     showReply(reply);
     AppState.responseReceived = true;

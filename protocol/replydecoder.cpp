@@ -42,11 +42,13 @@ QString serialNumberAt(const QByteArray &frame, int offset)
 Reply readings(quint16 pendingRegister, const QByteArray &frame, int dataLength)
 {
     const bool tenths = pendingRegister >= Registers::MeasurementsTenths;
-    const quint16 first = tenths ? Registers::MeasurementsTenths : Registers::MeasurementsHundredths;
+    const quint16 first =
+        tenths ? Registers::MeasurementsTenths : Registers::MeasurementsHundredths;
     const int index = pendingRegister - first;
     // The poll reads either one register or, from the temperature, the whole run.
     const int count = dataLength / RegisterBytes;
-    const bool whole = index == Temperature && dataLength == RegisterBytes * Registers::MeasurementCount;
+    const bool whole =
+        index == Temperature && dataLength == RegisterBytes * Registers::MeasurementCount;
     if (!isRead(frame) || !(whole || dataLength == RegisterBytes))
         return {};
 

@@ -15,13 +15,13 @@
 namespace ReplyDecoder {
 
 enum class Row {
-    None,             // nothing to decode or show: an exception, a misfit or an unknown register
-    Readings,         // measurement registers, shown by ShowReadings
-    Information,      // the identity block from register 0x0100
-    AddressEcho,      // echo of the address write
-    BaudRate,         // read or write of the baud-rate code; the selector is refreshed
-    SerialNumber,     // read or write of the serial number; lineEditSN is refreshed
-    OutputBlock,      // the 17 registers from 0x010A
+    None, // nothing to decode or show: an exception, a misfit or an unknown register
+    Readings, // measurement registers, shown by ShowReadings
+    Information, // the identity block from register 0x0100
+    AddressEcho, // echo of the address write
+    BaudRate, // read or write of the baud-rate code; the selector is refreshed
+    SerialNumber, // read or write of the serial number; lineEditSN is refreshed
+    OutputBlock, // the 17 registers from 0x010A
     CalibrationBlock, // the 45 registers from 0x0200
 };
 

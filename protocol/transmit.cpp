@@ -87,10 +87,10 @@ void Widget::WriteOutputBlock()
 {
     const Modbus::BlockLayout &block = Modbus::OutputBlock;
     const int first = block.firstRegister - Registers::OutputBlockFirst;
-    transmit(block.firstRegister,
-             Modbus::blockWrite(quint8(ReadAddressField()), block,
-                                registerValues(AppState.outputRegs + first,
-                                               block.registerCount())));
+    transmit(
+        block.firstRegister,
+        Modbus::blockWrite(quint8(ReadAddressField()), block,
+                           registerValues(AppState.outputRegs + first, block.registerCount())));
 }
 
 void Widget::WriteCalibrationBlock()
@@ -98,7 +98,7 @@ void Widget::WriteCalibrationBlock()
     const Modbus::BlockLayout &block = Modbus::CalibrationBlock;
     const int first = block.firstRegister - Registers::CalibrationBlockFirst;
     transmit(block.firstRegister,
-             Modbus::blockWrite(quint8(ReadAddressField()), block,
-                                registerValues(AppState.calibrationRegs + first,
-                                               block.registerCount())));
+             Modbus::blockWrite(
+                 quint8(ReadAddressField()), block,
+                 registerValues(AppState.calibrationRegs + first, block.registerCount())));
 }

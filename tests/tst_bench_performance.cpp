@@ -85,6 +85,7 @@ class BenchPerformance : public QObject
 private slots:
     void startUp();
     void pollAnswer();
+    void calibrationAnswerByteByByte();
     void idleCpuWhilePolling();
 };
 
@@ -136,6 +137,44 @@ void BenchPerformance::pollAnswer()
     qInfo("one accepted %d-byte poll answer: %.1f us; its wire time at 115200 baud %.1f us "
           "(ratio %.3f)",
           int(answer.size()), perAnswerUs, wireUs, perAnswerUs / wireUs);
+}
+
+// The largest answer the tool takes, the 45-register calibration block (95 bytes), arriving
+// one byte at a time: the parser rescans the whole buffer at every byte.
+void BenchPerformance::calibrationAnswerByteByByte()
+{
+    AppState = ApplicationState();
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    Widget window;
+    QSerialPort *port = openToolPort(&window, pty.slavePath());
+    QVERIFY(port);
+    QObject::disconnect(port, SIGNAL(readyRead()), &window, SLOT(my_readuart()));
+    QByteArray body = QByteArray::fromHex("01035a");
+    for (int i = 0; i < 45; ++i)
+        body.append(char(0x12)).append(char(i));
+    const QByteArray answer = Modbus::withCrc(body);
+
+    constexpr int Answers = 200;
+    qint64 parsing = 0;
+    QElapsedTimer clock;
+    for (int n = 0; n < Answers; ++n) {
+        window.SendReadRequest(0x0200, 45);
+        pty.readFromTool(Modbus::RequestSize);
+        for (char byte : answer) {
+            pty.writeToTool(QByteArray(1, byte));
+            while (port->bytesAvailable() < 1)
+                port->waitForReadyRead(100);
+            clock.start();
+            QMetaObject::invokeMethod(&window, "my_readuart");
+            parsing += clock.nsecsElapsed();
+        }
+        QVERIFY(AppState.responseReceived);
+    }
+    QCOMPARE(AppState.calibrationRegs[44], qint16(0x122C));
+    qInfo("a 45-register answer arriving byte by byte: %.1f us of parsing per answer, %.2f us "
+          "per byte",
+          parsing / 1000.0 / Answers, parsing / 1000.0 / Answers / answer.size());
 }
 
 void BenchPerformance::idleCpuWhilePolling()

@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/widget.h"
 #include "protocol/frame.h"
+#include "support/findchild.h"
 #include "support/modalwatcher.h"
 #include "support/ptypair.h"
 #include "support/toolport.h"
@@ -109,10 +110,7 @@ private:
     template<typename T>
     T *child(const char *name) const
     {
-        T *object = window->findChild<T *>(QLatin1String(name));
-        if (!object)
-            qFatal("The window has no child %s", name);
-        return object;
+        return findNamedChild<T>(window.get(), name);
     }
     void fill(const FormInputs &inputs);
     bool run(const QByteArray &slot, const QByteArray &button);

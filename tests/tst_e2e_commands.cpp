@@ -5,6 +5,7 @@
 #include "app/widget.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
+#include "support/findchild.h"
 #include "support/modalwatcher.h"
 #include "support/toolport.h"
 #include "transmittersimulator.h"
@@ -83,10 +84,7 @@ private:
     template<typename T>
     T *child(const char *name) const
     {
-        T *object = window->findChild<T *>(QLatin1String(name));
-        if (!object)
-            qFatal("The window has no child %s", name);
-        return object;
+        return findNamedChild<T>(window.get(), name);
     }
     bool tick() { return QMetaObject::invokeMethod(window.get(), "ReadHumitureOrder"); }
     void clickRead() { QTest::mouseClick(child<QPushButton>("pushButtonRead"), Qt::LeftButton); }

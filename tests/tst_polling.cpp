@@ -2,6 +2,7 @@
 // how an empty address stops it, and how other commands move the next poll.
 #include "app/appstate.h"
 #include "app/widget.h"
+#include "support/findchild.h"
 #include "support/modalwatcher.h"
 #include "support/ptypair.h"
 #include "support/toolport.h"
@@ -73,10 +74,7 @@ private:
     template<typename T>
     T *child(const char *name) const
     {
-        T *object = window->findChild<T *>(QLatin1String(name));
-        if (!object)
-            qFatal("The window has no child %s", name);
-        return object;
+        return findNamedChild<T>(window.get(), name);
     }
     bool tick() { return QMetaObject::invokeMethod(window.get(), "ReadHumitureOrder"); }
     void clickRead() { QTest::mouseClick(child<QPushButton>("pushButtonRead"), Qt::LeftButton); }

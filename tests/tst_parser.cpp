@@ -1,6 +1,6 @@
 // The receive path through a real port: answers written on the device side of a pseudo-terminal
 // reach the window's parser, which accepts them, decodes them for the pending request, updates
-// the form and logs them; and the readings display that shows them.
+// the form and logs them.
 #include "app/appstate.h"
 #include "app/widget.h"
 #include "protocol/frame.h"
@@ -60,13 +60,8 @@ private slots:
     void baudRateCodeOutsideTheList();
     void flood_data();
     void flood();
-    void readings_data();
-    void readings();
-    void equalRangeEndsShowNoNumbers();
-    void channelList();
     void addressField_data();
     void addressField();
-    void transmitSideEffects();
     void sendingWhileClosedIsLogged();
 
 private:
@@ -338,94 +333,6 @@ void TestParser::flood()
     QCOMPARE(logLines().size(), lines);
 }
 
-void TestParser::readings_data()
-{
-    QTest::addColumn<quint16>("reg");
-    QTest::addColumn<QVector<quint16>>("words");
-    QTest::addColumn<QString>("temperature");
-    QTest::addColumn<QString>("humidity");
-    QTest::addColumn<QString>("dewPoint");
-    const QString t = QStringLiteral("Temperature:---");
-    const QString h = QStringLiteral("Humidity:---");
-    const QString d = QStringLiteral("DewTemp:---");
-    const QString t2345 = QStringLiteral(
-        "Temperature:<font color=red>23.45℃  </font><font color=green>10.153mA  </font>"
-        "<font color=blue>1.923V  </font><font color=blue>3.845V</font>");
-    const QString h4567 =
-        QStringLiteral("Humidity:<font color=red>45.67%  </font><font color=green>11.307mA  </font>"
-                       "<font color=blue>2.283V  </font><font color=blue>4.567V</font>");
-    QTest::newRow("all, hundredths")
-        << quint16(0x0000) << QVector<quint16> {2345, 4567, 2345, 0} << t2345 << h4567
-        << QString(t2345).replace("Temperature:", "DewTemp:");
-    QTest::newRow("temperature, tenths")
-        << quint16(0x0004) << QVector<quint16> {235}
-        << QStringLiteral("Temperature:<font color=red>23.5℃  </font><font color=green>10.158mA"
-                          "  </font><font color=blue>1.924V  </font><font color=blue>3.848V"
-                          "</font>")
-        << h << d;
-    QTest::newRow("humidity only") << quint16(0x0001) << QVector<quint16> {4567} << t << h4567 << d;
-    QTest::newRow("status shows nothing") << quint16(0x0003) << QVector<quint16> {1} << t << h << d;
-    QTest::newRow("minus 200 tenths")
-        << quint16(0x0006) << QVector<quint16> {0xFF38} << t << h
-        << QStringLiteral("DewTemp:<font color=red>-20.0℃  </font><font color=green>5.939mA  "
-                          "</font><font color=blue>0.606V  </font><font color=blue>1.212V"
-                          "</font>");
-    QTest::newRow("at the top of the range")
-        << quint16(0x0000) << QVector<quint16> {12500}
-        << QStringLiteral("Temperature:<font color=red>125.00℃  </font><font color=green>20.000mA  "
-                          "</font><font color=blue>5.000V  </font><font color=blue>10.000V</font>")
-        << h << d;
-    QTest::newRow("at the bottom of the range")
-        << quint16(0x0000) << QVector<quint16> {quint16(-4000)}
-        << QStringLiteral("Temperature:<font color=red>-40.00℃  </font><font color=green>4.000mA  "
-                          "</font><font color=blue>0.000V  </font><font color=blue>0.000V</font>")
-        << h << d;
-}
-
-void TestParser::readings()
-{
-    QFETCH(quint16, reg);
-    QFETCH(QVector<quint16>, words);
-    QFETCH(QString, temperature);
-    QFETCH(QString, humidity);
-    QFETCH(QString, dewPoint);
-    child<QLineEdit>("lineEditRangeMin")->setText(QStringLiteral("-40.0"));
-    child<QLineEdit>("lineEditRangeMax")->setText(QStringLiteral("125.0"));
-    ask(reg, quint16(words.size()));
-    answer(readAnswer(words));
-    QTRY_VERIFY_WITH_TIMEOUT(AppState.responseReceived, 1000);
-    QCOMPARE(child<QLabel>("labelTemperature")->text(), temperature);
-    QCOMPARE(child<QLabel>("labelHumidity")->text(), humidity);
-    QCOMPARE(child<QLabel>("labelDewTemp")->text(), dewPoint);
-}
-
-void TestParser::equalRangeEndsShowNoNumbers()
-{
-    // Empty range fields read as 0 and 0: the analog outputs have no value to show.
-    ask(0x0000, 4);
-    answer(readAnswer({2345, 4567, 1050, 0}));
-    QTRY_VERIFY_WITH_TIMEOUT(AppState.responseReceived, 1000);
-    QCOMPARE(child<QLabel>("labelTemperature")->text(),
-             QStringLiteral("Temperature:<font color=red>23.45℃  </font><font color=green>---mA"
-                            "  </font><font color=blue>---V  </font><font color=blue>---V</font>"));
-    // Humidity keeps its own 0..100 range.
-    QVERIFY(child<QLabel>("labelHumidity")->text().contains(QStringLiteral("11.307mA")));
-    QVERIFY(!Widget::FormatReading(5, 5, 5, 1, false).contains(QStringLiteral("nan")));
-    QVERIFY(!Widget::FormatReading(5, 5, 6, 1, false).contains(QStringLiteral("inf")));
-}
-
-void TestParser::channelList()
-{
-    auto *channels = child<QComboBox>("comboBoxChannel");
-    for (const int dual : {1, 0, 5}) {
-        ask(0x0100, 9);
-        answer(readAnswer({1, 4, 0, quint16(dual), 0, 0, 0, 0, 0}));
-        QTRY_VERIFY_WITH_TIMEOUT(AppState.responseReceived, 1000);
-        QCOMPARE(channels->count(), dual ? 2 : 1);
-        QCOMPARE(channels->itemText(0), QStringLiteral("1"));
-    }
-}
-
 void TestParser::addressField_data()
 {
     QTest::addColumn<QString>("text");
@@ -446,34 +353,6 @@ void TestParser::addressField()
     QCOMPARE(int(window->ReadAddressField()), address);
     window->SendReadRequest(0x0100, 1);
     QCOMPARE(quint8(pty->readFromTool(8).at(0)), quint8(address));
-}
-
-void TestParser::transmitSideEffects()
-{
-    AppState.rxBuffer = "left over";
-    AppState.responseReceived = true;
-    auto *response = child<QTimer>("timerResponse");
-    auto *polling = child<QTimer>("timerReadHumiture");
-    window->SendWriteRequest(0x0109, 1);
-    QCOMPARE(pty->readFromTool(8).toHex(), QByteArray("01060109000199f4"));
-    QVERIFY(!AppState.responseReceived);
-    QVERIFY(AppState.rxBuffer.isEmpty());
-    QVERIFY(response->isActive() && response->interval() == 500);
-    QVERIFY(polling->isActive() && polling->interval() == 1000);
-    QVERIFY(logLines().last().endsWith(QStringLiteral("->TX  01060109000199f4")));
-
-    // The block writes start no timer and keep the buffer.
-    response->stop();
-    polling->stop();
-    AppState.rxBuffer = "kept";
-    AppState.serialNumber = QStringLiteral("0000000000AB");
-    window->WriteSerialNumber();
-    QCOMPARE(pty->readFromTool(15).mid(7, 6).toHex(), QByteArray("0000000000ab"));
-    QCOMPARE(AppState.rxBuffer, QByteArray("kept"));
-    QVERIFY(!response->isActive() && !polling->isActive());
-    AppState.serialNumber = QStringLiteral("G1G1G1G1G1G1");
-    window->WriteSerialNumber();
-    QCOMPARE(pty->readFromTool(15).mid(7, 6).toHex(), QByteArray("000000000000"));
 }
 
 void TestParser::sendingWhileClosedIsLogged()

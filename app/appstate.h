@@ -1,6 +1,8 @@
 #ifndef APPSTATE_H
 #define APPSTATE_H
 
+#include "protocol/registers.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QString>
@@ -11,10 +13,6 @@
 // every start of the program begins from these values.
 struct ApplicationState
 {
-    static constexpr int BaudTableSize = 6;
-    static constexpr int CalibrationRegisterCount = 45;
-    static constexpr int OutputRegisterCount = 17;
-
     QString portName;
     QByteArray rxBuffer;
     quint16 deviceAddress = 0;
@@ -28,7 +26,7 @@ struct ApplicationState
     qint32 dataBits = 0;
     qint32 parityIndex = 0;
     qint32 stopBits = 0;
-    qint32 baudTable[BaudTableSize] = {};
+    qint32 baudTable[Registers::BaudRateCount] = {};
     quint8 baudSearchIndex = 0; // 0: the search has not made its first step
     quint8 baudSearchCount = 0;
     bool responseReceived = false;
@@ -36,8 +34,8 @@ struct ApplicationState
     quint16 humidityRaw = 0;
     qint32 dewPointRaw = 0;
     quint16 statusRaw = 0;
-    qint16 calibrationRegs[CalibrationRegisterCount] = {}; // registers 0x0200..0x022C
-    qint16 outputRegs[OutputRegisterCount] = {}; // registers 0x010A..0x011A
+    qint16 calibrationRegs[Registers::CalibrationBlockCount] = {};
+    qint16 outputRegs[Registers::OutputBlockCount] = {};
     QDate buildDate;
     QTime buildTime;
 };

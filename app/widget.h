@@ -1,6 +1,8 @@
 #ifndef WIDGET_H
 #define WIDGET_H
 
+#include "protocol/readings.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -23,17 +25,8 @@ class Widget : public QWidget
     Q_OBJECT
 
 public:
-    // Scale of a measurement register: the device offers every reading in hundredths and tenths.
-    enum class ReadingScale { Hundredths, Tenths };
-
-    // Display modes of ShowReadings.
-    enum ReadingMode : int {
-        ShowAll = 0,
-        ShowTemperature = 1,
-        ShowHumidity = 2,
-        ShowDewPoint = 3,
-        ShowNone = 4
-    };
+    using ReadingScale = Readings::Scale;
+    using ReadingMode = Readings::Mode;
 
     explicit Widget(QWidget *parent = nullptr);
     ~Widget() override;
@@ -98,15 +91,25 @@ private slots:
     void TimerDelaySlot();
 
 private:
-    // Writes one request frame: records what it asks for, clears responseReceived and logs it.
-    // Every transmit path goes through here; the timers and rxBuffer are the caller's.
-    void transmit(quint16 reg, const QByteArray &frame);
-    // The serial-number write of the AUTO and MANU setups, with the timer and buffer handling
-    // both share.
-    void sendSerialNumber();
+    // What a request path does once its frame is written and logged.
+    enum AfterSend {
+        NothingMore = 0,
+        StartResponseTimer = 1,
+        StartPollTimer = 2,
+        ClearReceiveBuffer = 4,
+        AsReadOrWrite = StartResponseTimer | StartPollTimer | ClearReceiveBuffer
+    };
+
+    // The one transmit path (protocol/transmit.cpp): records what the request asks for, writes
+    // it, clears responseReceived, logs it, then does what after (AfterSend flags) asks.
+    void transmit(quint16 reg, const QByteArray &frame, int after);
+    void writeSerialNumber(int after);
     void showError(const QString &text);
-    // Brings the form up to date with an accepted answer whose values are already stored.
+    // Brings the form up to date with an accepted answer whose values are already stored
+    // (display/).
     void showReply(const ReplyDecoder::Reply &reply);
+    // Reads the output block a moment after the identity answer (serial/).
+    void scheduleOutputRead();
     void handleSerialError(int error);
 
     QSerialPort *serialPort = nullptr;

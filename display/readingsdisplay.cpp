@@ -3,31 +3,21 @@
 #include "app/widget.h"
 
 #include "app/appstate.h"
+#include "protocol/readings.h"
 #include "protocol/registers.h"
+#include "protocol/replydecoder.h"
 #include "ui_widget.h"
 
+#include <QDebug>
+
 #include <cmath>
-#include <limits>
 
 namespace {
 
 constexpr int AnalogDecimals = 3;
-constexpr float CurrentSpan = 16.0f;
-constexpr float CurrentZero = 4.0f;
-constexpr float LowVoltageSpan = 5.0f;
-constexpr float HighVoltageSpan = 10.0f;
-constexpr float VoltageZero = 0.0f;
-constexpr float HumidityMin = 0.0f;
-constexpr float HumidityMax = 100.0f;
-
-struct Scale
-{
-    double divisor;
-    quint8 decimals;
-};
-
-constexpr Scale Hundredths {100.0, 2};
-constexpr Scale Tenths {10.0, 1};
+constexpr int DualChannelCount = 2;
+constexpr int SingleChannelCount = 1;
+constexpr int OutputDataSelection = 1; // element of outputRegs holding the output selection
 
 constexpr QChar Celsius(0x2103);
 const QLatin1String Blanks("  ");
@@ -46,45 +36,45 @@ QString segment(const char *colour, const QString &text, const QString &unit, QL
         + tail + QStringLiteral("</font>");
 }
 
-float reading(qint64 raw, const Scale &scale)
+QString rangeText(qint16 tenths)
 {
-    return float(double(raw) / scale.divisor);
+    return QString::number(tenths / 10.0, 'f', 1);
 }
 
 } // namespace
 
 QString Widget::FormatReading(float min, float max, float value, quint8 decimals, bool isPercent)
 {
-    const float span = max - min;
-    const float r = span != 0.0f ? (value - min) / span : std::numeric_limits<float>::quiet_NaN();
+    const Readings::AnalogOutputs outputs = Readings::analogOutputs(min, max, value);
     return segment("red", number(value, decimals),
                    isPercent ? QStringLiteral("%") : QString(Celsius), Blanks)
-        + segment("green", number(CurrentSpan * r + CurrentZero, AnalogDecimals), tr("mA"), Blanks)
-        + segment("blue", number(LowVoltageSpan * r + VoltageZero, AnalogDecimals), tr("V"), Blanks)
-        + segment("blue", number(HighVoltageSpan * r + VoltageZero, AnalogDecimals), tr("V"),
-                  QLatin1String());
+        + segment("green", number(outputs.current, AnalogDecimals), tr("mA"), Blanks)
+        + segment("blue", number(outputs.lowVoltage, AnalogDecimals), tr("V"), Blanks)
+        + segment("blue", number(outputs.highVoltage, AnalogDecimals), tr("V"), QLatin1String());
 }
 
 void Widget::ShowReadings(int mode, ReadingScale scale)
 {
     const float min = ui->lineEditRangeMin->text().toFloat();
     const float max = ui->lineEditRangeMax->text().toFloat();
-    const Scale &units = scale == ReadingScale::Tenths ? Tenths : Hundredths;
+    const quint8 decimals = quint8(Readings::decimals(scale));
+    const auto shows = [mode](int single) { return mode == Readings::ShowAll || mode == single; };
 
     QString temperature = tr("Temperature:---");
     QString humidity = tr("Humidity:---");
     QString dewPoint = tr("DewTemp:---");
-    if (mode == ShowAll || mode == ShowTemperature)
+    if (shows(Readings::ShowTemperature))
         temperature = tr("Temperature:")
-            + FormatReading(min, max, reading(AppState.temperatureRaw, units), units.decimals,
+            + FormatReading(min, max, Readings::value(AppState.temperatureRaw, scale), decimals,
                             false);
-    if (mode == ShowAll || mode == ShowHumidity)
+    if (shows(Readings::ShowHumidity))
         humidity = tr("Humidity:")
-            + FormatReading(HumidityMin, HumidityMax, reading(AppState.humidityRaw, units),
-                            units.decimals, true);
-    if (mode == ShowAll || mode == ShowDewPoint)
+            + FormatReading(Readings::HumidityMin, Readings::HumidityMax,
+                            Readings::value(AppState.humidityRaw, scale), decimals, true);
+    if (shows(Readings::ShowDewPoint))
         dewPoint = tr("DewTemp:")
-            + FormatReading(min, max, reading(AppState.dewPointRaw, units), units.decimals, false);
+            + FormatReading(min, max, Readings::value(AppState.dewPointRaw, scale), decimals,
+                            false);
 
     ui->labelTemperature->setText(temperature);
     ui->labelHumidity->setText(humidity);
@@ -109,4 +99,48 @@ void Widget::RefillChannelCombo(int count)
     ui->comboBoxChannel->clear();
     for (int i = 1; i <= count; ++i)
         ui->comboBoxChannel->addItem(QString::number(i));
+}
+
+void Widget::showReply(const ReplyDecoder::Reply &reply)
+{
+    switch (reply.row) {
+    case ReplyDecoder::Row::Readings:
+        ShowReadings(reply.readingMode, reply.scale);
+        break;
+    case ReplyDecoder::Row::Information:
+        ShowDeviceAddress();
+        if (!reply.refreshIdentity)
+            break;
+        // A short block leaves the controls of the fields it lacks as they are.
+        if (reply.baudRateCode)
+            ShowBaudRate();
+        if (reply.serialNumber)
+            ui->lineEditSN->setText(AppState.serialNumber);
+        if (reply.tempRangeMin)
+            ui->lineEditRangeMin->setText(rangeText(AppState.tempRangeMin));
+        if (reply.tempRangeMax)
+            ui->lineEditRangeMax->setText(rangeText(AppState.tempRangeMax));
+        if (reply.dualChannel)
+            RefillChannelCombo(AppState.dualChannel ? DualChannelCount : SingleChannelCount);
+        break;
+    case ReplyDecoder::Row::BaudRate:
+        ShowBaudRate();
+        break;
+    case ReplyDecoder::Row::SerialNumber:
+        if (reply.serialNumberWritten)
+            qDebug("ok");
+        ui->lineEditSN->setText(AppState.serialNumber);
+        break;
+    case ReplyDecoder::Row::OutputBlock: {
+        qDebug("999");
+        const qint16 selection = AppState.outputRegs[OutputDataSelection];
+        if (selection >= 0 && selection < ui->comboBoxOutputData->count())
+            ui->comboBoxOutputData->setCurrentIndex(selection);
+        break;
+    }
+    case ReplyDecoder::Row::None:
+    case ReplyDecoder::Row::AddressEcho:
+    case ReplyDecoder::Row::CalibrationBlock:
+        break;
+    }
 }

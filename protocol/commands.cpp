@@ -3,63 +3,26 @@
 #include "app/widget.h"
 
 #include "app/appstate.h"
+#include "protocol/commandinputs.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
-#include "protocol/timing.h"
 #include "ui_widget.h"
 
 #include <QDateTime>
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace {
 
 constexpr char SerialNumberDateFormat[] = "yyMMddhhmmss";
 constexpr int SecondChannelIndex = 1; // of comboBoxChannel
 
-// A limit of the temperature range as the device stores it: tenths of a degree in a signed
-// register. The product is formed in single precision and truncated toward zero, so 100.1
-// gives 1001 and -0.05 gives 0. Texts that are no number, or whose tenths the register cannot
-// hold, give false rather than a value wrapped into 16 bits.
-bool rangeLimitInTenths(const QString &text, qint16 *tenths)
-{
-    bool ok = false;
-    const float degrees = text.toFloat(&ok);
-    if (!ok)
-        return false;
-    const float truncated = std::trunc(degrees * 10.0f);
-    // Written so that a NaN fails too.
-    if (!(truncated >= float(std::numeric_limits<qint16>::min())
-          && truncated <= float(std::numeric_limits<qint16>::max())))
-        return false;
-    *tenths = qint16(truncated);
-    return true;
-}
-
-bool isHexadecimal(const QString &text)
-{
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
-        const char latin = c.toLatin1();
-        return c.unicode() < 0x80
-            && ((latin >= '0' && latin <= '9') || (latin >= 'a' && latin <= 'f')
-                || (latin >= 'A' && latin <= 'F'));
-    });
-}
-
-// Index of an element of a cached register block.
-constexpr int blockIndex(quint16 reg, quint16 blockFirst)
-{
-    return reg - blockFirst;
-}
-
 } // namespace
 
 void Widget::PushButtonAddressReadSlot()
 {
-    SendReadRequest(Registers::DeviceAddress, Registers::DeviceAddressCount);
+    SendReadRequest(Registers::DeviceAddress, 1);
 }
 
 void Widget::PushButtonAddressSlot()
@@ -71,16 +34,15 @@ void Widget::PushButtonAddressSlot()
     }
     // Compared as a whole int: 65537 must not pass as address 1.
     const int address = text.toInt(nullptr, 10);
-    if (address < Registers::FirstDeviceAddress || address > Registers::LastDeviceAddress) {
+    if (!CommandInputs::isDeviceAddress(address)) {
         showError(tr("The address is between 1 and 247!"));
         return;
     }
     // The device's present address may be unknown or wrong, which is why it is being changed.
     transmit(
         Registers::DeviceAddress,
-        Modbus::writeRequest(Registers::AnyAddress, Registers::DeviceAddress, quint16(address)));
-    timerResponse->start(Timing::ResponseTimeoutMs);
-    timerReadHumiture->start(Timing::PollIntervalMs);
+        Modbus::writeRequest(Registers::AnyAddress, Registers::DeviceAddress, quint16(address)),
+        StartResponseTimer | StartPollTimer);
 }
 
 void Widget::PushButtonBaudRateSlot()
@@ -97,19 +59,12 @@ void Widget::PushButtonReadSNSlot()
     SendReadRequest(Registers::SerialNumber, Registers::SerialNumberCount);
 }
 
-void Widget::sendSerialNumber()
-{
-    WriteSerialNumber();
-    timerReadHumiture->start(Timing::PollIntervalMs);
-    AppState.rxBuffer.clear();
-}
-
 void Widget::PushButtonAUTOSetupSlot()
 {
     // Decimal digits only, so the device stores the date and time as packed BCD.
     AppState.serialNumber =
         QDateTime::currentDateTime().toString(QLatin1String(SerialNumberDateFormat));
-    sendSerialNumber();
+    writeSerialNumber(StartPollTimer | ClearReceiveBuffer);
 }
 
 void Widget::PushButtonMANUSetupSlot()
@@ -121,11 +76,11 @@ void Widget::PushButtonMANUSetupSlot()
         showError(tr("The serial number is a fixed 12 characters!"));
         return;
     }
-    if (!isHexadecimal(AppState.serialNumber)) {
+    if (!CommandInputs::isHexadecimal(AppState.serialNumber)) {
         showError(tr("The serial number must be 12 hexadecimal digits!"));
         return;
     }
-    sendSerialNumber();
+    writeSerialNumber(StartPollTimer | ClearReceiveBuffer);
 }
 
 void Widget::PushButtonTempRangeSlot()
@@ -138,17 +93,18 @@ void Widget::PushButtonTempRangeSlot()
     }
     qint16 minTenths = 0;
     qint16 maxTenths = 0;
-    if (!rangeLimitInTenths(minText, &minTenths) || !rangeLimitInTenths(maxText, &maxTenths)) {
+    if (!CommandInputs::rangeLimitInTenths(minText, &minTenths)
+        || !CommandInputs::rangeLimitInTenths(maxText, &maxTenths)) {
         showError(tr("The temperature range must be a number from -3276.8 to 3276.7!"));
         return;
     }
     AppState.tempRangeMin = minTenths;
     AppState.tempRangeMax = maxTenths;
-    const Modbus::BlockLayout &block = Modbus::TemperatureRangeBlock;
+    const Modbus::BlockLayout &block = Registers::TemperatureRangeBlock;
     transmit(block.firstRegister,
              Modbus::blockWrite(quint8(ReadAddressField()), block,
-                                {quint16(minTenths), quint16(maxTenths)}));
-    AppState.rxBuffer.clear();
+                                {quint16(minTenths), quint16(maxTenths)}),
+             ClearReceiveBuffer);
 }
 
 void Widget::PushButtonHeaterONSlot()
@@ -186,8 +142,7 @@ void Widget::PushButtonOutputReadSlot()
 
 void Widget::PushButtonOutputApplySlot()
 {
-    AppState
-        .outputRegs[blockIndex(Modbus::OutputBlock.firstRegister, Registers::OutputBlockFirst)] =
+    AppState.outputRegs[Registers::OutputApply - Registers::OutputBlockFirst] =
         Registers::ApplyBlock;
     WriteOutputBlock();
 }
@@ -204,8 +159,8 @@ void Widget::PushButtonCalibrationResetSlot()
 
 void Widget::PushButtonCalibrationApplySlot()
 {
-    AppState.calibrationRegs[blockIndex(Modbus::CalibrationBlock.firstRegister,
-                                        Registers::CalibrationBlockFirst)] = Registers::ApplyBlock;
+    AppState.calibrationRegs[Registers::CalibrationReset - Registers::CalibrationBlockFirst] =
+        Registers::ApplyBlock;
     WriteCalibrationBlock();
 }
 

@@ -13,16 +13,52 @@ quint16 crc16(const quint8 *data, std::size_t length)
     return crc;
 }
 
+namespace {
+
+quint16 crcOf(const QByteArray &bytes, int length)
+{
+    return crc16(reinterpret_cast<const quint8 *>(bytes.constData()), std::size_t(length));
+}
+
+// The check bytes as they stand on the wire, read high byte first.
+quint16 wireCrc(const QByteArray &bytes, int length)
+{
+    const quint16 crc = crcOf(bytes, length);
+    return quint16((crc << 8) | (crc >> 8));
+}
+
+int fillCount(const QByteArray &bytes)
+{
+    int fill = 0;
+    for (char byte : bytes) {
+        if (byte == char(0x00) || byte == char(0xFF))
+            ++fill;
+    }
+    return fill;
+}
+
+int dataLengthOf(const QByteArray &buffer)
+{
+    switch (functionCode(buffer)) {
+    case ReadRegisters:
+        return int(field(buffer, ByteCountOffset, 1));
+    case WriteRegister:
+    case WriteRegisters:
+        return EchoDataLength;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 QByteArray withCrc(QByteArray body)
 {
-    const quint16 crc =
-        crc16(reinterpret_cast<const quint8 *>(body.constData()), std::size_t(body.size()));
+    const quint16 crc = crcOf(body, body.size());
     body.append(char(crc & 0xFF));
     body.append(char(crc >> 8));
     return body;
 }
-
-namespace {
 
 void appendWord(QByteArray &frame, quint16 value)
 {
@@ -30,33 +66,51 @@ void appendWord(QByteArray &frame, quint16 value)
     frame.append(char(value & 0xFF));
 }
 
-QByteArray singleRegisterRequest(quint8 address, quint8 function, quint16 reg, quint16 operand)
+QByteArray shortFrame(quint8 address, quint8 function, quint16 first, quint16 second)
 {
     QByteArray body;
     body.reserve(RequestSize);
     body.append(char(address));
     body.append(char(function));
-    appendWord(body, reg);
-    appendWord(body, operand);
+    appendWord(body, first);
+    appendWord(body, second);
     return withCrc(body);
 }
 
-} // namespace
-
 QByteArray readRequest(quint8 address, quint16 reg, quint16 count)
 {
-    return singleRegisterRequest(address, ReadRegisters, reg, count);
+    return shortFrame(address, ReadRegisters, reg, count);
 }
 
 QByteArray writeRequest(quint8 address, quint16 reg, quint16 value)
 {
-    return singleRegisterRequest(address, WriteRegister, reg, value);
+    return shortFrame(address, WriteRegister, reg, value);
+}
+
+QByteArray readReply(quint8 address, const QVector<quint16> &values)
+{
+    QByteArray body;
+    body.append(char(address));
+    body.append(char(ReadRegisters));
+    body.append(char(WordSize * values.size()));
+    for (quint16 value : values)
+        appendWord(body, value);
+    return withCrc(body);
+}
+
+QByteArray exceptionReply(quint8 address, quint8 function, quint8 code)
+{
+    QByteArray body;
+    body.append(char(address));
+    body.append(char(function | ExceptionFlag));
+    body.append(char(code));
+    return withCrc(body);
 }
 
 QByteArray blockWrite(quint8 address, const BlockLayout &layout, const QVector<quint16> &values)
 {
     QByteArray body;
-    body.reserve(BlockHeaderSize + 2 * layout.registerCount() + CrcSize);
+    body.reserve(BlockHeaderSize + WordSize * layout.registerCount() + CrcSize);
     body.append(char(address));
     body.append(char(WriteRegisters));
     appendWord(body, layout.firstRegister);
@@ -77,47 +131,31 @@ bool isException(const QByteArray &frame)
     return frame.size() > FunctionOffset && (functionCode(frame) & ExceptionFlag);
 }
 
-Acceptance examine(const QByteArray &buffer)
+Receipt receive(const QByteArray &buffer, const QByteArray &incoming)
 {
-    const int n = buffer.size();
-    if (n > MaxBufferSize)
-        return {BufferAction::Drop, 0};
-
-    int fill = 0;
-    for (char byte : buffer) {
-        if (byte == char(0x00) || byte == char(0xFF))
-            ++fill;
+    Receipt receipt;
+    const QByteArray bytes = buffer + incoming;
+    if (bytes.size() > MaxBufferSize) {
+        receipt.action = BufferAction::Drop;
+        return receipt;
     }
-    if (fill >= AdapterFaultFillCount)
-        return {BufferAction::AdapterFault, 0};
-
-    int dataLength = 0;
-    switch (functionCode(buffer)) {
-    case ReadRegisters:
-        dataLength = int(field(buffer, ByteCountOffset, 1));
-        break;
-    case WriteRegister:
-    case WriteRegisters:
-        dataLength = EchoDataLength;
-        break;
-    default:
-        break;
+    if (fillCount(bytes) >= AdapterFaultFillCount) {
+        receipt.action = BufferAction::AdapterFault;
+        return receipt;
     }
 
+    receipt.dataLength = dataLengthOf(bytes);
     // Only a buffer that holds exactly one whole answer is checked: a frame still arriving is
     // never taken for complete, and surplus bytes wait for the next transmit to clear them.
-    const int frameLength = dataLength + ReplyOverhead;
-    if (n != frameLength)
-        return {BufferAction::Wait, dataLength};
-
-    const int crcOffset = dataLength + DataOffset;
-    const quint16 received = quint16(field(buffer, crcOffset, CrcSize));
-    const quint16 crc =
-        crc16(reinterpret_cast<const quint8 *>(buffer.constData()), std::size_t(crcOffset));
-    const quint16 expected = quint16((crc << 8) | (crc >> 8));
-    if (received != expected)
-        return {BufferAction::Wait, dataLength};
-    return {BufferAction::Accept, dataLength};
+    const int crcOffset = receipt.dataLength + DataOffset;
+    if (bytes.size() != receipt.dataLength + ReplyOverhead
+        || quint16(field(bytes, crcOffset, CrcSize)) != wireCrc(bytes, crcOffset)) {
+        receipt.buffer = bytes;
+        return receipt;
+    }
+    receipt.action = BufferAction::Accept;
+    receipt.frame = bytes;
+    return receipt;
 }
 
 quint32 field(const QByteArray &frame, int offset, int size)
@@ -132,7 +170,7 @@ quint32 field(const QByteArray &frame, int offset, int size)
 
 quint16 word(const QByteArray &frame, int offset)
 {
-    return quint16(field(frame, offset, 2));
+    return quint16(field(frame, offset, WordSize));
 }
 
 qint16 signedWord(const QByteArray &frame, int offset)

@@ -3,8 +3,8 @@
 #include "app/widget.h"
 
 #include "app/appstate.h"
+#include "protocol/commandinputs.h"
 #include "protocol/frame.h"
-#include "protocol/registers.h"
 #include "protocol/timing.h"
 #include "ui_widget.h"
 
@@ -13,24 +13,6 @@
 namespace {
 
 constexpr int TenthsIndex = 0; // of comboBoxRegister ("*10"); every other index reads hundredths
-// comboBoxNum: 0 "ALL", then temperature, humidity, dew point and status in register order.
-constexpr int FirstSingleReading = 1;
-
-struct PollRequest
-{
-    quint16 firstRegister;
-    quint16 count;
-};
-
-PollRequest pollRequest(int scaleIndex, int quantityIndex)
-{
-    const quint16 first = scaleIndex == TenthsIndex ? Registers::MeasurementsTenths
-                                                    : Registers::MeasurementsHundredths;
-    const int single = quantityIndex - FirstSingleReading;
-    if (single >= 0 && single < Registers::MeasurementCount)
-        return {quint16(first + single), 1};
-    return {first, Registers::MeasurementCount};
-}
 
 } // namespace
 
@@ -51,7 +33,6 @@ void Widget::ReadHumitureOrder()
     // Commands restart the timer whether or not reading is on; such ticks send nothing.
     if (ui->pushButtonRead->text() == tr("Read"))
         return;
-    timerReadHumiture->start(Timing::PollIntervalMs);
     if (ui->lineEditAddress->text().isEmpty()) {
         // Stopped before the box opens: its event loop would otherwise deliver further ticks
         // and stack up one box a second.
@@ -60,11 +41,13 @@ void Widget::ReadHumitureOrder()
         showError(tr("The address is empty!"));
         return;
     }
-    const PollRequest poll =
-        pollRequest(ui->comboBoxRegister->currentIndex(), ui->comboBoxNum->currentIndex());
+    const Readings::Scale scale = ui->comboBoxRegister->currentIndex() == TenthsIndex
+        ? Readings::Scale::Tenths
+        : Readings::Scale::Hundredths;
+    const CommandInputs::PollRequest poll =
+        CommandInputs::pollRequest(scale, ui->comboBoxNum->currentIndex());
     AppState.deviceAddress = ReadAddressField();
     transmit(poll.firstRegister,
-             Modbus::readRequest(quint8(AppState.deviceAddress), poll.firstRegister, poll.count));
-    // An answer to an earlier poll that is still incomplete would only block this one's.
-    AppState.rxBuffer.clear();
+             Modbus::readRequest(quint8(AppState.deviceAddress), poll.firstRegister, poll.count),
+             StartPollTimer | ClearReceiveBuffer);
 }

@@ -7,14 +7,14 @@ namespace ReplyDecoder {
 
 namespace {
 
-constexpr int RegisterBytes = 2;
+constexpr int RegisterBytes = Modbus::WordSize;
 
 // Order of the four registers in each measurement run.
 enum Measurement { Temperature, Humidity, DewPoint, Status };
 
 // What a single-register poll shows, by the register it read.
-constexpr int SingleReadingMode[] = {Widget::ShowTemperature, Widget::ShowHumidity,
-                                     Widget::ShowDewPoint, Widget::ShowNone};
+constexpr Readings::Mode SingleReadingMode[] = {Readings::ShowTemperature, Readings::ShowHumidity,
+                                                Readings::ShowDewPoint, Readings::ShowNone};
 
 // Where register reg starts in the answer to a read from first, and whether count registers
 // from there lie wholly inside its data.
@@ -54,8 +54,8 @@ Reply readings(quint16 pendingRegister, const QByteArray &frame, int dataLength)
 
     Reply reply;
     reply.row = Row::Readings;
-    reply.scale = tenths ? Widget::ReadingScale::Tenths : Widget::ReadingScale::Hundredths;
-    reply.readingMode = whole ? Widget::ShowAll : SingleReadingMode[index];
+    reply.scale = tenths ? Readings::Scale::Tenths : Readings::Scale::Hundredths;
+    reply.readingMode = whole ? Readings::ShowAll : SingleReadingMode[index];
     for (int i = 0; i < count; ++i) {
         const int offset = Modbus::DataOffset + RegisterBytes * i;
         switch (index + i) {
@@ -115,7 +115,7 @@ Reply deviceAddress(const QByteArray &frame, int dataLength)
         // The device takes the address from the low byte of the value written.
         Reply reply;
         reply.row = Row::AddressEcho;
-        reply.deviceAddress = quint16(Modbus::field(frame, Modbus::EchoValueOffset + 1, 1));
+        reply.deviceAddress = quint16(Modbus::field(frame, Modbus::OperandOffset + 1, 1));
         return reply;
     }
     default:
@@ -133,7 +133,7 @@ Reply baudRate(const QByteArray &frame, int dataLength)
     if (function == Modbus::ReadRegisters && dataLength >= RegisterBytes)
         reply.baudRateCode = Modbus::word(frame, Modbus::DataOffset);
     else if (function == Modbus::WriteRegister)
-        reply.baudRateCode = Modbus::word(frame, Modbus::EchoValueOffset);
+        reply.baudRateCode = Modbus::word(frame, Modbus::OperandOffset);
     return reply;
 }
 
@@ -171,7 +171,7 @@ Reply decode(quint16 pendingRegister, const QByteArray &frame, int dataLength)
     // register value.
     if (Modbus::isException(frame))
         return {};
-    if (pendingRegister < Registers::MeasurementsTenths + Registers::MeasurementCount)
+    if (pendingRegister < Registers::MeasurementsEnd)
         return readings(pendingRegister, frame, dataLength);
     switch (pendingRegister) {
     case Registers::DeviceAddress:

@@ -1,7 +1,7 @@
 #ifndef REPLYDECODER_H
 #define REPLYDECODER_H
 
-#include "app/widget.h"
+#include "protocol/readings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,8 +30,8 @@ struct Reply
     Row row = Row::None;
 
     // Row::Readings: what ShowReadings shows, and the registers the answer carried.
-    int readingMode = Widget::ShowNone;
-    Widget::ReadingScale scale = Widget::ReadingScale::Hundredths;
+    Readings::Mode readingMode = Readings::ShowNone;
+    Readings::Scale scale = Readings::Scale::Hundredths;
     std::optional<qint32> temperatureRaw;
     std::optional<quint16> humidityRaw;
     std::optional<qint32> dewPointRaw;
@@ -55,7 +55,7 @@ struct Reply
     QVector<qint16> registers;
 };
 
-// frame is one accepted answer and dataLength its L from Modbus::examine. Only an answer that
+// frame is one accepted answer and dataLength its L from Modbus::receive. Only an answer that
 // fits the request is decoded: exception replies never are, and a row reads no field that lies
 // outside the answer's data.
 Reply decode(quint16 pendingRegister, const QByteArray &frame, int dataLength);

@@ -4,6 +4,7 @@
 #include "app/widget.h"
 
 #include "app/appstate.h"
+#include "protocol/commandinputs.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
 #include "protocol/timing.h"
@@ -13,9 +14,6 @@
 #include <QTimer>
 
 namespace {
-
-using Timing::PollIntervalMs;
-using Timing::ResponseTimeoutMs;
 
 QVector<quint16> registerValues(const qint16 *first, int count)
 {
@@ -37,13 +35,10 @@ quint16 Widget::Crc16(const quint8 *data, quint16 length)
 
 quint16 Widget::ReadAddressField() const
 {
-    const quint16 address = quint16(ui->lineEditAddress->text().toInt(nullptr, 10));
-    return (address >= Registers::FirstDeviceAddress && address <= Registers::LastDeviceAddress)
-        ? address
-        : 0;
+    return CommandInputs::requestAddress(ui->lineEditAddress->text());
 }
 
-void Widget::transmit(quint16 reg, const QByteArray &frame)
+void Widget::transmit(quint16 reg, const QByteArray &frame, int after)
 {
     if (linkLost)
         return;
@@ -51,54 +46,56 @@ void Widget::transmit(quint16 reg, const QByteArray &frame)
     serialPort->write(frame);
     AppState.responseReceived = false;
     AppendLog(QString::fromLatin1(frame.toHex()), false);
+    if (after & StartResponseTimer)
+        timerResponse->start(Timing::ResponseTimeoutMs);
+    if (after & StartPollTimer)
+        timerReadHumiture->start(Timing::PollIntervalMs);
+    // An answer to an earlier request that is still incomplete would only block this one's.
+    if (after & ClearReceiveBuffer)
+        AppState.rxBuffer.clear();
 }
 
 void Widget::SendReadRequest(quint16 reg, quint16 count)
 {
-    transmit(reg, Modbus::readRequest(quint8(ReadAddressField()), reg, count));
-    timerResponse->start(ResponseTimeoutMs);
-    timerReadHumiture->start(PollIntervalMs);
-    AppState.rxBuffer.clear();
+    transmit(reg, Modbus::readRequest(quint8(ReadAddressField()), reg, count), AsReadOrWrite);
 }
 
 void Widget::SendWriteRequest(quint16 reg, quint16 value)
 {
-    transmit(reg, Modbus::writeRequest(quint8(ReadAddressField()), reg, value));
-    timerResponse->start(ResponseTimeoutMs);
-    timerReadHumiture->start(PollIntervalMs);
-    AppState.rxBuffer.clear();
+    transmit(reg, Modbus::writeRequest(quint8(ReadAddressField()), reg, value), AsReadOrWrite);
+}
+
+void Widget::writeSerialNumber(int after)
+{
+    const Modbus::BlockLayout &block = Registers::SerialNumberBlock;
+    transmit(block.firstRegister,
+             Modbus::blockWrite(quint8(ReadAddressField()), block,
+                                CommandInputs::serialNumberWords(AppState.serialNumber)),
+             after);
 }
 
 void Widget::WriteSerialNumber()
 {
-    // Each two-character piece is read as hexadecimal, so a serial number of decimal digits
-    // travels as packed BCD.
-    QVector<quint16> values;
-    for (int piece = 0; piece < Modbus::SerialNumberBlock.registerCount(); ++piece) {
-        const quint8 high = quint8(AppState.serialNumber.mid(4 * piece, 2).toInt(nullptr, 16));
-        const quint8 low = quint8(AppState.serialNumber.mid(4 * piece + 2, 2).toInt(nullptr, 16));
-        values.append(quint16((high << 8) | low));
-    }
-    transmit(Modbus::SerialNumberBlock.firstRegister,
-             Modbus::blockWrite(quint8(ReadAddressField()), Modbus::SerialNumberBlock, values));
+    writeSerialNumber(NothingMore);
 }
 
 void Widget::WriteOutputBlock()
 {
-    const Modbus::BlockLayout &block = Modbus::OutputBlock;
+    const Modbus::BlockLayout &block = Registers::OutputWriteBack;
     const int first = block.firstRegister - Registers::OutputBlockFirst;
-    transmit(
-        block.firstRegister,
-        Modbus::blockWrite(quint8(ReadAddressField()), block,
-                           registerValues(AppState.outputRegs + first, block.registerCount())));
+    transmit(block.firstRegister,
+             Modbus::blockWrite(quint8(ReadAddressField()), block,
+                                registerValues(AppState.outputRegs + first, block.registerCount())),
+             NothingMore);
 }
 
 void Widget::WriteCalibrationBlock()
 {
-    const Modbus::BlockLayout &block = Modbus::CalibrationBlock;
+    const Modbus::BlockLayout &block = Registers::CalibrationWriteBack;
     const int first = block.firstRegister - Registers::CalibrationBlockFirst;
-    transmit(block.firstRegister,
-             Modbus::blockWrite(
-                 quint8(ReadAddressField()), block,
-                 registerValues(AppState.calibrationRegs + first, block.registerCount())));
+    transmit(
+        block.firstRegister,
+        Modbus::blockWrite(quint8(ReadAddressField()), block,
+                           registerValues(AppState.calibrationRegs + first, block.registerCount())),
+        NothingMore);
 }

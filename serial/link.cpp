@@ -15,6 +15,8 @@ namespace {
 
 // Long enough for the information read and its answer even at 1200 bit/s.
 constexpr int BaudSearchStepMs = 500;
+// Gives the device a moment after the identity answer before the output block is read.
+constexpr int FollowUpDelayMs = 100;
 
 } // namespace
 
@@ -75,7 +77,7 @@ void Widget::AUTOUartInit()
         return;
     }
 
-    if (index < AppState.baudSearchCount && index < ApplicationState::BaudTableSize) {
+    if (index < AppState.baudSearchCount && index < Registers::BaudRateCount) {
         AppState.baudRate = AppState.baudTable[index];
         AppState.baudSearchIndex = quint8(index + 1);
         if (!OpenSerialPort())
@@ -87,6 +89,11 @@ void Widget::AUTOUartInit()
 
     timerAutoUart->stop();
     showError(tr("Communication error!"));
+}
+
+void Widget::scheduleOutputRead()
+{
+    timerDelay->start(FollowUpDelayMs);
 }
 
 void Widget::TimerDelaySlot()

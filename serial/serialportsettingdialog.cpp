@@ -6,11 +6,10 @@
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
+#include <algorithm>
+
 namespace {
 
-// The order in which the automatic search tries the rates: the fastest first.
-constexpr qint32 BaudSearchOrder[ApplicationState::BaudTableSize] = {115200, 19200, 9600,
-                                                                     4800,   2400,  1200};
 constexpr int AutoBaudIndex = 0;
 
 // A port another program holds, or one that vanished since it was enumerated, is not offered.
@@ -41,10 +40,10 @@ SerialportSettingDialog::SerialportSettingDialog(QWidget *parent)
             ui->comboBoxName->addItem(info.portName());
     }
 
-    for (int i = 0; i < ApplicationState::BaudTableSize; ++i)
-        AppState.baudTable[i] = BaudSearchOrder[i];
+    std::copy(Registers::BaudSearchOrder.cbegin(), Registers::BaudSearchOrder.cend(),
+              AppState.baudTable);
     AppState.baudSearchIndex = 0;
-    AppState.baudSearchCount = ApplicationState::BaudTableSize;
+    AppState.baudSearchCount = Registers::BaudRateCount;
 
     ui->comboBoxBaud->setCurrentIndex(AutoBaudIndex);
 

@@ -18,7 +18,7 @@ QString formatLine(const QDateTime &when, const QString &text, bool received)
         + QStringLiteral("</font>");
 }
 
-void append(QTextBrowser *log, const QString &line)
+void append(QTextBrowser *log, const QString &line, int maxLines, int trimBatch)
 {
     QTextDocument *document = log->document();
     // Rich text would collapse the two blanks after the direction marker into one; the style
@@ -26,8 +26,8 @@ void append(QTextBrowser *log, const QString &line)
     if (document->defaultStyleSheet().isEmpty())
         document->setDefaultStyleSheet(QStringLiteral("* { white-space: pre-wrap; }"));
     log->append(line);
-    const int surplus = document->blockCount() - MaxLines;
-    if (surplus < TrimBatch)
+    const int surplus = document->blockCount() - maxLines;
+    if (surplus < trimBatch)
         return;
     QTextCursor cursor(document);
     cursor.setPosition(document->findBlockByNumber(surplus).position(), QTextCursor::KeepAnchor);

@@ -20,8 +20,9 @@ constexpr int TrimBatch = 2000;
 
 QString formatLine(const QDateTime &when, const QString &text, bool received);
 
-// Appends one line and trims the oldest lines when the log has grown past its bound.
-void append(QTextBrowser *log, const QString &line);
+// Appends one line, and drops the oldest trimBatch lines once maxLines + trimBatch are in.
+void append(QTextBrowser *log, const QString &line, int maxLines = MaxLines,
+            int trimBatch = TrimBatch);
 
 } // namespace MessageLog
 

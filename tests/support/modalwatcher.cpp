@@ -3,26 +3,19 @@
 #include <QApplication>
 #include <QMessageBox>
 
-ModalWatcher::ModalWatcher(QObject *parent)
-    : QObject(parent)
+ModalWatcher::ModalWatcher()
 {
-    timer.setInterval(5);
-    connect(&timer, &QTimer::timeout, this, &ModalWatcher::poll);
-    timer.start();
-}
-
-void ModalWatcher::poll()
-{
-    QWidget *modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible())
-        return;
-    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-        messages.append({box->windowTitle(), box->text()});
+    connect(&timer, &QTimer::timeout, this, [this] {
+        QWidget *modal = QApplication::activeModalWidget();
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (!modal || !modal->isVisible() || (!box && !onDialog))
+            return;
+        if (!box)
+            return onDialog(modal);
+        messages << box->windowTitle() + QStringLiteral(": ") + box->text();
         if (onMessage)
             onMessage(box);
         box->done(QMessageBox::Ok);
-        return;
-    }
-    if (onDialog)
-        onDialog(modal);
+    });
+    timer.start(5);
 }

@@ -1,9 +1,8 @@
 #ifndef MODALWATCHER_H
 #define MODALWATCHER_H
 
-#include <QList>
 #include <QObject>
-#include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -11,35 +10,20 @@
 class QMessageBox;
 class QWidget;
 
-// Closes the modal message boxes the tool opens and records what they said, so a test can
-// assert on a message without hanging in its event loop. Other modal dialogs (the port
-// settings dialog) are handed to a callback the test sets.
+// Closes the modal message boxes the tool opens and records each as "title: text", so a test
+// can assert on a message without hanging in its event loop. Other modal dialogs (the port
+// settings dialog) are handed to onDialog, which must close them.
 class ModalWatcher : public QObject
 {
-    Q_OBJECT
-
 public:
-    struct Message
-    {
-        QString title;
-        QString text;
-    };
+    ModalWatcher();
 
-    explicit ModalWatcher(QObject *parent = nullptr);
-
-    QList<Message> messages;
-    // Called with a modal dialog that is not a message box; it must close the dialog.
+    QStringList messages;
     std::function<void(QWidget *dialog)> onDialog;
-    // Called once with each message box after it is recorded and before it is closed, for tests
-    // of what happens while a box is open. It must not close the box itself.
+    // Sees each box while it is still open; it must not close the box itself.
     std::function<void(QMessageBox *box)> onMessage;
 
-    int count() const { return messages.size(); }
-    QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
-    void clear() { messages.clear(); }
-
 private:
-    void poll();
     QTimer timer;
 };
 

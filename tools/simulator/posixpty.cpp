@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,6 +17,13 @@ void makeRaw(int fd)
         return;
     ::cfmakeraw(&attributes);
     ::tcsetattr(fd, TCSANOW, &attributes);
+}
+
+QString symlinkTarget(const QString &path)
+{
+    char target[4096];
+    const ssize_t length = ::readlink(path.toLocal8Bit().constData(), target, sizeof target);
+    return length < 0 ? QString() : QString::fromLocal8Bit(target, int(length));
 }
 
 } // namespace
@@ -68,6 +76,25 @@ int lineSpeed(int masterFd)
     default:
         return 0;
     }
+}
+
+bool placeLink(const QString &target, const QString &link)
+{
+    const QByteArray path = link.toLocal8Bit();
+    struct stat status
+    {
+    };
+    if (::lstat(path.constData(), &status) == 0) {
+        if (!S_ISLNK(status.st_mode) || ::unlink(path.constData()) != 0)
+            return false;
+    }
+    return ::symlink(target.toLocal8Bit().constData(), path.constData()) == 0;
+}
+
+void removeLink(const QString &target, const QString &link)
+{
+    if (!link.isEmpty() && symlinkTarget(link) == target)
+        ::unlink(link.toLocal8Bit().constData());
 }
 
 } // namespace PosixPty

@@ -18,6 +18,12 @@ int openSlaveKeeper(const QString &slavePath);
 // The speed the other side set on the line, in bit/s; 0 for an unknown speed.
 int lineSpeed(int masterFd);
 
+// A symlink at link to the pseudo-terminal target. An existing symlink is taken over (one whose
+// owner did not get to clean up); any other file is not ours to replace.
+bool placeLink(const QString &target, const QString &link);
+// Removes link only while it still points at target: another owner may have taken it over.
+void removeLink(const QString &target, const QString &link);
+
 } // namespace PosixPty
 
 #endif // POSIXPTY_H

@@ -4,6 +4,7 @@
 #include "protocol/registers.h"
 
 #include <QList>
+#include <QVector>
 
 #include <cmath>
 #include <limits>
@@ -13,7 +14,7 @@ namespace {
 // Request fields: offset 2 holds the (first) register; offset 4 the count of a read, the value
 // of a single write, or the last register of a block write, whose values follow its count field.
 constexpr int RegisterOffset = 2;
-constexpr int OperandOffset = 4;
+using Modbus::OperandOffset;
 constexpr int BlockValuesOffset = Modbus::BlockHeaderSize;
 
 // Within each group of measurement registers: temperature, humidity, dew point, status word.
@@ -24,10 +25,6 @@ constexpr quint16 StatusIndex = 3;
 constexpr int Hundredths = 100;
 constexpr int TenthsPerHundredth = 10;
 constexpr int FullHumidity = 100 * Hundredths;
-
-constexpr quint16 OutputBlockLast = Registers::OutputBlockFirst + Registers::OutputBlockCount - 1;
-constexpr quint16 CalibrationBlockLast =
-    Registers::CalibrationBlockFirst + Registers::CalibrationBlockCount - 1;
 
 // As the device leaves the factory: serial number 26 12 06 03 34 15, out-of-range limits
 // -40.0 and 125.0 degrees.
@@ -84,13 +81,7 @@ int signedHundredths(double value)
 
 bool isMeasurement(quint16 reg)
 {
-    return reg < Registers::MeasurementsTenths + Registers::MeasurementCount;
-}
-
-void appendWord(QByteArray &frame, quint16 value)
-{
-    frame.append(char(value >> 8));
-    frame.append(char(value & 0xFF));
+    return reg < Registers::MeasurementsEnd;
 }
 
 int blockRegisterCount(const QByteArray &request)
@@ -141,10 +132,11 @@ TransmitterModel::TransmitterModel()
     stored[Registers::TemperatureRangeMin] = quint16(FactoryRangeMin);
     stored[Registers::TemperatureRangeMax] = quint16(FactoryRangeMax);
     stored[Registers::Heater] = 0;
-    for (quint16 reg = Registers::OutputBlockFirst; reg <= OutputBlockLast; ++reg)
+    for (quint16 reg = Registers::OutputBlockFirst; reg <= Registers::OutputBlockLast; ++reg)
         stored[reg] = 0;
     stored[Registers::OutputDataChannel2] = 0;
-    for (quint16 reg = Registers::CalibrationBlockFirst; reg <= CalibrationBlockLast; ++reg)
+    for (quint16 reg = Registers::CalibrationBlockFirst; reg <= Registers::CalibrationBlockLast;
+         ++reg)
         stored[reg] = 0;
 }
 
@@ -192,13 +184,10 @@ QByteArray TransmitterModel::readReply(quint16 first, int count) const
         if (!hasRegister(quint16(first + i)))
             return exceptionReply(Modbus::ReadRegisters, IllegalDataAddress);
     }
-    QByteArray body;
-    body.append(char(lineAddress));
-    body.append(char(Modbus::ReadRegisters));
-    body.append(char(2 * count));
+    QVector<quint16> values;
     for (int i = 0; i < count; ++i)
-        appendWord(body, registerValue(quint16(first + i)));
-    return Modbus::withCrc(body);
+        values.append(registerValue(quint16(first + i)));
+    return Modbus::readReply(lineAddress, values);
 }
 
 QByteArray TransmitterModel::writeReply(const QByteArray &request)
@@ -227,21 +216,12 @@ QByteArray TransmitterModel::blockReply(const QByteArray &request)
         store(quint16(first + i), values.at(i));
     ++writes;
 
-    QByteArray body;
-    body.append(char(lineAddress));
-    body.append(char(Modbus::WriteRegisters));
-    appendWord(body, first);
-    appendWord(body, quint16(count));
-    return Modbus::withCrc(body);
+    return Modbus::shortFrame(lineAddress, Modbus::WriteRegisters, first, quint16(count));
 }
 
 QByteArray TransmitterModel::exceptionReply(quint8 function, quint8 code) const
 {
-    QByteArray body;
-    body.append(char(lineAddress));
-    body.append(char(function | Modbus::ExceptionFlag));
-    body.append(char(code));
-    return Modbus::withCrc(body);
+    return Modbus::exceptionReply(lineAddress, function, code);
 }
 
 quint8 TransmitterModel::checkWrite(quint16 reg, quint16 value) const

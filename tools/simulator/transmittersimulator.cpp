@@ -11,7 +11,6 @@
 
 #include <cerrno>
 #include <deque>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -22,13 +21,6 @@ constexpr int InterFrameTimeoutMs = 50;
 constexpr char StrayByte = char(0xA5);
 // A failing adapter delivers a buffer full of 1s.
 constexpr char FloodByte = char(0xFF);
-
-QString symlinkTarget(const QString &path)
-{
-    char target[4096];
-    const ssize_t length = ::readlink(path.toLocal8Bit().constData(), target, sizeof target);
-    return length < 0 ? QString() : QString::fromLocal8Bit(target, int(length));
-}
 
 } // namespace
 
@@ -61,8 +53,6 @@ struct TransmitterSimulator::Private
     void armSendTimer();
     void sendDue();
     void writeToLine(const QByteArray &bytes);
-    bool placeLink();
-    void removeLink();
     void shutDown();
 
     TransmitterSimulator *q;
@@ -216,28 +206,6 @@ void TransmitterSimulator::Private::writeToLine(const QByteArray &bytes)
     }
 }
 
-// An existing symlink is taken over (a simulator that did not get to clean up left it); any
-// other file is not ours to replace.
-bool TransmitterSimulator::Private::placeLink()
-{
-    const QByteArray path = link.toLocal8Bit();
-    struct stat status
-    {
-    };
-    if (::lstat(path.constData(), &status) == 0) {
-        if (!S_ISLNK(status.st_mode) || ::unlink(path.constData()) != 0)
-            return false;
-    }
-    return ::symlink(pty.toLocal8Bit().constData(), path.constData()) == 0;
-}
-
-// Only our own link goes: another simulator may have taken the path over since.
-void TransmitterSimulator::Private::removeLink()
-{
-    if (!link.isEmpty() && symlinkTarget(link) == pty)
-        ::unlink(link.toLocal8Bit().constData());
-}
-
 void TransmitterSimulator::Private::shutDown()
 {
     sendTimer.stop();
@@ -250,7 +218,7 @@ void TransmitterSimulator::Private::shutDown()
         notifier->deleteLater();
         notifier = nullptr;
     }
-    removeLink();
+    PosixPty::removeLink(pty, link);
     if (keeperFd >= 0)
         ::close(keeperFd);
     if (masterFd >= 0)
@@ -281,7 +249,7 @@ bool TransmitterSimulator::start(const QString &linkPath)
         return false;
     d->keeperFd = PosixPty::openSlaveKeeper(d->pty);
     d->link = linkPath;
-    if (d->keeperFd < 0 || (!linkPath.isEmpty() && !d->placeLink())) {
+    if (d->keeperFd < 0 || (!linkPath.isEmpty() && !PosixPty::placeLink(d->pty, linkPath))) {
         d->link.clear();
         d->shutDown();
         return false;

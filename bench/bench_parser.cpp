@@ -1,8 +1,8 @@
-// The receive rule at its worst case: the largest answer the tool takes, the 45-register
-// calibration block (95 bytes), arriving one byte at a time, so that the buffer is examined
-// afresh after every byte and decoded once whole. This is the port-free part of my_readuart;
-// tst_bench_performance measures the same answer through the window and a pseudo-terminal.
-// Run: build/tests/tst_bench_parser (add -iterations N or -tickcounter as wanted).
+// The receive step at its worst case: the largest answer the tool takes, the 45-register
+// calibration block (95 bytes), arriving one byte at a time, so that Modbus::receive examines the
+// kept bytes afresh after every byte and the answer is decoded once whole. This is the port-free
+// part of my_readuart; bench_performance measures the same answer through the window and a
+// pseudo-terminal. Run: build/bench/bench_parser (add -iterations N or -tickcounter as wanted).
 #include "protocol/frame.h"
 #include "protocol/registers.h"
 #include "protocol/replydecoder.h"
@@ -29,17 +29,16 @@ void BenchParser::calibrationAnswerByteByByte()
     int waits = 0;
     QBENCHMARK
     {
-        QByteArray buffer;
+        Modbus::Receipt receipt;
         waits = 0;
         for (char byte : answer) {
-            buffer.append(byte);
-            const Modbus::Acceptance acceptance = Modbus::examine(buffer);
-            if (acceptance.action == Modbus::BufferAction::Wait) {
+            receipt = Modbus::receive(receipt.buffer, QByteArray(1, byte));
+            if (receipt.action == Modbus::BufferAction::Wait) {
                 ++waits;
                 continue;
             }
-            reply = ReplyDecoder::decode(Registers::CalibrationBlockFirst, buffer,
-                                         acceptance.dataLength);
+            reply = ReplyDecoder::decode(Registers::CalibrationBlockFirst, receipt.frame,
+                                         receipt.dataLength);
         }
     }
     // Every byte but the last leaves the answer waiting; the last completes it.
@@ -50,4 +49,4 @@ void BenchParser::calibrationAnswerByteByByte()
 }
 
 QTEST_GUILESS_MAIN(BenchParser)
-#include "tst_bench_parser.moc"
+#include "bench_parser.moc"

@@ -3,19 +3,15 @@
 //   whose controls the same generated form builds (run as child processes of this benchmark);
 // - one accepted poll answer: acceptance, decoding, the three label updates and the log line;
 // - idle CPU while polling a transmitter (the simulator program) once a second.
-// Run: QT_QPA_PLATFORM=offscreen build/tests/tst_bench_performance
+// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_performance
 #include "app/appstate.h"
 #include "app/widget.h"
 #include "protocol/frame.h"
-#include "support/ptypair.h"
-#include "support/toolport.h"
+#include "support/windowfixture.h"
 #include "ui_widget.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QSerialPort>
 #include <QtTest>
 
@@ -101,31 +97,25 @@ void BenchPerformance::startUp()
 
 void BenchPerformance::pollAnswer()
 {
-    AppState = ApplicationState();
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    Widget window;
-    window.show();
-    QSerialPort *port = openToolPort(&window, pty.slavePath());
-    QVERIFY(port);
-    window.findChild<QLineEdit *>(QStringLiteral("lineEditAddress"))->setText(QStringLiteral("1"));
-    window.findChild<QLineEdit *>(QStringLiteral("lineEditRangeMin"))->setText("-40.0");
-    window.findChild<QLineEdit *>(QStringLiteral("lineEditRangeMax"))->setText("125.0");
-    window.SendReadRequest(0x0000, 4);
-    pty.readFromTool(Modbus::RequestSize);
+    WindowFixture f;
+    f.window.show();
+    f.fill("lineEditAddress=1;lineEditRangeMin=-40.0;lineEditRangeMax=125.0");
+    f.window.SendReadRequest(0x0000, 4);
+    f.read(Modbus::RequestSize);
     // The parser runs by hand below, on bytes already in the port's buffer.
-    QObject::disconnect(port, SIGNAL(readyRead()), &window, SLOT(my_readuart()));
+    QSerialPort *port = f.port();
+    QObject::disconnect(port, SIGNAL(readyRead()), &f.window, SLOT(my_readuart()));
 
     const QByteArray answer = Modbus::withCrc(QByteArray::fromHex("010308092511d7041a0000"));
     constexpr int Answers = 2000;
     qint64 parsing = 0;
     QElapsedTimer clock;
     for (int i = 0; i < Answers; ++i) {
-        pty.writeToTool(answer);
+        f.write(answer);
         while (port->bytesAvailable() < answer.size())
             port->waitForReadyRead(100);
         clock.start();
-        QMetaObject::invokeMethod(&window, "my_readuart");
+        QMetaObject::invokeMethod(&f.window, "my_readuart");
         parsing += clock.nsecsElapsed();
     }
     QVERIFY(AppState.responseReceived);
@@ -143,13 +133,10 @@ void BenchPerformance::pollAnswer()
 // one byte at a time: the parser rescans the whole buffer at every byte.
 void BenchPerformance::calibrationAnswerByteByByte()
 {
-    AppState = ApplicationState();
-    PtyPair pty;
-    QVERIFY(pty.isValid());
-    Widget window;
-    QSerialPort *port = openToolPort(&window, pty.slavePath());
-    QVERIFY(port);
-    QObject::disconnect(port, SIGNAL(readyRead()), &window, SLOT(my_readuart()));
+    WindowFixture f;
+    f.fill("lineEditAddress=1");
+    QSerialPort *port = f.port();
+    QObject::disconnect(port, SIGNAL(readyRead()), &f.window, SLOT(my_readuart()));
     QByteArray body = QByteArray::fromHex("01035a");
     for (int i = 0; i < 45; ++i)
         body.append(char(0x12)).append(char(i));
@@ -159,14 +146,14 @@ void BenchPerformance::calibrationAnswerByteByByte()
     qint64 parsing = 0;
     QElapsedTimer clock;
     for (int n = 0; n < Answers; ++n) {
-        window.SendReadRequest(0x0200, 45);
-        pty.readFromTool(Modbus::RequestSize);
+        f.window.SendReadRequest(0x0200, 45);
+        f.read(Modbus::RequestSize);
         for (char byte : answer) {
-            pty.writeToTool(QByteArray(1, byte));
+            f.write(QByteArray(1, byte));
             while (port->bytesAvailable() < 1)
                 port->waitForReadyRead(100);
             clock.start();
-            QMetaObject::invokeMethod(&window, "my_readuart");
+            QMetaObject::invokeMethod(&f.window, "my_readuart");
             parsing += clock.nsecsElapsed();
         }
         QVERIFY(AppState.responseReceived);
@@ -189,16 +176,12 @@ void BenchPerformance::idleCpuWhilePolling()
     const QString line = QString::fromLocal8Bit(simulator.readLine()).trimmed();
     const QString path = line.section(QLatin1Char(' '), -1);
 
-    AppState = ApplicationState();
-    Widget window;
-    window.show();
-    QVERIFY(openToolPort(&window, path));
-    window.findChild<QLineEdit *>(QStringLiteral("lineEditAddress"))->setText(QStringLiteral("1"));
-    window.findChild<QComboBox *>(QStringLiteral("comboBoxRegister"))->setCurrentIndex(1);
-    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("pushButtonRead")),
-                      Qt::LeftButton);
-    QTest::qWait(1500);
-    QVERIFY(AppState.responseReceived);
+    WindowFixture f;
+    f.window.show();
+    f.fill("lineEditAddress=1;comboBoxRegister=1");
+    f.link(path, "9600");
+    f.run("pushButtonRead");
+    QTRY_VERIFY_WITH_TIMEOUT(AppState.responseReceived && AppState.temperatureRaw != 0, 3000);
 
     constexpr int Seconds = 20;
     const double before = cpuSeconds();
@@ -232,4 +215,4 @@ int main(int argc, char *argv[])
     return QTest::qExec(&bench, argc, argv);
 }
 
-#include "tst_bench_performance.moc"
+#include "bench_performance.moc"

@@ -1,6 +1,6 @@
 // The message log after a day of polling: 172,800 lines (a request and an answer every second).
 // Reports the cost of one append at the start and at the end of the day and the resident memory,
-// with the log's bound in force. Run: build/tests/tst_bench_messagelog (offscreen).
+// with the log's bound in force. Run: build/bench/bench_messagelog (offscreen).
 #include "app/widget.h"
 #include "ui/messagelog.h"
 
@@ -84,4 +84,4 @@ void BenchMessageLog::dayOfPolling()
 }
 
 QTEST_MAIN(BenchMessageLog)
-#include "tst_bench_messagelog.moc"
+#include "bench_messagelog.moc"

@@ -1,0 +1,156 @@
+#include "support/windowfixture.h"
+
+#include "app/appstate.h"
+#include "posixpty.h"
+#include "protocol/frame.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include <poll.h>
+#include <unistd.h>
+
+WindowFixture::FreshState::FreshState()
+{
+    const ApplicationState built = AppState;
+    AppState = ApplicationState();
+    AppState.buildDate = built.buildDate;
+    AppState.buildTime = built.buildTime;
+}
+
+WindowFixture::WindowFixture()
+{
+    QString pty;
+    master = PosixPty::openMaster(&pty);
+    keeper = PosixPty::openSlaveKeeper(pty);
+    const QString path = linkDir.filePath(QStringLiteral("tty"));
+    port()->setPortName(path);
+    if (keeper < 0 || !PosixPty::placeLink(pty, path) || !port()->open(QIODevice::ReadWrite))
+        qFatal("Cannot open the tool's port on a pseudo-terminal");
+    port()->setBaudRate(QSerialPort::Baud9600);
+    QObject::connect(port(), SIGNAL(readyRead()), &window, SLOT(my_readuart()),
+                     Qt::UniqueConnection);
+}
+
+WindowFixture::~WindowFixture()
+{
+    port()->close();
+    ::close(keeper);
+    ::close(master);
+}
+
+QSerialPort *WindowFixture::port() const
+{
+    return child<QSerialPort>("serialPort");
+}
+
+void WindowFixture::fill(const QString &settings)
+{
+    for (const QString &setting : settings.split(';', Qt::SkipEmptyParts)) {
+        QObject *control = child<QObject>(qPrintable(setting.section('=', 0, 0)));
+        if (auto *combo = qobject_cast<QComboBox *>(control))
+            combo->setCurrentIndex(setting.section('=', 1).toInt());
+        else
+            control->setProperty("text", setting.section('=', 1));
+    }
+}
+
+void WindowFixture::run(const QByteArray &names)
+{
+    for (const QByteArray &name : names.split(',')) {
+        if (auto *button = window.findChild<QPushButton *>(QLatin1String(name)))
+            QTest::mouseClick(button, Qt::LeftButton);
+        else if (!QMetaObject::invokeMethod(&window, name.constData()))
+            qFatal("The window has no button or slot %s", name.constData());
+    }
+}
+
+void WindowFixture::link(const QString &path, const QString &rate)
+{
+    boxes.onDialog = [path, rate](QWidget *dialog) {
+        dialog->findChild<QComboBox *>(QStringLiteral("comboBoxName"))->setEditText(path);
+        auto *rates = dialog->findChild<QComboBox *>(QStringLiteral("comboBoxBaud"));
+        rates->setCurrentIndex(rates->findText(rate));
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("pushButtonOK")),
+                          Qt::LeftButton);
+    };
+    run("pushButtonLink");
+    boxes.onDialog = nullptr;
+}
+
+QByteArray WindowFixture::read(int bytes, int timeoutMs)
+{
+    QByteArray got;
+    char chunk[4096];
+    for (QDeadlineTimer end(timeoutMs); got.size() < bytes && !end.hasExpired();) {
+        // The tool writes from the event loop, so keep serving it while waiting.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        pollfd fd {master, POLLIN, 0};
+        if (::poll(&fd, 1, 5) > 0)
+            got.append(chunk, int(qMax<ssize_t>(0, ::read(master, chunk, sizeof chunk))));
+    }
+    return got;
+}
+
+QByteArray WindowFixture::sent(int bytes)
+{
+    return hex(read(bytes));
+}
+
+bool WindowFixture::nothingSent()
+{
+    return port()->bytesToWrite() == 0 && read(1, 50).isEmpty();
+}
+
+void WindowFixture::write(const QByteArray &bytes)
+{
+    for (qsizetype at = 0; at < bytes.size();)
+        at += qMax<ssize_t>(0, ::write(master, bytes.constData() + at, size_t(bytes.size() - at)));
+}
+
+void WindowFixture::answer(const QByteArray &bytes)
+{
+    write(bytes);
+    if (port()->waitForReadyRead(1000)) {
+        while (port()->waitForReadyRead(10)) {}
+    }
+}
+
+QStringList WindowFixture::log() const
+{
+    return child<QTextBrowser>("textBrowser")->toPlainText().split('\n', Qt::SkipEmptyParts);
+}
+
+QString WindowFixture::describe(const QString &spec) const
+{
+    QStringList actual;
+    for (const QString &item : spec.split(';', Qt::SkipEmptyParts)) {
+        const int at = item.indexOf(QRegularExpression(QStringLiteral("[=~#]")));
+        const QChar how = item.at(at);
+        const QObject *object = child<QObject>(qPrintable(item.left(at)));
+        QString text = object->property("text").toString();
+        if (auto *combo = qobject_cast<const QComboBox *>(object))
+            text = how == '#' ? QString::number(combo->count()) : combo->currentText();
+        else if (auto *timer = qobject_cast<const QTimer *>(object))
+            text = timer->isActive() ? QString::number(timer->interval()) : QStringLiteral("off");
+        const bool holds = how == '~' && text.contains(item.mid(at + 1));
+        actual << (holds ? item : item.left(at) + (how == '#' ? how : QChar('=')) + text);
+    }
+    return actual.join(';');
+}
+
+QByteArray hex(const QByteArray &bytes)
+{
+    return bytes.toHex(' ').toUpper();
+}
+
+QByteArray frame(const QByteArray &hexBody)
+{
+    return Modbus::withCrc(QByteArray::fromHex(hexBody));
+}

@@ -10,14 +10,21 @@ build_dir=$PWD/${BUILD_DIR:-build}
 # The tool looks for Qm/Chinese.qm below the folder it is started from: the build folder has
 # one, the source folder's Qm/ stays empty.
 start_dir=$PWD
+# The form asks for Arial: Liberation Sans has its metrics. Chinese texts need a font with
+# their glyphs, which no default installation has; the package recommends the same two.
+fonts=(fonts-liberation2)
 simulator_args=()
 for argument in "$@"; do
     case "$argument" in
-        --chinese) start_dir=$build_dir ;;
+        --chinese)
+            start_dir=$build_dir
+            fonts+=(fonts-wqy-zenhei)
+            ;;
         *) simulator_args+=("$argument") ;;
     esac
 done
 
+scripts/setup-deps.sh "${fonts[@]}"
 scripts/build.sh
 port=${TR451_DEMO_PORT:-/tmp/tr451-demo}
 

@@ -4,12 +4,11 @@
 
 namespace {
 
-// The compiler fills these in; under SOURCE_DATE_EPOCH they are the reproducible build time.
 ApplicationState makeInitialState()
 {
     ApplicationState state;
-    state.buildDate = BuildStamp::parseDate(QStringLiteral(__DATE__));
-    state.buildTime = BuildStamp::parseTime(QStringLiteral(__TIME__));
+    state.buildDate = BuildStamp::parseDate(QString::fromLatin1(BuildStamp::DateStamp));
+    state.buildTime = BuildStamp::parseTime(QString::fromLatin1(BuildStamp::TimeStamp));
     return state;
 }
 

@@ -10,6 +10,11 @@
 // stamp can be checked without rebuilding.
 namespace BuildStamp {
 
+// This build's stamps, written by the build each time it links the program anew
+// (app/buildstamp.cmake), so that the title never shows an older build's time.
+extern const char DateStamp[];
+extern const char TimeStamp[];
+
 QDate parseDate(QString dateStamp);
 QTime parseTime(const QString &timeStamp);
 QString versionSuffix(const QDate &date, const QTime &time);

@@ -37,6 +37,10 @@ Widget::Widget(QWidget *parent)
     timerResponse = makeTimer(this, "timerResponse");
     timerReadHumiture = makeTimer(this, "timerReadHumiture");
     timerAutoUart = makeTimer(this, "timerAutoUart");
+    // Polls go out once a second, search steps half a second apart; coarse timers would let
+    // them drift by up to 5 %, which shows in readings logged at 1 Hz.
+    timerReadHumiture->setTimerType(Qt::PreciseTimer);
+    timerAutoUart->setTimerType(Qt::PreciseTimer);
     timerDelay = makeTimer(this, "timerDelay");
     timerSettingResponse = makeTimer(this, "timerSettingResponse");
 

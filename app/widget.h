@@ -111,6 +111,10 @@ private:
     // Reads the output block a moment after the identity answer (serial/).
     void scheduleOutputRead();
     void handleSerialError(int error);
+    // The adapter vanished or floods the line (serial/): the port closes once, the search, the
+    // pending output read and polling stop, and the user is told once.
+    void loseLink();
+    void tellLinkLoss();
 
     QSerialPort *serialPort = nullptr;
     QTimer *timerClear = nullptr;
@@ -124,9 +128,8 @@ private:
     quint16 pendingRegister = 0xFFFF;
     QString versionSuffix;
     Ui::Widget *ui = nullptr;
-    // Set when the adapter vanished under an open port; nothing is sent until Link opens a
-    // port again.
-    bool linkLost = false;
+    // A lost link the user has not been told of yet.
+    bool linkLossUntold = false;
 };
 
 #endif // WIDGET_H

@@ -88,10 +88,9 @@ void Widget::ShowDeviceAddress()
 
 void Widget::ShowBaudRate()
 {
-    // The selector lists the codes 1..6 in order; an unknown code leaves it as it is.
-    const quint16 code = AppState.baudRateCode;
-    if (code >= Registers::FirstBaudCode && code <= Registers::LastBaudCode)
-        ui->comboBoxBaudRate->setCurrentIndex(code - Registers::FirstBaudCode);
+    // The selector lists the codes 1..6 in order; an unknown code selects nothing, so that no
+    // rate shows that the device does not use.
+    ui->comboBoxBaudRate->setCurrentIndex(AppState.baudRateCode - Registers::FirstBaudCode);
 }
 
 void Widget::RefillChannelCombo(int count)

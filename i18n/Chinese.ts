@@ -310,5 +310,9 @@
         <source>DewTemp:---</source>
         <translation>露点:---</translation>
     </message>
+    <message>
+        <source>No serial port was chosen!</source>
+        <translation>没有选择串口!</translation>
+    </message>
 </context>
 </TS>

@@ -56,9 +56,7 @@ void Widget::my_readuart()
     case Modbus::BufferAction::Wait:
         return;
     case Modbus::BufferAction::AdapterFault:
-        // Closed before the box opens, so that its event loop delivers no more of the flood.
-        serialPort->close();
-        showError(tr("USB device error, please reconnect USB device!"));
+        loseLink();
         return;
     case Modbus::BufferAction::Accept:
         break;

@@ -168,9 +168,16 @@ Reply registerBlock(Row row, int count, const QByteArray &frame, int dataLength)
 Reply decode(quint16 pendingRegister, const QByteArray &frame, int dataLength)
 {
     // An exception reply says the request failed; whatever follows its function code is no
-    // register value.
-    if (Modbus::isException(frame))
-        return {};
+    // register value. The baud rate and serial number controls still go back to what the device
+    // last reported, so that they never show a value it refused.
+    if (Modbus::isException(frame)) {
+        Reply refresh;
+        if (pendingRegister == Registers::BaudRateCode)
+            refresh.row = Row::BaudRate;
+        else if (pendingRegister == Registers::SerialNumber)
+            refresh.row = Row::SerialNumber;
+        return refresh;
+    }
     if (pendingRegister < Registers::MeasurementsEnd)
         return readings(pendingRegister, frame, dataLength);
     switch (pendingRegister) {

@@ -40,8 +40,6 @@ quint16 Widget::ReadAddressField() const
 
 void Widget::transmit(quint16 reg, const QByteArray &frame, int after)
 {
-    if (linkLost)
-        return;
     pendingRegister = reg;
     serialPort->write(frame);
     AppState.responseReceived = false;

@@ -22,9 +22,7 @@ if [ "$sanitize" = ON ]; then
     ldflags=${LDFLAGS:-}
 else
     scripts/setup-deps.sh
-    # The window title carries the build time on purpose, so __DATE__ and __TIME__ are no
-    # warning here.
-    export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CPPFLAGS_MAINT_STRIP=-Wdate-time
+    export DEB_BUILD_MAINT_OPTIONS=hardening=+all
     cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
     ldflags=$(dpkg-buildflags --get LDFLAGS)
 fi

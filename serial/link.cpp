@@ -1,5 +1,5 @@
-// Opening the link to the transmitter: the Link button, the automatic baud search and the
-// reaction to an adapter that disappears under an open port.
+// Opening the link to the transmitter: the Link button, the automatic baud search, and the one
+// way a lost link is handled, whether the adapter vanished or floods the line.
 #include "app/widget.h"
 
 #include "app/appstate.h"
@@ -7,7 +7,8 @@
 #include "serial/serialportsettingdialog.h"
 #include "ui_widget.h"
 
-#include <QMessageBox>
+#include <QApplication>
+#include <QDialog>
 #include <QSerialPort>
 #include <QTimer>
 
@@ -41,14 +42,16 @@ bool Widget::OpenSerialPort()
 {
     serialPort->close();
     serialPort->setPortName(AppState.portName);
-    if (!serialPort->open(QIODevice::ReadWrite)) {
+    // An empty name would open the folder the tool started in.
+    const bool named = !AppState.portName.isEmpty();
+    if (!named || !serialPort->open(QIODevice::ReadWrite)) {
         // Stopped before the box: its event loop would otherwise run the next search steps.
         timerAutoUart->stop();
-        showError(tr("Failed to open the serial port!") + QLatin1Char(' ')
-                  + serialPort->errorString());
+        showError(named ? tr("Failed to open the serial port!") + QLatin1Char(' ')
+                          + serialPort->errorString()
+                        : tr("No serial port was chosen!"));
         return false;
     }
-    linkLost = false;
     serialPort->setBaudRate(AppState.baudRate, QSerialPort::AllDirections);
     serialPort->setDataBits(QSerialPort::Data8);
     serialPort->setParity(QSerialPort::NoParity);
@@ -110,21 +113,35 @@ void Widget::TimerDelaySlot()
 void Widget::handleSerialError(int error)
 {
     // A vanished adapter is reported as a resource error, or, when the line hangs up, as a read
-    // error that repeats on every pass of the event loop until the port is closed. It can be
-    // reported more than once before the port is closed; only the first report is acted on.
-    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || linkLost)
+    // error that repeats on every pass of the event loop until the port is closed.
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+        loseLink();
+}
+
+void Widget::loseLink()
+{
+    // Reported more than once for one loss; the first report closes the port.
+    if (!serialPort->isOpen())
         return;
-    linkLost = true;
-    timerAutoUart->stop();
-    timerDelay->stop();
     serialPort->close();
     AppState.rxBuffer.clear();
+    timerAutoUart->stop();
+    timerDelay->stop();
+    timerReadHumiture->stop();
+    ui->pushButtonRead->setText(tr("Read"));
+    linkLossUntold = true;
+    tellLinkLoss();
+}
 
-    // A box already on screen (another adapter fault among them) keeps the user's attention;
-    // a second one on top of it would only repeat the news.
-    for (const QMessageBox *box : findChildren<QMessageBox *>()) {
-        if (box->isVisible())
-            return;
+void Widget::tellLinkLoss()
+{
+    if (!linkLossUntold)
+        return;
+    // A box already on screen keeps the user's attention; the news follows once it closes.
+    if (auto *open = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+        connect(open, &QDialog::finished, this, &Widget::tellLinkLoss, Qt::QueuedConnection);
+        return;
     }
+    linkLossUntold = false;
     showError(tr("USB device error, please reconnect USB device!"));
 }

@@ -6,6 +6,7 @@
 #include "transmittersimulator.h"
 
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -78,6 +79,7 @@ private slots:
     void commands();
     void lineFaults_data();
     void lineFaults();
+    void lossBehindABox();
 };
 
 void TestE2e::fixedRate()
@@ -100,6 +102,8 @@ void TestE2e::search_data()
     QTest::addColumn<int>("baudCode");
     QTest::addColumn<QList<int>>("openings");
     QTest::newRow("9600") << 4 << QList<int>({115200, 19200, 9600});
+    QTest::newRow("1200") << 1 << QList<int>({115200, 19200, 9600, 4800, 2400, 1200});
+    QTest::newRow("115200") << 6 << QList<int>({115200});
 }
 
 void TestE2e::search()
@@ -111,7 +115,11 @@ void TestE2e::search()
     f.link(bench.sim.portPath(), "AUTO");
     const QString found =
         "comboBoxBaudRate=" + QString::number(openings.last()) + ";timerAutoUart=off";
-    QTRY_COMPARE_WITH_TIMEOUT(f.describe(found), found, 5000);
+    // Six steps half a second apart, on a line paced at the rate found.
+    QTRY_COMPARE_WITH_TIMEOUT(f.describe(found), found, 8000);
+    const QString rate = "comboBoxBaudRate=" + QString::number(openings.last());
+    const QString identity = QString(Identity).replace("comboBoxBaudRate=9600", rate);
+    QCOMPARE(f.describe(identity), identity);
     // The output block follows the success step at the rate found.
     QTRY_COMPARE(bench.speeds, openings + QList<int>({openings.last()}));
     for (int i = 1; i < openings.size(); ++i)
@@ -143,6 +151,9 @@ void TestE2e::failedLinks()
     QVERIFY(f.boxes.messages.first().startsWith("Error: Failed to open the serial port! "));
     QCOMPARE(f.describe("timerAutoUart=off"), "timerAutoUart=off");
     QCOMPARE(bench.speeds.size(), 8);
+    f.link("", "9600");
+    QCOMPARE(f.boxes.messages.last(), "Error: No serial port was chosen!");
+    QVERIFY(f.log().filter("->TX").size() == 8);
 }
 
 void TestE2e::polling()
@@ -218,7 +229,9 @@ void TestE2e::lineFaults()
     QFETCH(QStringList, messages);
     Bench bench(4, fault);
     WindowFixture f;
-    f.link(bench.sim.portPath(), "9600");
+    f.run("pushButtonRead");
+    // A flooding adapter is met by the search's first step.
+    f.link(bench.sim.portPath(), fault == "flood" ? "AUTO" : "9600");
     QTRY_VERIFY(bench.replies > 0);
     const bool taken = fault == "split" || fault == "delayed" || fault == "removed";
     QTRY_COMPARE(f.describe(Identity) == Identity, taken);
@@ -229,6 +242,38 @@ void TestE2e::lineFaults()
     QTest::qWait(50);
     QCOMPARE(f.describe(Identity) == Identity, taken);
     QCOMPARE(f.port()->isOpen(), messages.isEmpty());
+    if (!messages.isEmpty()) { // a lost link stops what would send on it
+        const QString stopped =
+            "timerAutoUart=off;timerDelay=off;timerReadHumiture=off;pushButtonRead=Read";
+        QCOMPARE(f.describe(stopped), stopped);
+        QCOMPARE(bench.speeds.size(), 1);
+    }
+}
+
+// The adapter pulled while a box is open: its news follows that box, once, and commands then
+// behave as on any closed port.
+void TestE2e::lossBehindABox()
+{
+    Bench bench;
+    WindowFixture f;
+    bench.link(f);
+    int boxesOpen = 0; // most message boxes on screen at once
+    f.boxes.onMessage = [&](QMessageBox *) {
+        boxesOpen = qMax(boxesOpen, int(f.window.findChildren<QMessageBox *>().size()));
+        if (f.port()->isOpen()) {
+            bench.sim.removeAdapter();
+            QTRY_VERIFY(!f.port()->isOpen());
+        }
+    };
+    f.fill("lineEditAddress=");
+    f.run("pushButtonAddress");
+    QTRY_COMPARE(f.boxes.messages, QStringList({"Error: The address is empty!", UsbError}));
+    QCOMPARE(boxesOpen, 1);
+    f.fill("lineEditAddress=1");
+    f.run("pushButtonHeaterON");
+    QVERIFY(f.log().last().endsWith("->TX  01060109000199f4"));
+    QTest::qWait(100);
+    QCOMPARE(f.boxes.messages.size(), 2);
 }
 
 QTEST_MAIN(TestE2e)

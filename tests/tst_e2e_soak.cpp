@@ -67,8 +67,8 @@ void TestE2eSoak::pollingThroughFaults()
         if (phase.pulled)
             QVERIFY(startSimulator());
         sim->setFaults({});
-        if (phase.faults.flood || phase.pulled)
-            f.link(path, "9600");
+        if (phase.faults.flood || phase.pulled) // a lost link also stopped polling
+            f.link(path, "9600"), f.run("pushButtonRead");
         const int before = answers();
         QTRY_VERIFY2_WITH_TIMEOUT(answers() > before, phase.name, 3000);
     }

@@ -218,12 +218,12 @@ void TestProtocol::decode_data()
     QTest::newRow("baud read") << quint16(0x0101) << reply({6}) << "BaudRate baud=6";
     QTest::newRow("baud echo") << quint16(0x0101) << echo(0x0101, 3) << "BaudRate baud=3";
     QTest::newRow("baud, other function") << quint16(0x0101) << blockEcho << "BaudRate";
-    QTest::newRow("exception to baud") << quint16(0x0101) << exception(0x06) << "None";
+    QTest::newRow("exception to baud") << quint16(0x0101) << exception(0x06) << "BaudRate";
     QTest::newRow("serial read") << quint16(0x0104) << reply({0x0000, 0x0000, 0x00AB}) << "SerialNumber sn=0000000000ab";
     QTest::newRow("serial echo") << quint16(0x0104) << blockEcho << "SerialNumber written";
     QTest::newRow("serial, other function") << quint16(0x0104) << echo(0x0104, 1) << "SerialNumber";
     QTest::newRow("short serial read") << quint16(0x0104) << reply({1, 2}) << "SerialNumber";
-    QTest::newRow("exception to serial") << quint16(0x0104) << exception(0x10) << "None";
+    QTest::newRow("exception to serial") << quint16(0x0104) << exception(0x10) << "SerialNumber";
     QTest::newRow("output block") << quint16(0x010A) << reply(output) << "OutputBlock n=17 first=0 last=-1";
     QTest::newRow("short output block") << quint16(0x010A) << reply(output.mid(1)) << "None";
     QTest::newRow("calibration block") << quint16(0x0200) << reply(calibration) << "CalibrationBlock n=45 first=3 last=9";

@@ -1,7 +1,10 @@
-// The simulated transmitter: what it hears and answers, its kept state, and the program.
+// The simulated transmitter: what it hears and answers, at what pace, its kept state, the program.
 #include "protocol/frame.h"
+#include "rtureceiver.h"
 #include "transmittermodel.h"
+#include "transmittersimulator.h"
 
+#include <QSerialPort>
 #include <QtTest>
 
 class TestSimulator : public QObject
@@ -11,28 +14,29 @@ class TestSimulator : public QObject
 private slots:
     void answers_data();
     void answers();
+    void line();
     void state();
     void program();
 };
 
 void TestSimulator::answers_data()
 {
-    // "|" apart: requests (check bytes added here), raw bytes ("!" at the end), "out!" (an echo
-    // went out) and "tty!" (the address and baud code listened with); replies less check bytes.
+    // "|" apart, frames: requests (check bytes added here), raw bytes ("!" at the end), "out!" (an
+    // echo went out), "tty!" (address and baud code listened with); replies less check bytes.
     QTest::addColumn<QString>("heard");
     QTest::addColumn<QString>("replies");
     // clang-format off
     QTest::newRow("measurements") << "01 03 0000 0004|01 03 0004 0005" << "01 03 08 09 29 11 D7 04 51 00 00|01 03 0A 00 EB 01 C9 00 6F 00 00 00 00";
     QTest::newRow("identity, heater, channel 2") << "01 03 0100 000A|01 03 012B 0001" << "01 03 14 00 01 00 04 00 00 00 00 26 12 06 03 34 15 FE 70 04 E2 00 00|01 03 02 00 00";
     QTest::newRow("blocks") << "01 03 010A 0011|01 03 0200 002D" << "01 03 22" + QString(" 00").repeated(34) + "|01 03 5A" + QString(" 00").repeated(90);
-    QTest::newRow("unknown register") << "01 03 0009 0001|01 03 011B 0001|01 03 022C 0002" << "01 83 02|01 83 02|01 83 02";
+    QTest::newRow("unknown register, function") << "01 03 0009 0001|01 03 011B 0001|01 03 022C 0002|01 04 0000 0001|00 2B 0E01 00|02 04 0000 0001" << "01 83 02|01 83 02|01 83 02|01 84 01|01 AB 01|";
     QTest::newRow("bad values") << "01 06 0100 0000|01 06 0100 00F8|01 06 0101 0007" << "01 86 03|01 86 03|01 86 03";
     QTest::newRow("address 0, another device") << "00 03 0101 0001|02 03 0101 0001" << "01 03 02 00 04|";
     QTest::newRow("write echo") << "01 06 0109 0001|01 03 0109 0001" << "01 06 01 09 00 01|01 03 02 00 01";
     QTest::newRow("block write") << "01 10 0107 0108 04 FF9C 0258|01 03 0107 0002" << "01 10 01 07 00 02|01 03 04 FF 9C 02 58";
     QTest::newRow("measurement write") << "01 06 0000 1234|01 03 0000 0001" << "01 06 00 00 12 34|01 03 02 09 29";
     QTest::newRow("new address, baud code") << "00 06 0100 0005|01 06 0101 0006|tty!|05 03 0100 0001|out!|tty!|01 03 0100 0001|05 03 0100 0001" << "00 06 01 00 00 05|01 06 01 01 00 06|01 04|||05 06||05 03 02 00 05";
-    QTest::newRow("false start, request in pieces") << "A5 01 03 01!|01 03 0101 0001|01 03 01!|01 00 01 D4 36!" << "|01 03 02 00 04||01 03 02 00 04";
+    QTest::newRow("noise in front, pieces") << "A5 01 03 0101 0001 D4 36!|01 03 0101 0001|01 03 01!|01 00 01 D4 36!" << "|01 03 02 00 04||";
     // clang-format on
 }
 
@@ -41,18 +45,41 @@ void TestSimulator::answers()
     QFETCH(QString, heard);
     TransmitterModel model;
     model.setFixedReadings(23.45, 45.67);
-    QByteArray line; // what the device has heard and not yet taken
     QStringList got;
     for (const QString &step : heard.split('|')) {
         const QByteArray bytes = QByteArray::fromHex(step.toLatin1());
-        line += step.endsWith('!') ? bytes : Modbus::withCrc(bytes);
         if (step == "out!")
             model.applyLineSettings();
-        const QByteArray reply = model.answer(TransmitterModel::takeRequest(&line));
+        const QByteArray reply = model.answer(step.endsWith('!') ? bytes : Modbus::withCrc(bytes));
         got << (step == "tty!" ? QString::asprintf("%02X %02X", model.address(), model.baudCode())
                                : reply.left(reply.size() - 2).toHex(' ').toUpper());
     }
     QTEST(got.join('|'), "replies");
+}
+
+void TestSimulator::line()
+{
+    // A request read in two parts at 1200 bit/s, t1.5 (12.5 ms) apart, then a microsecond more.
+    const QByteArray request = Modbus::readRequest(1, 0x0101, 1);
+    RtuReceiver receiver;
+    for (const qint64 at : {0, 12500, 50000, 62501})
+        receiver.heard(at, at % 50000 ? request.mid(3) : request.left(3), 1200);
+    QCOMPARE(receiver.takeFrames(100000), QByteArrayList {request});
+    QCOMPARE(TransmitterModel::requestsIn(request + request), QByteArrayList({request, request}));
+    QVERIFY(RtuReceiver::t15Us(115200) == 750 && RtuReceiver::t35Us(115200) == 1750);
+    // 45 registers at 1200 bit/s: t3.5 (29.2 ms), then 95 bytes of 8.33 ms each, 821 ms in all.
+    for (const bool paced : {true, false}) {
+        TransmitterSimulator sim;
+        sim.setPacing(paced);
+        sim.setRegisterValue(0x0101, 1);
+        QVERIFY(sim.start());
+        QSerialPort port(sim.portPath());
+        QVERIFY(port.open(QIODevice::ReadWrite) && port.setBaudRate(1200));
+        const QDeadlineTimer wire(820);
+        port.write(Modbus::readRequest(1, 0x0200, 45));
+        QVERIFY(QSignalSpy(&sim, &TransmitterSimulator::replySent).wait(5000));
+        QVERIFY(paced ? wire.hasExpired() : wire.remainingTime() > 400);
+    }
 }
 
 void TestSimulator::state()

@@ -11,7 +11,9 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSerialPort>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTranslator>
@@ -67,6 +69,8 @@ void TestWindow::startUp()
         "timerReadHumiture=off;timerAutoUart=off;timerDelay=off";
     QCOMPARE(f.describe(state), state);
     QVERIFY(f.nothingSent());
+    for (const char *name : {"timerReadHumiture", "timerAutoUart"})
+        QCOMPARE(f.child<QTimer>(name)->timerType(), Qt::PreciseTimer);
 
     // The selector's items are the rates of the codes 1..6; the dialog offers them after AUTO.
     SerialportSettingDialog dialog;
@@ -231,7 +235,7 @@ void TestWindow::answers_data()
     QTest::newRow("identity") << "" << QByteArray("pushButtonAddressRead") << frame("010312 0007 0005 0000 0001 2612 0603 3415 FE70 04E2")
         << "lineEditAddress=7;comboBoxBaudRate=19200;lineEditSN=261206033415;lineEditRangeMin=-40.0;lineEditRangeMax=125.0;comboBoxChannel#2;timerDelay=100";
     QTest::newRow("identity, unknown baud code") << "" << QByteArray("pushButtonAddressRead") << frame("010312 0003 0007 0000 0000 0000 0000 0001 0000 0000")
-        << "lineEditAddress=3;comboBoxBaudRate=9600;lineEditSN=000000000001;lineEditRangeMin=0.0;comboBoxChannel#1;timerDelay=100";
+        << "lineEditAddress=3;comboBoxBaudRate=;lineEditSN=000000000001;lineEditRangeMin=0.0;comboBoxChannel#1;timerDelay=100";
     QTest::newRow("address read") << "" << QByteArray("pushButtonAddressRead") << frame("010302 0005")
         << "lineEditAddress=5;lineEditSN=;comboBoxChannel#1;timerDelay=off";
     QTest::newRow("baud echo") << "" << QByteArray("pushButtonBaudRate") << frame("010601010002") << "comboBoxBaudRate=2400";
@@ -250,6 +254,9 @@ void TestWindow::answers_data()
     QTest::newRow("status") << "comboBoxRegister=1;comboBoxNum=4" << poll << frame("010302 0001")
         << "labelTemperature=Temperature:---;labelHumidity=Humidity:---;labelDewTemp=DewTemp:---";
     QTest::newRow("exception") << "" << QByteArray("pushButtonAddressRead") << frame("018302") << "lineEditAddress=1";
+    // A refused baud rate or serial number leaves the control showing what the device reported.
+    QTest::newRow("exception to baud") << "comboBoxBaudRate=5" << QByteArray("pushButtonBaudRate") << frame("018603") << "comboBoxBaudRate=2400";
+    QTest::newRow("exception to serial") << "lineEditSN=x" << QByteArray("pushButtonReadSN") << frame("018302") << "lineEditSN=0123456789ab";
     // clang-format on
 }
 
@@ -261,6 +268,8 @@ void TestWindow::answers()
     QFETCH(QString, shown);
     WindowFixture f;
     f.fill("lineEditAddress=1;lineEditRangeMin=-40;lineEditRangeMax=125;" + setup);
+    AppState.baudRateCode = 2;
+    AppState.serialNumber = "0123456789ab";
     f.run(run);
     f.read(8, 1000);
     f.answer(answer);
@@ -310,6 +319,19 @@ void TestWindow::messageLog()
     QCOMPARE(log.toPlainText(), "3\n4\n5\n6\n7\n8\n9\n10\n11\n12");
     MessageLog::append(&log, "13", 10, 2);
     QCOMPARE(log.document()->blockCount(), 11);
+
+    // Trimmed while the user reads back, the lines on screen stay; at the bottom, new ones show.
+    log.resize(200, 80);
+    log.show();
+    const auto top = [&log] { return log.cursorForPosition(QPoint(5, 5)).block().text(); };
+    log.verticalScrollBar()->setValue(log.verticalScrollBar()->maximum() / 2);
+    const QString shown = top();
+    MessageLog::append(&log, "14", 10, 2);
+    QCOMPARE(top(), shown);
+    log.verticalScrollBar()->setValue(log.verticalScrollBar()->maximum());
+    for (const char *line : {"15", "16", "17"})
+        MessageLog::append(&log, line, 10, 2);
+    QCOMPARE(log.verticalScrollBar()->value(), log.verticalScrollBar()->maximum());
 }
 
 void TestWindow::translation()

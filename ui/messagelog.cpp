@@ -3,6 +3,8 @@
 #include "app/widget.h"
 #include "ui_widget.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -29,9 +31,18 @@ void append(QTextBrowser *log, const QString &line, int maxLines, int trimBatch)
     const int surplus = document->blockCount() - maxLines;
     if (surplus < trimBatch)
         return;
+    const QTextBlock firstKept = document->findBlockByNumber(surplus);
+    // A user who scrolled back keeps the lines on screen where they are: the view moves up by
+    // the height of what goes. At the bottom the log follows new lines as before.
+    QScrollBar *scroll = log->verticalScrollBar();
+    const bool following = scroll->value() == scroll->maximum();
+    const QAbstractTextDocumentLayout *layout = document->documentLayout();
+    const int removedHeight = qRound(layout->blockBoundingRect(firstKept).top()
+                                     - layout->blockBoundingRect(document->firstBlock()).top());
     QTextCursor cursor(document);
-    cursor.setPosition(document->findBlockByNumber(surplus).position(), QTextCursor::KeepAnchor);
+    cursor.setPosition(firstKept.position(), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
+    scroll->setValue(following ? scroll->maximum() : scroll->value() - removedHeight);
 }
 
 } // namespace MessageLog

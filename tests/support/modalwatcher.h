@@ -3,7 +3,6 @@
 
 #include <QObject>
 #include <QStringList>
-#include <QTimer>
 
 #include <functional>
 
@@ -24,7 +23,7 @@ public:
     std::function<void(QMessageBox *box)> onMessage;
 
 private:
-    QTimer timer;
+    void look();
 };
 
 #endif // MODALWATCHER_H

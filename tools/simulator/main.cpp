@@ -103,6 +103,7 @@ int main(int argc, char *argv[])
         {"stray", "Send one stray byte in front of every reply."},
         {"silent", "Read requests but never answer."},
         {"flood", "Answer every request with 1024 bytes of 0xFF, like a failing adapter."},
+        {"no-pacing", "Send each reply at once rather than at the pace of the line speed."},
         {"remove-after", "Pull the adapter <ms> milliseconds after the first request, then exit.",
          "ms"},
         {"state", "Keep the device's registers in <file> across runs.", "file"},
@@ -130,6 +131,7 @@ int main(int argc, char *argv[])
 
     TransmitterSimulator simulator;
     simulator.setFaults(faults);
+    simulator.setPacing(!parser.isSet("no-pacing"));
 
     const QString statePath = parser.value("state");
     if (!statePath.isEmpty() && QFile::exists(statePath)) {

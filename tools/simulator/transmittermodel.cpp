@@ -113,9 +113,13 @@ int requestLength(const QByteArray &bytes)
     }
 }
 
+// Address, function and check bytes: anything shorter is not a frame.
+constexpr int MinimumFrameSize = Modbus::FunctionOffset + 1 + Modbus::CrcSize;
+
 bool hasValidCheck(const QByteArray &frame)
 {
-    return Modbus::withCrc(frame.left(frame.size() - Modbus::CrcSize)) == frame;
+    return frame.size() >= MinimumFrameSize
+        && Modbus::withCrc(frame.left(frame.size() - Modbus::CrcSize)) == frame;
 }
 
 } // namespace
@@ -140,38 +144,43 @@ TransmitterModel::TransmitterModel()
         stored[reg] = 0;
 }
 
-QByteArray TransmitterModel::takeRequest(QByteArray *buffer)
+QList<QByteArray> TransmitterModel::requestsIn(const QByteArray &frame)
 {
-    for (;;) {
-        const int length = requestLength(*buffer);
-        if (length == 0 || buffer->size() < length)
+    if (hasValidCheck(frame))
+        return {frame};
+    QList<QByteArray> requests;
+    for (int at = 0; at < frame.size();) {
+        const QByteArray rest = frame.mid(at);
+        const int length = requestLength(rest);
+        if (length <= 0 || length > rest.size() || !hasValidCheck(rest.left(length)))
             return {};
-        if (length > 0) {
-            const QByteArray candidate = buffer->left(length);
-            if (hasValidCheck(candidate)) {
-                buffer->remove(0, length);
-                return candidate;
-            }
-        }
-        buffer->remove(0, 1);
+        requests.append(rest.left(length));
+        at += length;
     }
+    return requests;
 }
 
 QByteArray TransmitterModel::answer(const QByteArray &request)
 {
-    if (request.isEmpty() || requestLength(request) != request.size() || !hasValidCheck(request))
+    if (!hasValidCheck(request))
         return {};
     const quint8 to = quint8(request.at(Modbus::AddressOffset));
     if (to != lineAddress && to != BroadcastAddress)
         return {};
 
-    switch (Modbus::functionCode(request)) {
+    const quint8 function = Modbus::functionCode(request);
+    if (function != Modbus::ReadRegisters && function != Modbus::WriteRegister
+        && function != Modbus::WriteRegisters)
+        return exceptionReply(function, IllegalFunction);
+    if (requestLength(request) != request.size())
+        return {};
+    switch (function) {
     case Modbus::ReadRegisters:
         return readReply(Modbus::word(request, RegisterOffset),
                          Modbus::word(request, OperandOffset));
     case Modbus::WriteRegister:
         return writeReply(request);
-    default: // requestLength() lets no other function through but the block write
+    default:
         return blockReply(request);
     }
 }

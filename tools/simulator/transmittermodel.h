@@ -2,6 +2,7 @@
 #define TRANSMITTERMODEL_H
 
 #include <QByteArray>
+#include <QList>
 #include <QMap>
 #include <QtGlobal>
 
@@ -12,6 +13,7 @@ class TransmitterModel
 {
 public:
     // Exception codes the device answers with.
+    static constexpr quint8 IllegalFunction = 0x01;
     static constexpr quint8 IllegalDataAddress = 0x02;
     static constexpr quint8 IllegalDataValue = 0x03;
 
@@ -33,14 +35,14 @@ public:
 
     TransmitterModel();
 
-    // Takes the next whole request with a valid check off the front of *buffer and returns it;
-    // bytes that cannot begin one are dropped on the way, one at a time, so the device falls back
-    // into step after line noise. Returns an empty array, and keeps the bytes, while the request
-    // at the front is still incomplete.
-    static QByteArray takeRequest(QByteArray *buffer);
+    // The requests in one frame (the bytes between two silences on the line): the frame itself
+    // when its check holds, none when it does not. A late read can join requests that the tool
+    // wrote apart, so a frame made of nothing but whole requests with valid checks is split into
+    // them.
+    static QList<QByteArray> requestsIn(const QByteArray &frame);
 
-    // The reply to one request as takeRequest() gives it; empty when the request is not
-    // addressed to this device (or is not a whole request).
+    // The reply to one request; empty when the request is not addressed to this device or is not
+    // a whole request. A valid frame of a function this device lacks gets IllegalFunction.
     QByteArray answer(const QByteArray &request);
 
     // An address or baud-code write changes what the device listens to only once its echo has

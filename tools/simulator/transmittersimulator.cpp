@@ -3,11 +3,13 @@
 #include "posixpty.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
+#include "rtureceiver.h"
 #include "transmittermodel.h"
 
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QVector>
 
 #include <cerrno>
 #include <deque>
@@ -15,39 +17,49 @@
 
 namespace {
 
-// A partial request that sees no further byte for this long is line noise, not a request.
-constexpr int InterFrameTimeoutMs = 50;
+constexpr qint64 UsPerMs = 1000;
 // What a line glitch leaves in front of a reply.
 constexpr char StrayByte = char(0xA5);
 // A failing adapter delivers a buffer full of 1s.
 constexpr char FloodByte = char(0xFF);
 
+// Whole milliseconds until dueUs, rounded up: a byte must never go out before its time.
+int msUntil(qint64 dueUs, qint64 nowUs)
+{
+    return int(qMax<qint64>(0, (dueUs - nowUs + UsPerMs - 1) / UsPerMs));
+}
+
 } // namespace
 
 struct TransmitterSimulator::Private
 {
-    // One piece of a reply on its way to the tool. Replies never overlap: their pieces queue up
-    // in the order the requests came in.
-    struct Piece
+    // A reply on its way to the tool, byte by byte. Replies never overlap: they queue up in the
+    // order the requests came in.
+    struct Transmission
     {
-        qint64 due = 0;
         QByteArray bytes;
+        QVector<qint64> dueUs; // when each byte has fully gone out on the line
+        int sent = 0;
         bool fromDevice = false; // false for the adapter's flood, which ignores the line speed
-        bool first = false;
-        bool last = false;
-        QByteArray reply; // the whole reply, on its last piece
+        bool heard = true; // every byte so far reached the tool at the device's speed
     };
 
     explicit Private(TransmitterSimulator *owner)
         : q(owner)
     {
+        // A coarse timer may fire early, and a byte must never go out before its time.
         sendTimer.setSingleShot(true);
-        staleTimer.setSingleShot(true);
+        sendTimer.setTimerType(Qt::PreciseTimer);
+        frameTimer.setSingleShot(true);
+        frameTimer.setTimerType(Qt::PreciseTimer);
         clock.start();
     }
 
+    qint64 nowUs() const { return clock.nsecsElapsed() / 1000; }
+    int deviceSpeed() const { return Registers::baudRateForCode(model.baudCode()); }
     bool lineMatches() const;
-    void readRequests();
+    void readLine();
+    void takeFrames();
     void handle(const QByteArray &request);
     void schedule(const QByteArray &reply, bool fromDevice);
     void armSendTimer();
@@ -58,48 +70,62 @@ struct TransmitterSimulator::Private
     TransmitterSimulator *q;
     TransmitterModel model;
     Faults faults;
+    bool pacing = true;
     int masterFd = -1;
     int keeperFd = -1;
     QString pty;
     QString link;
     QSocketNotifier *notifier = nullptr;
-    QByteArray received;
-    std::deque<Piece> outgoing;
-    qint64 lineFreeAt = 0; // when the last queued piece goes out
-    bool replyHeard = true; // every piece of the reply being sent reached the tool
+    RtuReceiver receiver;
+    std::deque<Transmission> outgoing;
+    qint64 lineFreeUs = 0; // when the last queued byte has gone out
     int requests = 0;
     QTimer sendTimer;
-    QTimer staleTimer;
+    QTimer frameTimer;
     QElapsedTimer clock;
 };
 
 bool TransmitterSimulator::Private::lineMatches() const
 {
-    const int deviceSpeed = Registers::baudRateForCode(model.baudCode());
-    return deviceSpeed != 0 && PosixPty::lineSpeed(masterFd) == deviceSpeed;
+    return PosixPty::lineSpeed(masterFd) == deviceSpeed();
 }
 
-void TransmitterSimulator::Private::readRequests()
+// The device's receiver runs at the device's speed: at any other, what it makes of the line is
+// beside the point, since it only answers at its own.
+void TransmitterSimulator::Private::readLine()
 {
+    QByteArray bytes;
     char chunk[512];
     for (;;) {
         const ssize_t got = ::read(masterFd, chunk, sizeof chunk);
         if (got > 0) {
-            received.append(chunk, int(got));
+            bytes.append(chunk, int(got));
             continue;
         }
         if (got < 0 && errno == EINTR)
             continue;
         break;
     }
-    staleTimer.start(InterFrameTimeoutMs);
-    // handle() may pull the adapter (through a slot connected to requestReceived).
-    while (masterFd >= 0) {
-        const QByteArray request = TransmitterModel::takeRequest(&received);
-        if (request.isEmpty())
-            break;
-        handle(request);
+    // Bytes that come after a silence of t3.5 end the frame before them first.
+    receiver.heard(nowUs(), bytes, deviceSpeed());
+    takeFrames();
+}
+
+void TransmitterSimulator::Private::takeFrames()
+{
+    for (const QByteArray &frame : receiver.takeFrames(nowUs())) {
+        // handle() may pull the adapter (through a slot connected to requestReceived).
+        for (const QByteArray &request : TransmitterModel::requestsIn(frame)) {
+            if (masterFd < 0)
+                return;
+            handle(request);
+        }
     }
+    const qint64 endUs = receiver.frameEndUs();
+    if (endUs < 0)
+        frameTimer.stop();
+    else
+        frameTimer.start(msUntil(endUs, nowUs()));
 }
 
 // The device hears a request only at its own line speed; what it would make of the garbage at
@@ -132,26 +158,28 @@ void TransmitterSimulator::Private::handle(const QByteArray &request)
     schedule(reply, true);
 }
 
+// Pieces of a split reply go out with the gap's silence between them; paced, each byte is due
+// one character time after the one before, from the moment the request's t3.5 has passed (the
+// caller's now).
 void TransmitterSimulator::Private::schedule(const QByteArray &reply, bool fromDevice)
 {
     const int pieces = qBound(1, faults.splitPieces, reply.size());
-    const qint64 start =
-        qMax(clock.elapsed() + TurnaroundMs + qMax(0, faults.delayMs), lineFreeAt + 1);
-    const int gap = qMax(0, faults.splitGapMs);
+    const qint64 gapUs = qMax(0, faults.splitGapMs) * UsPerMs;
+    const qint64 characterUs = fromDevice && pacing ? RtuReceiver::characterUs(deviceSpeed()) : 0;
+    Transmission transmission;
+    transmission.bytes = reply;
+    transmission.fromDevice = fromDevice;
+    qint64 due = qMax(nowUs() + qMax(0, faults.delayMs) * UsPerMs, lineFreeUs);
     for (int i = 0; i < pieces; ++i) {
-        const int from = reply.size() * i / pieces;
-        const int to = reply.size() * (i + 1) / pieces;
-        Piece piece;
-        piece.due = start + qint64(i) * gap;
-        piece.bytes = reply.mid(from, to - from);
-        piece.fromDevice = fromDevice;
-        piece.first = i == 0;
-        piece.last = i == pieces - 1;
-        if (piece.last)
-            piece.reply = reply;
-        outgoing.push_back(piece);
+        if (i > 0)
+            due += gapUs;
+        for (int at = reply.size() * i / pieces; at < reply.size() * (i + 1) / pieces; ++at) {
+            due += characterUs;
+            transmission.dueUs.append(due);
+        }
     }
-    lineFreeAt = outgoing.back().due;
+    lineFreeUs = due;
+    outgoing.push_back(transmission);
     armSendTimer();
 }
 
@@ -161,28 +189,36 @@ void TransmitterSimulator::Private::armSendTimer()
         sendTimer.stop();
         return;
     }
-    sendTimer.start(int(qMax<qint64>(0, outgoing.front().due - clock.elapsed())));
+    const Transmission &next = outgoing.front();
+    sendTimer.start(msUntil(next.dueUs.at(next.sent), nowUs()));
 }
 
-// A reply goes out at the device's speed: when the tool has moved to another speed (or closed
-// its port, which puts the pseudo-terminal back to its own speed) meanwhile, it hears nothing.
+// Every byte whose time has come goes out in one write. A reply goes out at the device's speed:
+// when the tool has moved to another speed (or closed its port, which puts the pseudo-terminal
+// back to its own speed) meanwhile, it hears nothing of what went out then.
 void TransmitterSimulator::Private::sendDue()
 {
-    while (!outgoing.empty() && outgoing.front().due <= clock.elapsed()) {
-        const Piece piece = outgoing.front();
-        outgoing.pop_front();
-        if (piece.first)
-            replyHeard = true;
-        if (!piece.fromDevice || lineMatches())
-            writeToLine(piece.bytes);
+    const qint64 now = nowUs();
+    while (!outgoing.empty()) {
+        Transmission &front = outgoing.front();
+        int end = front.sent;
+        while (end < front.bytes.size() && front.dueUs.at(end) <= now)
+            ++end;
+        if (end == front.sent)
+            break;
+        if (!front.fromDevice || lineMatches())
+            writeToLine(front.bytes.mid(front.sent, end - front.sent));
         else
-            replyHeard = false;
-        if (!piece.last)
-            continue;
-        if (piece.fromDevice)
+            front.heard = false;
+        front.sent = end;
+        if (end < front.bytes.size())
+            break;
+        const Transmission done = front;
+        outgoing.pop_front();
+        if (done.fromDevice)
             model.applyLineSettings();
-        if (replyHeard)
-            emit q->replySent(piece.reply);
+        if (done.heard)
+            emit q->replySent(done.bytes);
         // replySent may have pulled the adapter.
         if (masterFd < 0)
             return;
@@ -209,9 +245,9 @@ void TransmitterSimulator::Private::writeToLine(const QByteArray &bytes)
 void TransmitterSimulator::Private::shutDown()
 {
     sendTimer.stop();
-    staleTimer.stop();
+    frameTimer.stop();
     outgoing.clear();
-    received.clear();
+    receiver.clear();
     // Pulling the adapter may happen inside the notifier's own signal.
     if (notifier) {
         notifier->setEnabled(false);
@@ -232,7 +268,7 @@ TransmitterSimulator::TransmitterSimulator(QObject *parent)
     , d(std::make_unique<Private>(this))
 {
     connect(&d->sendTimer, &QTimer::timeout, this, [this] { d->sendDue(); });
-    connect(&d->staleTimer, &QTimer::timeout, this, [this] { d->received.clear(); });
+    connect(&d->frameTimer, &QTimer::timeout, this, [this] { d->takeFrames(); });
 }
 
 TransmitterSimulator::~TransmitterSimulator()
@@ -255,7 +291,7 @@ bool TransmitterSimulator::start(const QString &linkPath)
         return false;
     }
     d->notifier = new QSocketNotifier(d->masterFd, QSocketNotifier::Read, this);
-    connect(d->notifier, &QSocketNotifier::activated, this, [this] { d->readRequests(); });
+    connect(d->notifier, &QSocketNotifier::activated, this, [this] { d->readLine(); });
     return true;
 }
 
@@ -282,6 +318,16 @@ void TransmitterSimulator::setFaults(const Faults &faults)
 TransmitterSimulator::Faults TransmitterSimulator::faults() const
 {
     return d->faults;
+}
+
+void TransmitterSimulator::setPacing(bool on)
+{
+    d->pacing = on;
+}
+
+bool TransmitterSimulator::pacing() const
+{
+    return d->pacing;
 }
 
 void TransmitterSimulator::removeAdapter()

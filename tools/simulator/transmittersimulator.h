@@ -8,9 +8,9 @@
 #include <memory>
 
 // A simulated temperature and humidity transmitter behind a pseudo-terminal. The tool opens
-// portPath() like a USB serial port; the simulator answers the requests it can read at the line
-// speed of its baud code, and can misbehave on purpose (faults) the way real lines and adapters
-// do. Runs in the thread and event loop of its creator.
+// portPath() like a USB serial port; the simulator frames what it reads as an RTU device does,
+// answers the requests it hears at the line speed of its baud code, and can misbehave on purpose
+// (faults) the way real lines and adapters do. Runs in the thread and event loop of its creator.
 class TransmitterSimulator : public QObject
 {
     Q_OBJECT
@@ -19,16 +19,13 @@ public:
     struct Faults
     {
         int splitPieces = 0; // > 1: each reply goes out in this many pieces...
-        int splitGapMs = 20; // ...this far apart
+        int splitGapMs = 20; // ...with this much silence between them
         int delayMs = 0; // wait this long before answering
         bool corruptCrc = false; // flip a bit of each reply's check bytes
         bool strayByte = false; // send one extra byte in front of each reply
         bool silent = false; // read requests but never answer (nor act on them)
         bool flood = false; // answer every request with 1024 bytes of 0xFF, at any line speed
     };
-
-    // How long the device takes to start its answer after the last byte of a request.
-    static constexpr int TurnaroundMs = 5;
 
     explicit TransmitterSimulator(QObject *parent = nullptr);
     ~TransmitterSimulator() override;
@@ -44,6 +41,12 @@ public:
 
     void setFaults(const Faults &faults);
     Faults faults() const;
+
+    // On (the default), a reply goes out one character per 10 bit times of the device's speed,
+    // starting when the request's t3.5 has passed, as on a wire; off, each reply (or each piece
+    // of a split one) goes out at once, for tests that need no slow line. The flood ignores it.
+    void setPacing(bool on);
+    bool pacing() const;
 
     // The adapter is pulled out: the pseudo-terminal disappears under the tool's open port.
     void removeAdapter();

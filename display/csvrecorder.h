@@ -1,0 +1,67 @@
+#ifndef CSVRECORDER_H
+#define CSVRECORDER_H
+
+#include "display/samplestore.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+
+#include <optional>
+
+// One accepted reading as the trend window and a recording take it, free of the protocol: the
+// main window fills it in from the decoded answer.
+struct TrendReading
+{
+    QDateTime time; // local time at which the answer was accepted
+    quint16 address = 0;
+    QString serialNumber;
+    QString scale; // as the magnification selector shows it: "*100" or "*10"
+    int decimals = 2; // the scale's, as the reading labels show the values
+    SampleStore::Values values {}; // NaN: not measured in this answer
+    std::optional<quint16> status; // empty: not read in this answer
+};
+
+// Rows of a recording: RFC 4180 (CRLF line ends, fields with a comma, quote, CR or LF quoted,
+// quotes doubled), UTF-8, and '.' as the decimal point in every locale so that a file reads the
+// same on any computer. The header is a file format, not a user text, and stays untranslated.
+namespace Csv {
+
+// ISO 8601 local time with milliseconds and the offset from UTC: 2026-12-07T09:05:07.123+01:00
+QString isoTime(const QDateTime &time);
+QString field(const QString &text);
+// The status register as the trend window shows it: 0x0000
+QString status(quint16 value);
+QByteArray header();
+QByteArray row(const TrendReading &reading);
+
+} // namespace Csv
+
+// Appends one row per reading to a CSV file. Each row goes to the operating system before
+// append() returns, so a crash of the tool loses nothing already recorded. The first write that
+// fails ends the recording: the file is cut back to the rows written whole and closed, and
+// errorString() says why.
+class CsvRecorder
+{
+public:
+    // Opens fileName for appending, with a header when it is new or empty. False, with
+    // errorString() set, when that fails.
+    bool start(const QString &fileName);
+    bool append(const TrendReading &reading);
+    void stop();
+
+    bool isRecording() const { return file.isOpen(); }
+    QString fileName() const { return file.fileName(); }
+    int rowCount() const { return rows; }
+    QString errorString() const { return error; }
+
+private:
+    bool write(const QByteArray &bytes);
+
+    QFile file;
+    int rows = 0;
+    QString error;
+};
+
+#endif // CSVRECORDER_H

@@ -73,6 +73,7 @@ Widget::Widget(QWidget *parent)
     // Connected once, not at each opening; a lambda, so the window gains no slot.
     connect(serialPort, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { handleSerialError(error); });
+    connect(ui->pushButtonTrend, &QPushButton::clicked, this, [this] { showTrendWindow(); });
 }
 
 Widget::~Widget()

@@ -8,6 +8,7 @@
 
 class QSerialPort;
 class QTimer;
+class TrendWindow;
 
 namespace Ui {
 class Widget;
@@ -115,6 +116,11 @@ private:
     // pending output read and polling stop, and the user is told once.
     void loseLink();
     void tellLinkLoss();
+    // The trend window (display/trendfeed.cpp), made at the first accepted reading or the first
+    // click of Trend, whichever comes first, so that it holds every reading of the session.
+    TrendWindow *trendWindow();
+    void showTrendWindow();
+    void addTrendReading(const ReplyDecoder::Reply &reply);
 
     QSerialPort *serialPort = nullptr;
     QTimer *timerClear = nullptr;
@@ -130,6 +136,7 @@ private:
     Ui::Widget *ui = nullptr;
     // A lost link the user has not been told of yet.
     bool linkLossUntold = false;
+    TrendWindow *trend = nullptr;
 };
 
 #endif // WIDGET_H

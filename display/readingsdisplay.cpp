@@ -105,6 +105,7 @@ void Widget::showReply(const ReplyDecoder::Reply &reply)
     switch (reply.row) {
     case ReplyDecoder::Row::Readings:
         ShowReadings(reply.readingMode, reply.scale);
+        addTrendReading(reply);
         break;
     case ReplyDecoder::Row::Information:
         ShowDeviceAddress();

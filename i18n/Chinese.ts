@@ -93,6 +93,155 @@
     </message>
 </context>
 <context>
+    <name>TrendWindow</name>
+    <message>
+        <source>Trend</source>
+        <translation>趋势</translation>
+    </message>
+    <message>
+        <source>Span:</source>
+        <translation>时间范围:</translation>
+    </message>
+    <message>
+        <source>Last 1 min</source>
+        <translation>最近 1 分钟</translation>
+    </message>
+    <message>
+        <source>Last 10 min</source>
+        <translation>最近 10 分钟</translation>
+    </message>
+    <message>
+        <source>Last 1 h</source>
+        <translation>最近 1 小时</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <source>Drag to zoom, right-click to go back, Shift+drag to pan</source>
+        <translation>拖动以缩放，右键单击返回，Shift+拖动以平移</translation>
+    </message>
+    <message>
+        <source>Status: ---</source>
+        <translation>状态: ---</translation>
+    </message>
+    <message>
+        <source>Save image...</source>
+        <translation>保存图像...</translation>
+    </message>
+    <message>
+        <source>Temperature (℃)</source>
+        <translation>温度 (℃)</translation>
+    </message>
+    <message>
+        <source>Humidity (%)</source>
+        <translation>湿度 (%)</translation>
+    </message>
+    <message>
+        <source>Dew point (℃)</source>
+        <translation>露点 (℃)</translation>
+    </message>
+    <message>
+        <source>Samples</source>
+        <translation>样本数</translation>
+    </message>
+    <message>
+        <source>Last</source>
+        <translation>最新值</translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation>最小值</translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation>最大值</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>平均值</translation>
+    </message>
+    <message>
+        <source>Std dev</source>
+        <translation>标准差</translation>
+    </message>
+    <message>
+        <source>Drift (/min)</source>
+        <translation>漂移 (/分钟)</translation>
+    </message>
+    <message>
+        <source>Record...</source>
+        <translation>记录...</translation>
+    </message>
+    <message>
+        <source>Stop recording</source>
+        <translation>停止记录</translation>
+    </message>
+    <message>
+        <source>Not recording</source>
+        <translation>未记录</translation>
+    </message>
+    <message>
+        <source>Local time</source>
+        <translation>本地时间</translation>
+    </message>
+    <message>
+        <source>Temperature, dew point (℃)</source>
+        <translation>温度、露点 (℃)</translation>
+    </message>
+    <message>
+        <source>Temperature</source>
+        <translation>温度</translation>
+    </message>
+    <message>
+        <source>Humidity</source>
+        <translation>湿度</translation>
+    </message>
+    <message>
+        <source>Dew point</source>
+        <translation>露点</translation>
+    </message>
+    <message>
+        <source>Status: %1</source>
+        <translation>状态: %1</translation>
+    </message>
+    <message>
+        <source>Recording to %1: %2 rows</source>
+        <translation>正在记录到 %1: %2 行</translation>
+    </message>
+    <message>
+        <source>Recording</source>
+        <translation>记录</translation>
+    </message>
+    <message>
+        <source>Cannot write to %1: %2
+Recording has stopped; the rows written before are kept.</source>
+        <translation>无法写入 %1: %2
+记录已停止；之前写入的行已保留。</translation>
+    </message>
+    <message>
+        <source>Record readings</source>
+        <translation>记录读数</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv);;All files (*)</source>
+        <translation>CSV 文件 (*.csv);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Save image</source>
+        <translation>保存图像</translation>
+    </message>
+    <message>
+        <source>Cannot save the image to %1: %2</source>
+        <translation>无法将图像保存到 %1: %2</translation>
+    </message>
+    <message>
+        <source>PNG image (*.png);;SVG image (*.svg)</source>
+        <translation>PNG 图像 (*.png);;SVG 图像 (*.svg)</translation>
+    </message>
+</context>
+<context>
     <name>Widget</name>
     <message>
         <source>Widget</source>
@@ -313,6 +462,10 @@
     <message>
         <source>No serial port was chosen!</source>
         <translation>没有选择串口!</translation>
+    </message>
+    <message>
+        <source>Trend</source>
+        <translation>趋势</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,370 @@
+#include "ui/trendwindow.h"
+
+#include "display/trendstatistics.h"
+#include "ui_trendwindow.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+#include <qwt_date_scale_draw.h>
+#include <qwt_date_scale_engine.h>
+#include <qwt_legend.h>
+#include <qwt_legend_label.h>
+#include <qwt_plot_curve.h>
+#include <qwt_plot_grid.h>
+#include <qwt_plot_panner.h>
+#include <qwt_plot_renderer.h>
+#include <qwt_plot_zoomer.h>
+#include <qwt_series_data.h>
+
+#include <cmath>
+
+// One quantity's measured points as its curve sees them, read from the store in place. Only the
+// points in the window set by show() are offered, so drawing and scaling cost what the view
+// holds, not what the store holds.
+class TrendSeries : public QwtSeriesData<QPointF>
+{
+public:
+    TrendSeries(const SampleStore &store, SampleStore::Quantity quantity)
+        : store(store)
+        , quantity(quantity)
+    {}
+
+    void show(qint64 from, qint64 to)
+    {
+        window = store.pointsBetween(quantity, from, to);
+        d_boundingRect = QRectF(0.0, 0.0, -1.0, -1.0);
+    }
+
+    size_t size() const override { return size_t(window.second - window.first); }
+
+    QPointF sample(size_t i) const override
+    {
+        const int point = window.first + int(i);
+        return {double(store.pointTime(quantity, point)),
+                double(store.pointValue(quantity, point))};
+    }
+
+    QRectF boundingRect() const override
+    {
+        if (d_boundingRect.width() < 0.0)
+            d_boundingRect = qwtBoundingRect(*this);
+        return d_boundingRect;
+    }
+
+    // Qwt hands over the new scales after a zoom or a pan.
+    void setRectOfInterest(const QRectF &rect) override
+    {
+        show(qint64(std::ceil(rect.left())), qint64(std::floor(rect.right())));
+    }
+
+private:
+    const SampleStore &store;
+    const SampleStore::Quantity quantity;
+    std::pair<int, int> window {0, 0};
+};
+
+namespace {
+
+// The span selector's items, in milliseconds; 0 shows everything.
+constexpr qint64 SpanMs[] = {60 * 1000, 10 * 60 * 1000, 60 * 60 * 1000, 0};
+// Narrower views are widened to this, so that a first reading has an axis to stand on.
+constexpr qint64 MinimumSpanMs = 60 * 1000;
+
+const QColor CurveColours[SampleStore::QuantityCount] = {QColor(200, 30, 30), QColor(30, 80, 200),
+                                                         QColor(20, 140, 60)};
+
+QString statistic(double value, int decimals)
+{
+    return std::isfinite(value) ? QString::number(value, 'f', decimals) : QStringLiteral("---");
+}
+
+} // namespace
+
+TrendWindow::TrendWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , ui(new Ui::TrendWindow)
+{
+    ui->setupUi(this);
+    for (int row = 0; row < ui->tableStatistics->rowCount(); ++row) {
+        for (int column = 0; column < ui->tableStatistics->columnCount(); ++column) {
+            auto *item = new QTableWidgetItem(QStringLiteral("---"));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            ui->tableStatistics->setItem(row, column, item);
+        }
+    }
+    ui->tableStatistics->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    ui->tableStatistics->setFixedHeight(
+        ui->tableStatistics->horizontalHeader()->sizeHint().height()
+        + 3 * ui->tableStatistics->verticalHeader()->defaultSectionSize()
+        + 2 * ui->tableStatistics->frameWidth());
+    setUpPlot();
+
+    connect(ui->comboBoxSpan, QOverload<int>::of(&QComboBox::activated), this,
+            [this] { followSpan(); });
+    connect(ui->pushButtonRecord, &QPushButton::clicked, this, [this] { chooseRecordingFile(); });
+    connect(ui->pushButtonStopRecording, &QPushButton::clicked, this, [this] { stopRecording(); });
+    connect(ui->pushButtonSaveImage, &QPushButton::clicked, this, [this] { chooseImageFile(); });
+}
+
+TrendWindow::~TrendWindow()
+{
+    delete ui;
+}
+
+void TrendWindow::setUpPlot()
+{
+    QwtPlot *plot = ui->plot;
+    plot->setCanvasBackground(Qt::white);
+    plot->enableAxis(QwtPlot::yRight);
+    plot->setAxisTitle(QwtPlot::xBottom, tr("Local time"));
+    plot->setAxisTitle(QwtPlot::yLeft, tr("Temperature, dew point (\u2103)"));
+    plot->setAxisTitle(QwtPlot::yRight, tr("Humidity (%)"));
+    auto *timeScale = new QwtDateScaleDraw(Qt::LocalTime);
+    timeScale->setDateFormat(QwtDate::Second, QStringLiteral("hh:mm:ss"));
+    timeScale->setDateFormat(QwtDate::Minute, QStringLiteral("hh:mm"));
+    timeScale->setDateFormat(QwtDate::Hour, QStringLiteral("MM-dd hh:mm"));
+    timeScale->setDateFormat(QwtDate::Day, QStringLiteral("yyyy-MM-dd"));
+    plot->setAxisScaleDraw(QwtPlot::xBottom, timeScale);
+    plot->setAxisScaleEngine(QwtPlot::xBottom, new QwtDateScaleEngine(Qt::LocalTime));
+
+    auto *grid = new QwtPlotGrid;
+    grid->setMajorPen(QColor(220, 220, 220), 0.0, Qt::DotLine);
+    grid->attach(plot);
+
+    auto *legend = new QwtLegend;
+    legend->setDefaultItemMode(QwtLegendData::Checkable);
+    plot->insertLegend(legend, QwtPlot::TopLegend);
+
+    const QString titles[SampleStore::QuantityCount] = {tr("Temperature"), tr("Humidity"),
+                                                        tr("Dew point")};
+    for (int q = 0; q < SampleStore::QuantityCount; ++q) {
+        auto *curve = new QwtPlotCurve(titles[q]);
+        curve->setPen(CurveColours[q], 1.5);
+        curve->setRenderHint(QwtPlotItem::RenderAntialiased);
+        curve->setYAxis(q == SampleStore::Humidity ? QwtPlot::yRight : QwtPlot::yLeft);
+        series[size_t(q)] = new TrendSeries(store, SampleStore::Quantity(q));
+        curve->setData(series[size_t(q)]); // the curve owns it
+        curve->attach(plot);
+        curves[size_t(q)] = curve;
+        if (auto *label =
+                qobject_cast<QwtLegendLabel *>(legend->legendWidget(plot->itemToInfo(curve))))
+            label->setChecked(true);
+    }
+    connect(legend, &QwtLegend::checked, this, [plot](const QVariant &item, bool on) {
+        plot->infoToItem(item)->setVisible(on);
+        plot->replot();
+    });
+
+    // A zoomer per vertical axis; the second draws nothing of its own. Left drag zooms, a right
+    // click goes back a step and Ctrl + right click back to the start.
+    for (size_t i = 0; i < zoomers.size(); ++i) {
+        auto *zoomer = new QwtPlotZoomer(QwtPlot::xBottom, i ? QwtPlot::yRight : QwtPlot::yLeft,
+                                         plot->canvas(), false);
+        zoomer->setMousePattern(QwtEventPattern::MouseSelect2, Qt::RightButton,
+                                Qt::ControlModifier);
+        zoomer->setMousePattern(QwtEventPattern::MouseSelect3, Qt::RightButton);
+        zoomer->setTrackerMode(QwtPicker::AlwaysOff);
+        if (i)
+            zoomer->setRubberBand(QwtPicker::NoRubberBand);
+        connect(zoomer, &QwtPlotZoomer::zoomed, this, [this] { viewChanged(); });
+        zoomers[i] = zoomer;
+    }
+    auto *panner = new QwtPlotPanner(plot->canvas());
+    panner->setMouseButton(Qt::LeftButton, Qt::ShiftModifier);
+    connect(panner, &QwtPlotPanner::panned, this, [this] {
+        following = false;
+        refresh();
+    });
+}
+
+void TrendWindow::addReading(const TrendReading &reading)
+{
+    decimals = reading.decimals;
+    if (reading.status)
+        ui->labelStatus->setText(tr("Status: %1").arg(Csv::status(*reading.status)));
+    if (recorder.isRecording()) {
+        if (recorder.append(reading))
+            showRecording();
+        else
+            recordingFailed();
+    }
+    const bool measured = std::any_of(reading.values.cbegin(), reading.values.cend(),
+                                      [](float value) { return !std::isnan(value); });
+    if (!measured)
+        return;
+    store.add(reading.time.toMSecsSinceEpoch(), reading.values);
+    refresh();
+}
+
+void TrendWindow::followSpan()
+{
+    following = true;
+    ui->plot->setAxisAutoScale(QwtPlot::yLeft, true);
+    ui->plot->setAxisAutoScale(QwtPlot::yRight, true);
+    refresh();
+}
+
+void TrendWindow::viewChanged()
+{
+    // Both zoomers report each step; the view follows again once both are back at the start.
+    if (zoomers[0]->zoomRectIndex() == 0 && zoomers[1]->zoomRectIndex() == 0)
+        return followSpan();
+    following = false;
+    refresh();
+}
+
+void TrendWindow::refresh()
+{
+    // A hidden window catches up when it is shown.
+    if (!isVisible())
+        return;
+    QwtPlot *plot = ui->plot;
+    qint64 from = 0;
+    qint64 to = 0;
+    if (following) {
+        const int rows = store.rowCount();
+        to = rows ? store.rowTime(rows - 1) : QDateTime::currentMSecsSinceEpoch();
+        const qint64 span = SpanMs[qBound(0, ui->comboBoxSpan->currentIndex(), 3)];
+        from = qMin(span ? to - span : (rows ? store.rowTime(0) : to), to - MinimumSpanMs);
+        plot->setAxisScale(QwtPlot::xBottom, double(from), double(to));
+    } else {
+        plot->updateAxes();
+        const QwtInterval shown = plot->axisInterval(QwtPlot::xBottom);
+        from = qint64(std::ceil(shown.minValue()));
+        to = qint64(std::floor(shown.maxValue()));
+    }
+    for (TrendSeries *data : series)
+        data->show(from, to);
+    plot->replot();
+    // Zooming starts from, and returns to, what the view showed last while following.
+    if (following) {
+        for (QwtPlotZoomer *zoomer : zoomers)
+            zoomer->setZoomBase(false);
+    }
+    showStatistics(from, to);
+}
+
+void TrendWindow::showStatistics(qint64 from, qint64 to)
+{
+    for (int q = 0; q < SampleStore::QuantityCount; ++q) {
+        const TrendStatistics s = statisticsOf(store, SampleStore::Quantity(q), from, to);
+        const QString texts[] = {QString::number(s.count),
+                                 statistic(s.last, decimals),
+                                 statistic(s.minimum, decimals),
+                                 statistic(s.maximum, decimals),
+                                 statistic(s.mean, decimals + 1),
+                                 statistic(s.standardDeviation, decimals + 2),
+                                 statistic(s.driftPerMinute, decimals + 2)};
+        for (int column = 0; column < int(std::size(texts)); ++column)
+            ui->tableStatistics->item(q, column)->setText(texts[column]);
+    }
+}
+
+bool TrendWindow::startRecording(const QString &fileName)
+{
+    const bool started = recorder.start(fileName);
+    if (started)
+        showRecording();
+    else
+        recordingFailed();
+    return started;
+}
+
+void TrendWindow::stopRecording()
+{
+    recorder.stop();
+    showRecording();
+}
+
+void TrendWindow::showRecording()
+{
+    const bool on = recorder.isRecording();
+    ui->pushButtonRecord->setEnabled(!on);
+    ui->pushButtonStopRecording->setEnabled(on);
+    ui->labelRecording->setText(on ? tr("Recording to %1: %2 rows")
+                                         .arg(QDir::toNativeSeparators(recorder.fileName()))
+                                         .arg(recorder.rowCount())
+                                   : tr("Not recording"));
+}
+
+void TrendWindow::recordingFailed()
+{
+    // The recording is over before the box opens, so readings taken while it is open add no
+    // second box.
+    showRecording();
+    QMessageBox::warning(
+        this, tr("Recording"),
+        tr("Cannot write to %1: %2\nRecording has stopped; the rows written "
+           "before are kept.")
+            .arg(QDir::toNativeSeparators(recorder.fileName()), recorder.errorString()));
+}
+
+void TrendWindow::chooseRecordingFile()
+{
+    // A chosen file that exists is appended to, not replaced, so nothing asks to overwrite it.
+    const QString fileName = QFileDialog::getSaveFileName(
+        this, tr("Record readings"), QString(), tr("CSV files (*.csv);;All files (*)"), nullptr,
+        QFileDialog::DontConfirmOverwrite);
+    if (!fileName.isEmpty())
+        startRecording(fileName);
+}
+
+bool TrendWindow::saveImage(const QString &fileName)
+{
+    QSaveFile file(fileName);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        QwtPlotRenderer renderer;
+        if (QFileInfo(fileName).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
+            QSvgGenerator svg;
+            svg.setOutputDevice(&file);
+            svg.setSize(ui->plot->size());
+            svg.setViewBox(ui->plot->rect());
+            svg.setTitle(windowTitle());
+            renderer.renderTo(ui->plot, svg);
+        } else {
+            QImage image(ui->plot->size(), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            renderer.renderTo(ui->plot, image);
+            written = image.save(&file, "PNG");
+        }
+        written = written && file.commit();
+    }
+    if (!written)
+        QMessageBox::warning(this, tr("Save image"),
+                             tr("Cannot save the image to %1: %2")
+                                 .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    return written;
+}
+
+void TrendWindow::chooseImageFile()
+{
+    QString filter;
+    QString fileName = QFileDialog::getSaveFileName(
+        this, tr("Save image"), QString(), tr("PNG image (*.png);;SVG image (*.svg)"), &filter);
+    if (fileName.isEmpty())
+        return;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName +=
+            filter.contains(QLatin1String("*.svg")) ? QLatin1String(".svg") : QLatin1String(".png");
+    saveImage(fileName);
+}
+
+void TrendWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void TrendWindow::closeEvent(QCloseEvent *event)
+{
+    stopRecording();
+    QWidget::closeEvent(event);
+}

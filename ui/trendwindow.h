@@ -1,0 +1,70 @@
+#ifndef TRENDWINDOW_H
+#define TRENDWINDOW_H
+
+#include "display/csvrecorder.h"
+#include "display/samplestore.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QwtPlotCurve;
+class QwtPlotZoomer;
+class TrendSeries;
+
+namespace Ui {
+class TrendWindow;
+}
+
+// The trend of a session: temperature and dew point (left axis) and humidity (right axis)
+// against local time, the statistics of what is in view, the last status, and the recording of
+// readings to a CSV file. It is given every accepted reading whether it is shown or not, and
+// knows nothing of the protocol or of the main window.
+//
+// The view follows the newest reading over the chosen span until the user zooms or pans;
+// zooming back to the start, or choosing a span, follows again.
+class TrendWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TrendWindow(QWidget *parent = nullptr);
+    ~TrendWindow() override;
+
+    void addReading(const TrendReading &reading);
+    const SampleStore &samples() const { return store; }
+
+    // Each tells the user in a message box, and returns false, when the file cannot be written.
+    bool startRecording(const QString &fileName);
+    bool saveImage(const QString &fileName);
+    void stopRecording();
+
+    bool isFollowing() const { return following; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void setUpPlot();
+    void followSpan();
+    void viewChanged();
+    // Brings the plot and the statistics up to date with the store and the view.
+    void refresh();
+    void showStatistics(qint64 from, qint64 to);
+    void showRecording();
+    void recordingFailed();
+    void chooseRecordingFile();
+    void chooseImageFile();
+
+    Ui::TrendWindow *ui;
+    SampleStore store;
+    CsvRecorder recorder;
+    std::array<QwtPlotCurve *, SampleStore::QuantityCount> curves {};
+    std::array<TrendSeries *, SampleStore::QuantityCount> series {};
+    std::array<QwtPlotZoomer *, 2> zoomers {};
+    bool following = true;
+    int decimals = 2;
+};
+
+#endif // TRENDWINDOW_H

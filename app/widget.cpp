@@ -74,6 +74,9 @@ Widget::Widget(QWidget *parent)
     connect(serialPort, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { handleSerialError(error); });
     connect(ui->pushButtonTrend, &QPushButton::clicked, this, [this] { showTrendWindow(); });
+    ui->textBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->textBrowser, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &position) { showLogMenu(position); });
 }
 
 Widget::~Widget()

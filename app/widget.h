@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+class QPoint;
 class QSerialPort;
 class QTimer;
 class TrendWindow;
@@ -121,6 +122,9 @@ private:
     TrendWindow *trendWindow();
     void showTrendWindow();
     void addTrendReading(const ReplyDecoder::Reply &reply);
+    // The message log's context menu, with "Save log as..." (ui/messagelog.cpp).
+    void showLogMenu(const QPoint &position);
+    void saveLog();
 
     QSerialPort *serialPort = nullptr;
     QTimer *timerClear = nullptr;

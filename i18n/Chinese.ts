@@ -467,5 +467,21 @@ Recording has stopped; the rows written before are kept.</source>
         <source>Trend</source>
         <translation>趋势</translation>
     </message>
+    <message>
+        <source>Save log as...</source>
+        <translation>日志另存为...</translation>
+    </message>
+    <message>
+        <source>Save log as</source>
+        <translation>日志另存为</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt);;All files (*)</source>
+        <translation>文本文件 (*.txt);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Cannot save the log to %1: %2</source>
+        <translation>无法将日志保存到 %1: %2</translation>
+    </message>
 </context>
 </TS>

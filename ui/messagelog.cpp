@@ -4,6 +4,10 @@
 #include "ui_widget.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QFileDialog>
+#include <QMenu>
+#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -45,10 +49,46 @@ void append(QTextBrowser *log, const QString &line, int maxLines, int trimBatch)
     scroll->setValue(following ? scroll->maximum() : scroll->value() - removedHeight);
 }
 
+QString save(const QTextBrowser *log, const QString &fileName)
+{
+    // Written whole or not at all: a failed save leaves an earlier file of that name as it was.
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        const QString text = log->toPlainText();
+        file.write(text.toUtf8());
+        if (!text.isEmpty())
+            file.write("\n");
+        if (file.commit())
+            return QString();
+    }
+    return file.errorString();
+}
+
 } // namespace MessageLog
 
 void Widget::AppendLog(QString text, bool received)
 {
     MessageLog::append(ui->textBrowser,
                        MessageLog::formatLine(QDateTime::currentDateTime(), text, received));
+}
+
+void Widget::showLogMenu(const QPoint &position)
+{
+    QMenu *menu = ui->textBrowser->createStandardContextMenu(position);
+    menu->addSeparator();
+    menu->addAction(tr("Save log as..."), this, [this] { saveLog(); });
+    menu->exec(ui->textBrowser->viewport()->mapToGlobal(position));
+    delete menu;
+}
+
+void Widget::saveLog()
+{
+    const QString fileName = QFileDialog::getSaveFileName(this, tr("Save log as"), QString(),
+                                                          tr("Text files (*.txt);;All files (*)"));
+    if (fileName.isEmpty())
+        return;
+    const QString error = MessageLog::save(ui->textBrowser, fileName);
+    if (!error.isEmpty())
+        showError(
+            tr("Cannot save the log to %1: %2").arg(QDir::toNativeSeparators(fileName), error));
 }

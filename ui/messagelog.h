@@ -24,6 +24,10 @@ QString formatLine(const QDateTime &when, const QString &text, bool received);
 void append(QTextBrowser *log, const QString &line, int maxLines = MaxLines,
             int trimBatch = TrimBatch);
 
+// Writes the log as plain text, one line per frame as shown, in UTF-8; returns why it could not,
+// or nothing.
+QString save(const QTextBrowser *log, const QString &fileName);
+
 } // namespace MessageLog
 
 #endif // MESSAGELOG_H

@@ -4,10 +4,14 @@
 #include "app/appstate.h"
 #include "support/windowfixture.h"
 #include "transmittersimulator.h"
+#include "ui/messagelog.h"
+#include "ui/trendwindow.h"
 
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QSerialPort>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -80,6 +84,7 @@ private slots:
     void lineFaults_data();
     void lineFaults();
     void lossBehindABox();
+    void trend();
 };
 
 void TestE2e::fixedRate()
@@ -274,6 +279,54 @@ void TestE2e::lossBehindABox()
     QVERIFY(f.log().last().endsWith("->TX  01060109000199f4"));
     QTest::qWait(100);
     QCOMPARE(f.boxes.messages.size(), 2);
+}
+
+// Polling with the trend window open and recording, all readings and then humidity alone: a point
+// per poll on each polled curve, a row per poll with the values the labels showed; the log saved.
+void TestE2e::trend()
+{
+    Bench bench;
+    WindowFixture f;
+    bench.link(f);
+    f.run("pushButtonTrend");
+    auto *trend = f.window.findChild<TrendWindow *>();
+    QTemporaryDir dir;
+    f.boxes.onDialog = [&dir](QWidget *dialog) {
+        static_cast<QFileDialog *>(dialog)->selectFile(dir.filePath("r.csv"));
+        static_cast<QDialog *>(dialog)->accept(); // QFileDialog's own checks the name
+    };
+    QMetaObject::invokeMethod(trend->findChild<QObject *>("pushButtonRecord"), "click");
+    const QRegularExpression value(">(-?\\d+\\.\\d+)[℃%]|---");
+    const int start = bench.replies;
+    QStringList shown; // a row's fields from the address to the dew point, per poll
+    for (const char *what : {"0", "2"}) {
+        f.fill(QString("comboBoxRegister=1;comboBoxNum=") + what);
+        f.run("pushButtonRead");
+        QTRY_VERIFY_WITH_TIMEOUT(bench.replies - start >= shown.size() + 2, 5000);
+        f.run("pushButtonRead");
+        QTRY_COMPARE(trend->samples().rowCount(), bench.replies - start);
+        QString row = "1,261206033415,*100";
+        for (const char *label : {"labelTemperature", "labelHumidity", "labelDewTemp"})
+            row += ',' + value.match(f.describe(label + QString("=x")).section('=', 1)).captured(1);
+        while (shown.size() < bench.replies - start)
+            shown << row;
+    }
+    const int all = shown.indexOf(shown.last()); // the polls of all readings come first
+    for (auto q : {SampleStore::Temperature, SampleStore::Humidity, SampleStore::DewPoint})
+        QCOMPARE(trend->samples().pointCount(q), q == SampleStore::Humidity ? shown.size() : all);
+    QFile file(dir.filePath("r.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 1 + shown.size());
+    for (int i = 0; i < shown.size(); ++i)
+        QCOMPARE(rows[i + 1].section(',', 1, 6), shown[i]);
+
+    auto *log = f.window.findChild<QTextBrowser *>();
+    QVERIFY(MessageLog::save(log, dir.filePath("log")).isEmpty());
+    QVERIFY(!MessageLog::save(log, dir.filePath("absent/log")).isEmpty());
+    QFile saved(dir.filePath("log"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), (log->toPlainText() + "\n").toUtf8());
 }
 
 QTEST_MAIN(TestE2e)

@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QStringList>
 
+#include <cmath>
+
 namespace Csv {
 
 QString isoTime(const QDateTime &time)

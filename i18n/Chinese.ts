@@ -207,8 +207,8 @@
         <translation>状态: %1</translation>
     </message>
     <message>
-        <source>Recording to %1: %2 rows</source>
-        <translation>正在记录到 %1: %2 行</translation>
+        <source>Recording to %1, rows written: %2</source>
+        <translation>正在记录到 %1，已写入行数: %2</translation>
     </message>
     <message>
         <source>Recording</source>

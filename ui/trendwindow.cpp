@@ -23,7 +23,9 @@
 #include <qwt_plot_zoomer.h>
 #include <qwt_series_data.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 // One quantity's measured points as its curve sees them, read from the store in place. Only the
 // points in the window set by show() are offered, so drawing and scaling cost what the view
@@ -102,7 +104,8 @@ TrendWindow::TrendWindow(QWidget *parent)
     ui->tableStatistics->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     ui->tableStatistics->setFixedHeight(
         ui->tableStatistics->horizontalHeader()->sizeHint().height()
-        + 3 * ui->tableStatistics->verticalHeader()->defaultSectionSize()
+        + ui->tableStatistics->rowCount()
+            * ui->tableStatistics->verticalHeader()->defaultSectionSize()
         + 2 * ui->tableStatistics->frameWidth());
     setUpPlot();
 
@@ -231,7 +234,8 @@ void TrendWindow::refresh()
     if (following) {
         const int rows = store.rowCount();
         to = rows ? store.rowTime(rows - 1) : QDateTime::currentMSecsSinceEpoch();
-        const qint64 span = SpanMs[qBound(0, ui->comboBoxSpan->currentIndex(), 3)];
+        const int last = int(std::size(SpanMs)) - 1;
+        const qint64 span = SpanMs[qBound(0, ui->comboBoxSpan->currentIndex(), last)];
         from = qMin(span ? to - span : (rows ? store.rowTime(0) : to), to - MinimumSpanMs);
         plot->setAxisScale(QwtPlot::xBottom, double(from), double(to));
     } else {
@@ -288,7 +292,7 @@ void TrendWindow::showRecording()
     const bool on = recorder.isRecording();
     ui->pushButtonRecord->setEnabled(!on);
     ui->pushButtonStopRecording->setEnabled(on);
-    ui->labelRecording->setText(on ? tr("Recording to %1: %2 rows")
+    ui->labelRecording->setText(on ? tr("Recording to %1, rows written: %2")
                                          .arg(QDir::toNativeSeparators(recorder.fileName()))
                                          .arg(recorder.rowCount())
                                    : tr("Not recording"));

@@ -1,134 +1,64 @@
-// Journeys of a technician at the bench, against the simulated transmitter: linking at a fixed
-// rate and by search, links that fail, polling at both scales, each configuration command
-// changing the device, and a line or adapter that misbehaves.
+// Journeys at the bench against the simulated transmitter: links found, links that fail, polling,
+// every configuration command, a line or adapter that fails, the trend, and a long soak.
 #include "app/appstate.h"
+#include "protocol/frame.h"
 #include "support/windowfixture.h"
-#include "transmittersimulator.h"
 #include "ui/messagelog.h"
 #include "ui/trendwindow.h"
 
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSerialPort>
 #include <QTextBrowser>
-#include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-
-using Faults = TransmitterSimulator::Faults;
-
-const QString Identity = "lineEditAddress=1;comboBoxBaudRate=9600;lineEditSN=261206033415;"
-                         "lineEditRangeMin=-40.0;lineEditRangeMax=125.0";
-const QString UsbError = "Error: USB device error, please reconnect USB device!";
-
-Faults named(const QString &fault)
-{
-    Faults faults;
-    faults.splitPieces = fault == "split" ? 4 : 0;
-    faults.splitGapMs = 15;
-    faults.delayMs = fault == "delayed" ? 300 : 0;
-    faults.corruptCrc = fault == "corrupted";
-    faults.strayByte = fault == "stray byte";
-    faults.silent = fault == "silent";
-    faults.flood = fault == "flood";
-    return faults;
-}
-
-// A transmitter on its own link path, recording the line speed and time of each request.
-struct Bench
-{
-    explicit Bench(int baudCode = 4, const QString &fault = QString())
-    {
-        QVERIFY(sim.start(dir.filePath("tty")));
-        sim.setRegisterValue(0x0101, quint16(baudCode));
-        sim.setFaults(named(fault));
-        sim.setFixedReadings(23.45, 45.67);
-        QObject::connect(&sim, &TransmitterSimulator::requestReceived, [this] {
-            speeds << sim.lineSpeed();
-            times << clock.elapsed();
-        });
-        QObject::connect(&sim, &TransmitterSimulator::replySent, [this] { ++replies; });
-        clock.start();
-    }
-    // Linked at 9600 and done with the reads that follow every link.
-    void link(WindowFixture &f)
-    {
-        f.link(sim.portPath(), "9600");
-        QTRY_COMPARE(f.describe(Identity), Identity);
-        QTRY_VERIFY(f.log().filter("->RX  010322").size() == 1);
-    }
-    QTemporaryDir dir;
-    TransmitterSimulator sim;
-    QElapsedTimer clock;
-    QList<int> speeds;
-    QList<qint64> times;
-    int replies = 0;
-};
-
-} // namespace
+static const QString UsbError = "Error: USB device error, please reconnect USB device!";
 
 class TestE2e : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void fixedRate();
     void search_data();
     void search();
     void failedLinks();
-    void polling();
-    void commands_data();
-    void commands();
+    void session();
     void lineFaults_data();
     void lineFaults();
     void lossBehindABox();
     void trend();
+    void soak();
 };
-
-void TestE2e::fixedRate()
-{
-    Bench bench;
-    WindowFixture f;
-    f.link(bench.sim.portPath(), "9600");
-    QTRY_COMPARE(f.describe(Identity), Identity);
-    // The output block is read a moment after the identity, without the user.
-    QTRY_VERIFY(f.log().filter("->RX  010322").size() == 1);
-    QCOMPARE(bench.speeds, QList<int>({9600, 9600}));
-    QVERIFY(bench.times.at(1) - bench.times.at(0) >= 100);
-    QSerialPort *port = f.port();
-    QVERIFY(port->dataBits() == QSerialPort::Data8 && port->parity() == QSerialPort::NoParity
-            && port->stopBits() == QSerialPort::OneStop);
-}
 
 void TestE2e::search_data()
 {
+    QTest::addColumn<QString>("rate");
     QTest::addColumn<int>("baudCode");
     QTest::addColumn<QList<int>>("openings");
-    QTest::newRow("9600") << 4 << QList<int>({115200, 19200, 9600});
-    QTest::newRow("1200") << 1 << QList<int>({115200, 19200, 9600, 4800, 2400, 1200});
-    QTest::newRow("115200") << 6 << QList<int>({115200});
+    QTest::newRow("fixed 9600") << "9600" << 4 << QList<int>({9600});
+    QTest::newRow("search, 9600") << "AUTO" << 4 << QList<int>({115200, 19200, 9600});
+    QTest::newRow("search, 1200") << "AUTO" << 1 << QList<int>({115200, 19200, 9600, 4800, 2400, 1200});
+    QTest::newRow("search, 115200") << "AUTO" << 6 << QList<int>({115200});
 }
 
+// Linked at a fixed rate, or found by the search half a second a step, the Device group fills
+// and the output block is read a moment later at the same rate, 8N1.
 void TestE2e::search()
 {
+    QFETCH(QString, rate);
     QFETCH(int, baudCode);
     QFETCH(QList<int>, openings);
     Bench bench(baudCode);
     WindowFixture f;
-    f.link(bench.sim.portPath(), "AUTO");
-    const QString found =
-        "comboBoxBaudRate=" + QString::number(openings.last()) + ";timerAutoUart=off";
-    // Six steps half a second apart, on a line paced at the rate found.
+    f.link(bench.sim.portPath(), rate);
+    const QString found = QString(Identity).replace("9600", QString::number(openings.last())) + ";timerAutoUart=off";
     QTRY_COMPARE_WITH_TIMEOUT(f.describe(found), found, 8000);
-    const QString rate = "comboBoxBaudRate=" + QString::number(openings.last());
-    const QString identity = QString(Identity).replace("comboBoxBaudRate=9600", rate);
-    QCOMPARE(f.describe(identity), identity);
-    // The output block follows the success step at the rate found.
     QTRY_COMPARE(bench.speeds, openings + QList<int>({openings.last()}));
     for (int i = 1; i < openings.size(); ++i)
         QVERIFY(qAbs(bench.times.at(i) - bench.times.at(i - 1) - 500) < 100);
+    QVERIFY(bench.times.last() - bench.times.at(openings.size() - 1) >= 100);
+    QSerialPort *port = f.port();
+    QVERIFY(port->dataBits() == QSerialPort::Data8 && port->parity() == QSerialPort::NoParity && port->stopBits() == QSerialPort::OneStop);
     QVERIFY(f.boxes.messages.isEmpty());
 }
 
@@ -161,7 +91,9 @@ void TestE2e::failedLinks()
     QVERIFY(f.log().filter("->TX").size() == 8);
 }
 
-void TestE2e::polling()
+// Polling at both scales, a poll a second, then each configuration command changes the device;
+// after a new baud rate the tool links again at that rate.
+void TestE2e::session()
 {
     Bench bench;
     WindowFixture f;
@@ -175,47 +107,24 @@ void TestE2e::polling()
     QTRY_COMPARE(f.describe(tenths), tenths);
     const int polls = bench.speeds.size();
     QTRY_VERIFY_WITH_TIMEOUT(bench.speeds.size() == polls + 1, 1500);
-    QVERIFY(qAbs(bench.times.last() - bench.times.at(polls - 1) - 1000) < 100);
-}
-
-void TestE2e::commands_data()
-{
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<QByteArray>("button");
-    QTest::addColumn<QString>("registers");
-    // clang-format off
-    QTest::newRow("address") << "lineEditAddress=5" << QByteArray("pushButtonAddress") << "0100=5";
-    QTest::newRow("heater on") << "" << QByteArray("pushButtonHeaterON") << "0109=1";
-    QTest::newRow("range") << "lineEditRangeMin=-20.5;lineEditRangeMax=60" << QByteArray("pushButtonTempRange") << "0107=-205;0108=600";
-    QTest::newRow("baud rate") << "comboBoxBaudRate=5" << QByteArray("pushButtonBaudRate") << "0101=6";
-    // clang-format on
-}
-
-void TestE2e::commands()
-{
-    QFETCH(QString, setup);
-    QFETCH(QByteArray, button);
-    QFETCH(QString, registers);
-    Bench bench;
-    WindowFixture f;
-    bench.link(f);
-    f.fill(setup);
-    f.run(button);
-    const auto stored = [&bench, &registers] {
-        QStringList values;
-        for (const QString &item : registers.split(';'))
-            values << item.left(5)
-                    + QString::number(
-                          qint16(bench.sim.registerValue(item.left(4).toUShort(nullptr, 16))));
-        return values.join(';');
-    };
-    QTRY_COMPARE(stored(), registers);
-    QTRY_VERIFY(f.log().last().contains("->RX  "));
-    if (button == "pushButtonBaudRate") {
-        f.link(bench.sim.portPath(), "115200");
-        QTRY_COMPARE(f.describe("lineEditSN=261206033415;comboBoxBaudRate=115200"),
-                     "lineEditSN=261206033415;comboBoxBaudRate=115200");
+    QVERIFY(qAbs(bench.times.last() - bench.times.at(polls - 1) - 1000) < 50);
+    f.run("pushButtonRead");
+    QTRY_VERIFY(f.log().last().contains("->RX  ")); // the last poll's answer is in
+    for (const auto &[setup, button, registers] : {std::tuple {"lineEditAddress=5", "pushButtonAddress", "0100=5"}, {"", "pushButtonHeaterON", "0109=1"}, {"lineEditRangeMin=-20.5;lineEditRangeMax=60", "pushButtonTempRange", "0107=-205;0108=600"}, {"comboBoxBaudRate=5", "pushButtonBaudRate", "0101=6"}}) {
+        f.fill(setup);
+        f.run(button);
+        const auto stored = [&bench, registers = QString(registers)] {
+            QStringList values;
+            for (const QString &item : registers.split(';'))
+                values << item.left(5) + QString::number(qint16(bench.sim.registerValue(item.left(4).toUShort(nullptr, 16))));
+            return values.join(';');
+        };
+        QTRY_COMPARE(stored(), QString(registers));
+        QTRY_VERIFY(f.log().last().contains("->RX  "));
     }
+    f.link(bench.sim.portPath(), "115200");
+    const QString relinked = "lineEditAddress=5;lineEditSN=261206033415;comboBoxBaudRate=115200";
+    QTRY_COMPARE(f.describe(relinked), relinked);
 }
 
 void TestE2e::lineFaults_data()
@@ -248,8 +157,7 @@ void TestE2e::lineFaults()
     QCOMPARE(f.describe(Identity) == Identity, taken);
     QCOMPARE(f.port()->isOpen(), messages.isEmpty());
     if (!messages.isEmpty()) { // a lost link stops what would send on it
-        const QString stopped =
-            "timerAutoUart=off;timerDelay=off;timerReadHumiture=off;pushButtonRead=Read";
+        const QString stopped = "timerAutoUart=off;timerDelay=off;timerReadHumiture=off;pushButtonRead=Read";
         QCOMPARE(f.describe(stopped), stopped);
         QCOMPARE(bench.speeds.size(), 1);
     }
@@ -322,11 +230,44 @@ void TestE2e::trend()
         QCOMPARE(rows[i + 1].section(',', 1, 6), shown[i]);
 
     auto *log = f.window.findChild<QTextBrowser *>();
-    QVERIFY(MessageLog::save(log, dir.filePath("log")).isEmpty());
-    QVERIFY(!MessageLog::save(log, dir.filePath("absent/log")).isEmpty());
+    QVERIFY(MessageLog::save(log, dir.filePath("log")).isEmpty() && !MessageLog::save(log, dir.filePath("absent/log")).isEmpty());
     QFile saved(dir.filePath("log"));
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), (log->toPlainText() + "\n").toUtf8());
+    QVERIFY(saved.open(QIODevice::ReadOnly) && saved.readAll() == (log->toPlainText() + "\n").toUtf8());
+}
+
+// A bench left running: polling while the line fails in every way it can, linking again after a
+// lost link. The readings stored are always ones the transmitter sent, and answers are taken
+// again once the line is sound. Run on its own with TR451_SOAK_SECONDS.
+void TestE2e::soak()
+{
+    const int seconds = qEnvironmentVariableIntValue("TR451_SOAK_SECONDS");
+    if (seconds == 0)
+        QSKIP("runs with TR451_SOAK_SECONDS");
+    const QStringList faults {"", "split", "delayed", "corrupted", "stray byte", "silent", "flood", "removed"};
+    QSet<QByteArray> sent {Modbus::readReply(1, {0, 0, 0, 0})}; // and the readings before any
+    auto bench = std::make_unique<Bench>(4, "", true);
+    const auto record = [&] { QObject::connect(&bench->sim, &TransmitterSimulator::replySent, [&sent](const QByteArray &reply) { sent << reply; }); };
+    WindowFixture f;
+    f.fill("comboBoxRegister=1;comboBoxNum=0");
+    const auto linkAndPoll = [&] { f.link(bench->sim.portPath(), "9600"), f.run("pushButtonRead"); };
+    record(), linkAndPoll();
+    for (const QString &fault : faults) {
+        fault == "removed" ? bench->sim.removeAdapter() : bench->setFault(fault);
+        for (QDeadlineTimer end(1000 * seconds / faults.size()); !end.hasExpired();) {
+            QTest::qWait(50);
+            const QByteArray stored = Modbus::readReply(1, {quint16(AppState.temperatureRaw), AppState.humidityRaw, quint16(AppState.dewPointRaw), AppState.statusRaw});
+            QVERIFY2(sent.contains(stored), qPrintable(fault + " stored " + hex(stored)));
+        }
+        if (fault == "removed") // plugged in again
+            bench = std::make_unique<Bench>(4, "", true), record();
+        bench->setFault("");
+        if (fault == "flood" || fault == "removed") // a lost link also stopped polling
+            linkAndPoll();
+        const int before = f.log().filter("->RX").size();
+        QTRY_VERIFY2_WITH_TIMEOUT(f.log().filter("->RX").size() > before, qPrintable(fault), 3000);
+    }
+    QVERIFY(AppState.temperatureRaw != 0);
+    QCOMPARE(f.boxes.messages, QStringList({UsbError, UsbError}));
 }
 
 QTEST_MAIN(TestE2e)

@@ -8,56 +8,40 @@
 
 #include <QtTest>
 
-namespace {
-
-QByteArray bytes(const char *hexText)
+static QByteArray bytes(const char *hexText)
 {
     return QByteArray::fromHex(hexText);
 }
 
-QByteArray reply(QVector<quint16> values)
+static QByteArray reply(QVector<quint16> values)
 {
     return Modbus::readReply(1, values);
 }
 
 // A decoded reply as one line: the row, then every field it carries.
-QString describe(const ReplyDecoder::Reply &r)
+static QString describe(const ReplyDecoder::Reply &r)
 {
     QStringList parts {QString("None Readings Information AddressEcho BaudRate SerialNumber "
                                "OutputBlock CalibrationBlock")
                            .split(' ')
                            .at(int(r.row))};
     if (r.row == ReplyDecoder::Row::Readings)
-        parts << QStringLiteral("mode=%1").arg(r.readingMode)
-              << (r.scale == Readings::Scale::Tenths ? "tenths" : "hundredths");
+        parts << QStringLiteral("mode=%1").arg(r.readingMode) << (r.scale == Readings::Scale::Tenths ? "tenths" : "hundredths");
     const auto add = [&parts](const char *name, const auto &field) {
         if (field)
             parts << QStringLiteral("%1=%2").arg(QLatin1String(name)).arg(*field);
     };
-    add("t", r.temperatureRaw);
-    add("h", r.humidityRaw);
-    add("d", r.dewPointRaw);
-    add("s", r.statusRaw);
-    add("addr", r.deviceAddress);
-    add("baud", r.baudRateCode);
-    add("r102", r.infoReg0102);
-    add("dual", r.dualChannel);
-    add("sn", r.serialNumber);
-    add("min", r.tempRangeMin);
-    add("max", r.tempRangeMax);
+    add("t", r.temperatureRaw), add("h", r.humidityRaw), add("d", r.dewPointRaw), add("s", r.statusRaw);
+    add("addr", r.deviceAddress), add("baud", r.baudRateCode), add("r102", r.infoReg0102), add("dual", r.dualChannel);
+    add("sn", r.serialNumber), add("min", r.tempRangeMin), add("max", r.tempRangeMax);
     if (r.refreshIdentity)
         parts << "refresh";
     if (r.serialNumberWritten)
         parts << "written";
     if (!r.registers.isEmpty())
-        parts << QStringLiteral("n=%1 first=%2 last=%3")
-                     .arg(r.registers.size())
-                     .arg(r.registers.first())
-                     .arg(r.registers.last());
+        parts << QStringLiteral("n=%1 first=%2 last=%3").arg(r.registers.size()).arg(r.registers.first()).arg(r.registers.last());
     return parts.join(' ');
 }
-
-} // namespace
 
 Q_DECLARE_METATYPE(Modbus::BufferAction)
 
@@ -66,27 +50,31 @@ class TestProtocol : public QObject
     Q_OBJECT
 
 private slots:
-    void crc();
+    void codec();
     void frames_data();
     void frames();
     void receive_data();
     void receive();
-    void fields();
     void decode_data();
     void decode();
     void commandInputs();
-    void readings_data();
     void readings();
 };
 
-void TestProtocol::crc()
+// The check, the baud codes and field reads.
+void TestProtocol::codec()
 {
     QCOMPARE(Modbus::crc16(reinterpret_cast<const quint8 *>("123456789"), 9), quint16(0x4B37));
     QCOMPARE(Modbus::crc16(nullptr, 0), quint16(0xFFFF));
-    QCOMPARE(Registers::baudRateForCode(0), 0);
-    QCOMPARE(Registers::baudRateForCode(4), 9600);
-    QCOMPARE(Registers::baudRateForCode(7), 0);
+    QVERIFY(Registers::baudRateForCode(0) == 0 && Registers::baudRateForCode(4) == 9600 && Registers::baudRateForCode(7) == 0);
     QCOMPARE(Registers::BaudSearchOrder[2], 9600);
+    const QByteArray frame = bytes("0103FF38");
+    QCOMPARE(Modbus::field(frame, 1, 1), 0x03u);
+    QCOMPARE(Modbus::word(frame, 2), quint16(0xFF38));
+    QCOMPARE(Modbus::signedWord(frame, 2), qint16(-200));
+    QCOMPARE(Modbus::field(frame, 3, 2), 0x38u); // runs past the end
+    QCOMPARE(Modbus::field(frame, 4, 2), 0u); // wholly beyond it
+    QVERIFY(Modbus::isException(bytes("0183")) && !Modbus::isException(bytes("01")));
 }
 
 void TestProtocol::frames_data()
@@ -94,23 +82,15 @@ void TestProtocol::frames_data()
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QByteArray>("wire");
     const QVector<quint16> none;
-    // clang-format off
     QTest::newRow("identity read") << Modbus::readRequest(1, 0x0100, 9) << QByteArray("01 03 01 00 00 09 84 30");
     QTest::newRow("address 0") << Modbus::readRequest(0, 0x0100, 1) << QByteArray("00 03 01 00 00 01 84 27");
     QTest::newRow("heater on") << Modbus::writeRequest(1, 0x0109, 1) << QByteArray("01 06 01 09 00 01 99 F4");
     QTest::newRow("new address 5") << Modbus::writeRequest(0, 0x0100, 5) << QByteArray("00 06 01 00 00 05 49 E4");
-    QTest::newRow("range -40.0 to 80.0") << Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {0xFE70, 0x0320})
-        << QByteArray("01 10 01 07 01 08 04 FE 70 03 20 9E A8");
-    QTest::newRow("serial number") << Modbus::blockWrite(1, Registers::SerialNumberBlock, CommandInputs::serialNumberWords("261206033415"))
-        << QByteArray("01 10 01 04 01 06 06 26 12 06 03 34 15 F6 84");
-    QTest::newRow("output block") << Modbus::blockWrite(1, Registers::OutputWriteBack, none)
-        << "01 10 01 10 01 1A 17 " + QByteArray("00 ").repeated(22) + "03 B4";
-    QTest::newRow("calibration block") << Modbus::blockWrite(1, Registers::CalibrationWriteBack, none)
-        << "01 10 02 04 02 2C 29 " + QByteArray("00 ").repeated(82) + "A3 08";
-    QTest::newRow("read reply") << reply({100}) << QByteArray("01 03 02 00 64 B9 AF");
+    QTest::newRow("range -40.0 to 80.0") << Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {0xFE70, 0x0320}) << QByteArray("01 10 01 07 01 08 04 FE 70 03 20 9E A8");
+    QTest::newRow("serial number") << Modbus::blockWrite(1, Registers::SerialNumberBlock, CommandInputs::serialNumberWords("261206033415")) << QByteArray("01 10 01 04 01 06 06 26 12 06 03 34 15 F6 84");
+    QTest::newRow("output block") << Modbus::blockWrite(1, Registers::OutputWriteBack, none) << "01 10 01 10 01 1A 17 " + QByteArray("00 ").repeated(22) + "03 B4";
+    QTest::newRow("calibration block") << Modbus::blockWrite(1, Registers::CalibrationWriteBack, none) << "01 10 02 04 02 2C 29 " + QByteArray("00 ").repeated(82) + "A3 08";
     QTest::newRow("exception") << Modbus::exceptionReply(1, 0x03, 2) << QByteArray("01 83 02 C0 F1");
-    QTest::newRow("block echo") << Modbus::shortFrame(1, 0x10, 0x0107, 2) << QByteArray("01 10 01 07 00 02 F1 F5");
-    // clang-format on
 }
 
 void TestProtocol::frames()
@@ -129,7 +109,6 @@ void TestProtocol::receive_data()
     const QByteArray answer = bytes("0103020064B9AF");
     const auto fill = [](int count, char byte) { return QByteArray(count, byte); };
     using A = Modbus::BufferAction;
-    // clang-format off
     QTest::newRow("whole answer") << QByteArray() << answer << A::Accept << 0 << 2;
     QTest::newRow("last piece") << answer.left(3) << answer.mid(3) << A::Accept << 0 << 2;
     QTest::newRow("first piece") << QByteArray() << answer.left(3) << A::Wait << 3 << 2;
@@ -147,7 +126,6 @@ void TestProtocol::receive_data()
     QTest::newRow("1024 mixed fill") << fill(512, '\0') << fill(512, '\xFF') << A::AdapterFault << 0 << 0;
     QTest::newRow("1024 other bytes") << QByteArray() << fill(1024, '\x55') << A::Wait << 1024 << 0;
     QTest::newRow("past 1024") << fill(1000, '\xFF') << fill(25, '\xFF') << A::Drop << 0 << 0;
-    // clang-format on
 }
 
 void TestProtocol::receive()
@@ -158,22 +136,9 @@ void TestProtocol::receive()
     const Modbus::Receipt receipt = Modbus::receive(kept, incoming);
     QCOMPARE(receipt.action, action);
     QTEST(int(receipt.buffer.size()), "keptAfter");
-    QCOMPARE(receipt.frame,
-             action == Modbus::BufferAction::Accept ? kept + incoming : QByteArray());
+    QCOMPARE(receipt.frame, action == Modbus::BufferAction::Accept ? kept + incoming : QByteArray());
     if (action == Modbus::BufferAction::Wait || action == Modbus::BufferAction::Accept)
         QTEST(receipt.dataLength, "dataLength");
-}
-
-void TestProtocol::fields()
-{
-    const QByteArray frame = bytes("0103FF38");
-    QCOMPARE(Modbus::field(frame, 1, 1), 0x03u);
-    QCOMPARE(Modbus::word(frame, 2), quint16(0xFF38));
-    QCOMPARE(Modbus::signedWord(frame, 2), qint16(-200));
-    QCOMPARE(Modbus::field(frame, 3, 2), 0x38u); // runs past the end
-    QCOMPARE(Modbus::field(frame, 4, 2), 0u); // wholly beyond it
-    QVERIFY(Modbus::isException(bytes("0183")));
-    QVERIFY(!Modbus::isException(bytes("01")));
 }
 
 void TestProtocol::decode_data()
@@ -193,7 +158,6 @@ void TestProtocol::decode_data()
         return Modbus::writeRequest(1, reg, value);
     };
     const QByteArray blockEcho = Modbus::shortFrame(1, 0x10, 0x0104, 3);
-    // clang-format off
     QTest::newRow("all, hundredths") << quint16(0x0000) << all << "Readings mode=0 hundredths t=-200 h=65336 d=-200 s=7";
     QTest::newRow("all, tenths") << quint16(0x0004) << all << "Readings mode=0 tenths t=-200 h=65336 d=-200 s=7";
     QTest::newRow("temperature") << quint16(0x0000) << reply({0xFF38}) << "Readings mode=1 hundredths t=-200";
@@ -208,8 +172,7 @@ void TestProtocol::decode_data()
     QTest::newRow("all from humidity") << quint16(0x0001) << all << "None";
     QTest::newRow("echo to a poll") << quint16(0x0001) << echo(0x0001, 5) << "None";
     QTest::newRow("exception to a poll") << quint16(0x0000) << exception(0x03) << "None";
-    QTest::newRow("identity") << quint16(0x0100) << info
-        << "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 max=1250 refresh";
+    QTest::newRow("identity") << quint16(0x0100) << info << "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 max=1250 refresh";
     QTest::newRow("address read") << quint16(0x0100) << reply({5}) << "Information addr=5";
     QTest::newRow("short identity") << quint16(0x0100) << reply({5, 6, 7}) << "Information addr=5 baud=6 r102=7 refresh";
     QTest::newRow("empty identity") << quint16(0x0100) << reply({}) << "None";
@@ -232,7 +195,6 @@ void TestProtocol::decode_data()
     QTest::newRow("range echo") << quint16(0x0107) << Modbus::shortFrame(1, 0x10, 0x0107, 2) << "None";
     QTest::newRow("heater echo") << quint16(0x0109) << echo(0x0109, 1) << "None";
     QTest::newRow("before any request") << quint16(0xFFFF) << reply({1}) << "None";
-    // clang-format on
 }
 
 void TestProtocol::decode()
@@ -286,40 +248,16 @@ void TestProtocol::commandInputs()
     }
 }
 
-void TestProtocol::readings_data()
-{
-    QTest::addColumn<float>("min");
-    QTest::addColumn<float>("max");
-    QTest::addColumn<float>("value");
-    QTest::addColumn<QString>("outputs");
-    const float t = Readings::value(2345, Readings::Scale::Hundredths);
-    const float tenths = Readings::value(235, Readings::Scale::Tenths);
-    // clang-format off
-    QTest::newRow("23.45 of -40..125") << -40.0f << 125.0f << t << "23.45 10.153 1.923 3.845";
-    QTest::newRow("23.5 of -40..125") << -40.0f << 125.0f << tenths << "23.50 10.158 1.924 3.848";
-    QTest::newRow("humidity 45.67") << 0.0f << 100.0f << Readings::value(4567, Readings::Scale::Hundredths) << "45.67 11.307 2.283 4.567";
-    QTest::newRow("at max") << -40.0f << 125.0f << 125.0f << "125.00 20.000 5.000 10.000";
-    QTest::newRow("at min") << -40.0f << 125.0f << -40.0f << "-40.00 4.000 0.000 0.000";
-    QTest::newRow("above max") << 0.0f << 100.0f << Readings::value(0xFF38, Readings::Scale::Hundredths) << "653.36 108.538 32.668 65.336";
-    QTest::newRow("below zero, tenths") << -40.0f << 125.0f << Readings::value(-200, Readings::Scale::Tenths) << "-20.00 5.939 0.606 1.212";
-    QTest::newRow("equal ends") << 5.0f << 5.0f << 5.0f << "5.00 nan nan nan";
-    // clang-format on
-}
-
+// A reading and its 4-20 mA, 0-5 V and 0-10 V outputs over its range, in single precision.
 void TestProtocol::readings()
 {
-    QFETCH(float, min);
-    QFETCH(float, max);
-    QFETCH(float, value);
-    const Readings::AnalogOutputs out = Readings::analogOutputs(min, max, value);
-    const auto text = [](float x, int decimals) {
-        return QString::number(double(x), 'f', decimals);
-    };
-    QTEST(text(value, 2) + ' ' + text(out.current, 3) + ' ' + text(out.lowVoltage, 3) + ' '
-              + text(out.highVoltage, 3),
-          "outputs");
-    QCOMPARE(Readings::decimals(Readings::Scale::Tenths), 1);
-    QCOMPARE(Readings::decimals(Readings::Scale::Hundredths), 2);
+    const auto hundredths = [](int raw) { return Readings::value(raw, Readings::Scale::Hundredths); };
+    for (const auto &[min, max, value, outputs] : {std::tuple {-40.0f, 125.0f, hundredths(2345), "23.45 10.153 1.923 3.845"}, {-40.0f, 125.0f, Readings::value(235, Readings::Scale::Tenths), "23.50 10.158 1.924 3.848"}, {0.0f, 100.0f, hundredths(4567), "45.67 11.307 2.283 4.567"}, {-40.0f, 125.0f, 125.0f, "125.00 20.000 5.000 10.000"}, {-40.0f, 125.0f, -40.0f, "-40.00 4.000 0.000 0.000"}, {0.0f, 100.0f, hundredths(0xFF38), "653.36 108.538 32.668 65.336"}, {-40.0f, 125.0f, Readings::value(-200, Readings::Scale::Tenths), "-20.00 5.939 0.606 1.212"}, {5.0f, 5.0f, 5.0f, "5.00 nan nan nan"}}) {
+        const Readings::AnalogOutputs out = Readings::analogOutputs(min, max, value);
+        const auto text = [](float x, int decimals) { return QString::number(double(x), 'f', decimals); };
+        QCOMPARE(text(value, 2) + ' ' + text(out.current, 3) + ' ' + text(out.lowVoltage, 3) + ' ' + text(out.highVoltage, 3), QString(outputs));
+    }
+    QVERIFY(Readings::decimals(Readings::Scale::Tenths) == 1 && Readings::decimals(Readings::Scale::Hundredths) == 2);
 }
 
 QTEST_APPLESS_MAIN(TestProtocol)

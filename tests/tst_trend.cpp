@@ -1,5 +1,4 @@
-// The trend: the sample store's bound, the statistics of a view, recording rows and what a failing
-// write leaves, the trend window's view and its images.
+// The trend: the store's bound, a view's statistics, recorded rows, failing writes, the window.
 #include "display/trendstatistics.h"
 #include "support/windowfixture.h"
 #include "ui/trendwindow.h"
@@ -14,19 +13,16 @@
 #include <csignal>
 #include <sys/resource.h>
 
-namespace {
+static const float No = std::numeric_limits<float>::quiet_NaN();
+static constexpr qint64 T0 = 1796634307123; // 2026-12-07T09:05:07.123Z
 
-const float No = std::numeric_limits<float>::quiet_NaN();
-constexpr qint64 T0 = 1796634307123; // 2026-12-07T09:05:07.123Z
-
-TrendReading reading(qint64 t, SampleStore::Values v, const QString &sn = "2612")
+static TrendReading reading(qint64 t, SampleStore::Values v, const QString &sn = "2612")
 {
-    return {
-        QDateTime::fromMSecsSinceEpoch(t, Qt::OffsetFromUTC, 3600), 1, sn, "*100", 2, v, 0xAB12};
+    return {QDateTime::fromMSecsSinceEpoch(t, Qt::OffsetFromUTC, 3600), 1, sn, "*100", 2, v, 0xAB12};
 }
 
 // count values from first in steps of step, plus amplitude in the pattern + - - + (mean 0, slope 0)
-QVector<double> series(int count, double first, double step, double amplitude)
+static QVector<double> series(int count, double first, double step, double amplitude)
 {
     QVector<double> values;
     for (int i = 0; i < count; ++i)
@@ -34,13 +30,11 @@ QVector<double> series(int count, double first, double step, double amplitude)
     return values;
 }
 
-QByteArray contents(const QString &path)
+static QByteArray contents(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
-
-} // namespace
 
 Q_DECLARE_METATYPE(TrendReading)
 
@@ -73,13 +67,11 @@ private slots:
         QTest::addColumn<qint64>("step");
         // count, last, minimum, maximum, mean, standard deviation, drift
         QTest::addColumn<QVector<double>>("expected");
-        // clang-format off
-        QTest::newRow("noise far from zero") << series(1000, 23.45, 0, 0.01) << qint64(1000) << QVector<double>{1000, 23.46, 23.44, 23.46, 23.45, 0.01, 0};
-        QTest::newRow("noise farther") << series(1000, 1e6 + 23.45, 0, 0.01) << qint64(1000) << QVector<double>{1000, 1e6 + 23.46, 1e6 + 23.44, 1e6 + 23.46, 1e6 + 23.45, 0.01, 0};
-        QTest::newRow("drift 0.12/min") << series(61, 23.45, 0.002, 0) << qint64(1000) << QVector<double>{61, 23.57, 23.45, 23.57, 23.51, 0.035213633723318, 0.12};
-        QTest::newRow("one point") << QVector<double>{23.45} << qint64(1000) << QVector<double>{1, 23.45, 23.45, 23.45, 23.45, 0, qQNaN()};
-        QTest::newRow("none") << QVector<double>{} << qint64(1000) << QVector<double>{0, qQNaN(), qQNaN(), qQNaN(), qQNaN(), qQNaN(), qQNaN()};
-        // clang-format on
+        QTest::newRow("noise far from zero") << series(1000, 23.45, 0, 0.01) << qint64(1000) << QVector<double> {1000, 23.46, 23.44, 23.46, 23.45, 0.01, 0};
+        QTest::newRow("noise farther") << series(1000, 1e6 + 23.45, 0, 0.01) << qint64(1000) << QVector<double> {1000, 1e6 + 23.46, 1e6 + 23.44, 1e6 + 23.46, 1e6 + 23.45, 0.01, 0};
+        QTest::newRow("drift 0.12/min") << series(61, 23.45, 0.002, 0) << qint64(1000) << QVector<double> {61, 23.57, 23.45, 23.57, 23.51, 0.035213633723318, 0.12};
+        QTest::newRow("one point") << QVector<double> {23.45} << qint64(1000) << QVector<double> {1, 23.45, 23.45, 23.45, 23.45, 0, qQNaN()};
+        QTest::newRow("none") << QVector<double> {} << qint64(1000) << QVector<double> {0, qQNaN(), qQNaN(), qQNaN(), qQNaN(), qQNaN(), qQNaN()};
     }
 
     void statistics()
@@ -91,14 +83,9 @@ private slots:
         for (int i = 0; i < values.size(); ++i)
             running.add(T0 + i * step, values[i]);
         const TrendStatistics s = running.result();
-        const QVector<double> actual {double(s.count), s.last, s.minimum,
-                                      s.maximum,       s.mean, s.standardDeviation,
-                                      s.driftPerMinute};
-        for (int i = 0; i < 7; ++i) {
-            const bool near = std::isnan(expected[i]) ? std::isnan(actual[i])
-                                                      : qAbs(actual[i] - expected[i]) < 1e-9;
-            QVERIFY2(near, qPrintable(QString::number(i)));
-        }
+        const double actual[] {double(s.count), s.last, s.minimum, s.maximum, s.mean, s.standardDeviation, s.driftPerMinute};
+        for (int i = 0; i < 7; ++i)
+            QVERIFY2(std::isnan(expected[i]) ? std::isnan(actual[i]) : qAbs(actual[i] - expected[i]) < 1e-9, qPrintable(QString::number(i)));
     }
 
     void csv_data()
@@ -107,13 +94,11 @@ private slots:
         QTest::addColumn<QString>("row");
         TrendReading tenths = reading(T0, {No, 45.67f, No});
         tenths = {tenths.time.toOffsetFromUtc(-12600), 7, "2\"612", "*10", 1, tenths.values, {}};
-        // clang-format off
         QTest::newRow("all, hundredths") << reading(T0, {-23.45f, 45.6f, 10}, "26,12") << "2026-12-07T10:05:07.123+01:00,1,\"26,12\",*100,-23.45,45.60,10.00,0xAB12\r\n";
         QTest::newRow("humidity, tenths") << tenths << "2026-12-07T05:35:07.123-03:30,7,\"2\"\"612\",*10,,45.7,,\r\n";
         QTest::newRow("comma and quotes") << reading(T0, {1, 2, 3}, "12,\"34\"") << "2026-12-07T10:05:07.123+01:00,1,\"12,\"\"34\"\"\",*100,1.00,2.00,3.00,0xAB12\r\n";
         QTest::newRow("line feed") << reading(T0, {1, 2, 3}, "1\n2") << "2026-12-07T10:05:07.123+01:00,1,\"1\n2\",*100,1.00,2.00,3.00,0xAB12\r\n";
         QTest::newRow("carriage return") << reading(T0, {1, 2, 3}, "1\r2") << "2026-12-07T10:05:07.123+01:00,1,\"1\r2\",*100,1.00,2.00,3.00,0xAB12\r\n";
-        // clang-format on
     }
 
     void csv()

@@ -4,24 +4,44 @@
 #include "posixpty.h"
 #include "protocol/frame.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSerialPort>
-#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QtTest>
 
 #include <poll.h>
 #include <unistd.h>
+
+const QString Identity = "lineEditAddress=1;comboBoxBaudRate=9600;lineEditSN=261206033415;"
+                         "lineEditRangeMin=-40.0;lineEditRangeMax=125.0";
+
+void ModalWatcher::look()
+{
+    // Asked again first, from a new timer, so that a box opened while a callback runs is seen.
+    QTimer::singleShot(5, this, &ModalWatcher::look);
+    QWidget *modal = QApplication::activeModalWidget();
+    auto *box = qobject_cast<QMessageBox *>(modal);
+    if (!modal || !modal->isVisible() || (!box && !onDialog))
+        return;
+    if (!box)
+        return onDialog(modal);
+    messages << box->windowTitle() + QStringLiteral(": ") + box->text();
+    if (onMessage)
+        onMessage(box);
+    box->done(QMessageBox::Ok);
+}
 
 WindowFixture::FreshState::FreshState()
 {
     const ApplicationState built = AppState;
     AppState = ApplicationState();
-    AppState.buildDate = built.buildDate;
-    AppState.buildTime = built.buildTime;
+    AppState.buildDate = built.buildDate, AppState.buildTime = built.buildTime;
 }
 
 WindowFixture::WindowFixture()
@@ -34,8 +54,7 @@ WindowFixture::WindowFixture()
     if (keeper < 0 || !PosixPty::placeLink(pty, path) || !port()->open(QIODevice::ReadWrite))
         qFatal("Cannot open the tool's port on a pseudo-terminal");
     port()->setBaudRate(QSerialPort::Baud9600);
-    QObject::connect(port(), SIGNAL(readyRead()), &window, SLOT(my_readuart()),
-                     Qt::UniqueConnection);
+    QObject::connect(port(), SIGNAL(readyRead()), &window, SLOT(my_readuart()), Qt::UniqueConnection);
 }
 
 WindowFixture::~WindowFixture()
@@ -43,11 +62,6 @@ WindowFixture::~WindowFixture()
     port()->close();
     ::close(keeper);
     ::close(master);
-}
-
-QSerialPort *WindowFixture::port() const
-{
-    return child<QSerialPort>("serialPort");
 }
 
 void WindowFixture::fill(const QString &settings)
@@ -74,11 +88,10 @@ void WindowFixture::run(const QByteArray &names)
 void WindowFixture::link(const QString &path, const QString &rate)
 {
     boxes.onDialog = [path, rate](QWidget *dialog) {
-        dialog->findChild<QComboBox *>(QStringLiteral("comboBoxName"))->setEditText(path);
-        auto *rates = dialog->findChild<QComboBox *>(QStringLiteral("comboBoxBaud"));
+        dialog->findChild<QComboBox *>("comboBoxName")->setEditText(path);
+        auto *rates = dialog->findChild<QComboBox *>("comboBoxBaud");
         rates->setCurrentIndex(rates->findText(rate));
-        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("pushButtonOK")),
-                          Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton *>("pushButtonOK"), Qt::LeftButton);
     };
     run("pushButtonLink");
     boxes.onDialog = nullptr;
@@ -96,11 +109,6 @@ QByteArray WindowFixture::read(int bytes, int timeoutMs)
             got.append(chunk, int(qMax<ssize_t>(0, ::read(master, chunk, sizeof chunk))));
     }
     return got;
-}
-
-QByteArray WindowFixture::sent(int bytes)
-{
-    return hex(read(bytes));
 }
 
 bool WindowFixture::nothingSent()
@@ -127,10 +135,10 @@ QStringList WindowFixture::log() const
     return child<QTextBrowser>("textBrowser")->toPlainText().split('\n', Qt::SkipEmptyParts);
 }
 
-QString WindowFixture::describe(const QString &spec) const
+QString WindowFixture::describe(const QString &expected) const
 {
     QStringList actual;
-    for (const QString &item : spec.split(';', Qt::SkipEmptyParts)) {
+    for (const QString &item : expected.split(';', Qt::SkipEmptyParts)) {
         const int at = item.indexOf(QRegularExpression(QStringLiteral("[=~#]")));
         const QChar how = item.at(at);
         const QObject *object = child<QObject>(qPrintable(item.left(at)));
@@ -145,9 +153,29 @@ QString WindowFixture::describe(const QString &spec) const
     return actual.join(';');
 }
 
-QByteArray hex(const QByteArray &bytes)
+Bench::Bench(int baudCode, const QString &fault, bool drifting)
 {
-    return bytes.toHex(' ').toUpper();
+    QVERIFY(sim.start(dir.filePath("tty")));
+    sim.setRegisterValue(0x0101, quint16(baudCode));
+    if (!drifting)
+        sim.setFixedReadings(23.45, 45.67);
+    setFault(fault);
+    QObject::connect(&sim, &TransmitterSimulator::requestReceived, [this] { speeds << sim.lineSpeed(), times << clock.elapsed(); });
+    QObject::connect(&sim, &TransmitterSimulator::replySent, [this] { ++replies; });
+    clock.start();
+}
+
+void Bench::setFault(const QString &fault)
+{
+    // Split pieces and their gap, delay, corrupt check, stray byte, silent, flood.
+    sim.setFaults({fault == "split" ? 4 : 0, 15, fault == "delayed" ? 300 : 0, fault == "corrupted", fault == "stray byte", fault == "silent", fault == "flood"});
+}
+
+void Bench::link(WindowFixture &f)
+{
+    f.link(sim.portPath(), "9600");
+    QTRY_COMPARE(f.describe(Identity), Identity);
+    QTRY_VERIFY(f.log().filter("->RX  010322").size() == 1);
 }
 
 QByteArray frame(const QByteArray &hexBody)

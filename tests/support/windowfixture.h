@@ -2,11 +2,35 @@
 #define WINDOWFIXTURE_H
 
 #include "app/widget.h"
-#include "support/modalwatcher.h"
+#include "transmittersimulator.h"
 
+#include <QElapsedTimer>
+#include <QSerialPort>
 #include <QTemporaryDir>
 
-class QSerialPort;
+#include <functional>
+
+class QMessageBox;
+
+inline QByteArray hex(const QByteArray &bytes)
+{
+    return bytes.toHex(' ').toUpper();
+}
+
+// Closes the message boxes the tool opens, recording each as "title: text", so that a test meets
+// no event loop of theirs. Other modal dialogs go to onDialog, which must close them.
+class ModalWatcher : public QObject
+{
+public:
+    ModalWatcher() { look(); }
+    QStringList messages;
+    std::function<void(QWidget *dialog)> onDialog;
+    // Sees each box while it is still open; it must not close the box itself.
+    std::function<void(QMessageBox *box)> onMessage;
+
+private:
+    void look();
+};
 
 // The tool's main window with its port open on a pseudo-terminal, as after a Link at 9600 bit/s
 // but without the identity read a Link sends, and every modal box it opens recorded and closed.
@@ -26,7 +50,7 @@ public:
             qFatal("The window has no child %s", name);
         return object;
     }
-    QSerialPort *port() const;
+    QSerialPort *port() const { return child<QSerialPort>("serialPort"); }
 
     // "lineEditAddress=5;comboBoxBaudRate=2": line edits get the text, combo boxes the index.
     void fill(const QString &settings);
@@ -37,17 +61,17 @@ public:
 
     // What the tool wrote, waiting up to timeoutMs for at least bytes; sent() gives it as hex.
     QByteArray read(int bytes, int timeoutMs = 1000);
-    QByteArray sent(int bytes);
+    QByteArray sent(int bytes) { return hex(read(bytes)); }
     bool nothingSent();
     void write(const QByteArray &bytes);
     // The device's answer, taken in by the tool before this returns.
     void answer(const QByteArray &bytes);
 
     QStringList log() const;
-    // The form and timers in the terms of spec, for QCOMPARE(describe(spec), spec): "name=text"
-    // for a text, a combo box's current text or a timer's interval ("off" when stopped),
-    // "name~part" for a text that holds part, "name#n" for a combo box's count.
-    QString describe(const QString &spec) const;
+    // The form and timers in the terms of expected, for QCOMPARE(describe(expected), expected):
+    // "name=text" for a text, a combo box's current text or a timer's interval ("off" when
+    // stopped), "name~part" for a text that holds part, "name#n" for a combo box's count.
+    QString describe(const QString &expected) const;
 
     struct FreshState // resets AppState, but for the build stamp, before the window is built
     {
@@ -62,7 +86,27 @@ public:
     ModalWatcher boxes;
 };
 
-QByteArray hex(const QByteArray &bytes);
+// The Device group of the simulated transmitter as the tool shows it at 9600 bit/s.
+extern const QString Identity;
+
+// A simulated transmitter on a link path of its own, recording the line speed and time of each
+// request; readings fixed at 23.45 degrees and 45.67 % unless drifting. fault: "split",
+// "delayed", "corrupted", "stray byte", "silent", "flood" or none.
+struct Bench
+{
+    explicit Bench(int baudCode = 4, const QString &fault = QString(), bool drifting = false);
+    void setFault(const QString &fault);
+    // Linked at 9600 and done with the reads that follow every link.
+    void link(WindowFixture &f);
+
+    QTemporaryDir dir;
+    TransmitterSimulator sim;
+    QElapsedTimer clock;
+    QList<int> speeds;
+    QList<qint64> times;
+    int replies = 0;
+};
+
 // The frame whose hex text (spaces allowed) is given, with its check bytes appended.
 QByteArray frame(const QByteArray &hexBody);
 

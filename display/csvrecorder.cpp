@@ -1,5 +1,7 @@
 #include "display/csvrecorder.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStringList>
 
@@ -73,7 +75,16 @@ bool CsvRecorder::start(const QString &fileName)
 
 bool CsvRecorder::append(const TrendReading &reading)
 {
-    if (!isRecording() || !write(Csv::row(reading)))
+    if (!isRecording())
+        return false;
+    // An open file that was deleted or moved away still takes every write, into no file the user
+    // can find.
+    if (!QFileInfo::exists(file.fileName())) {
+        error = QCoreApplication::translate("CsvRecorder", "The file was removed or moved");
+        file.close();
+        return false;
+    }
+    if (!write(Csv::row(reading)))
         return false;
     ++rows;
     return true;

@@ -40,8 +40,8 @@ QByteArray row(const TrendReading &reading);
 
 // Appends one row per reading to a CSV file. Each row goes to the operating system before
 // append() returns, so a crash of the tool loses nothing already recorded. The first write that
-// fails ends the recording: the file is cut back to the rows written whole and closed, and
-// errorString() says why.
+// fails, or a file no longer at its name, ends the recording: the file is cut back to the rows
+// written whole and closed, and errorString() says why.
 class CsvRecorder
 {
 public:

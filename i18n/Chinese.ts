@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CsvRecorder</name>
+    <message>
+        <source>The file was removed or moved</source>
+        <translation>文件已被删除或移走</translation>
+    </message>
+</context>
+<context>
     <name>SerialportSettingDialog</name>
     <message>
         <source>Dialog</source>

@@ -57,8 +57,7 @@ void TestE2e::search()
     for (int i = 1; i < openings.size(); ++i)
         QVERIFY(qAbs(bench.times.at(i) - bench.times.at(i - 1) - 500) < 100);
     QVERIFY(bench.times.last() - bench.times.at(openings.size() - 1) >= 100);
-    QSerialPort *port = f.port();
-    QVERIFY(port->dataBits() == QSerialPort::Data8 && port->parity() == QSerialPort::NoParity && port->stopBits() == QSerialPort::OneStop);
+    QVERIFY(f.port()->dataBits() == QSerialPort::Data8 && f.port()->parity() == QSerialPort::NoParity && f.port()->stopBits() == QSerialPort::OneStop);
     QVERIFY(f.boxes.messages.isEmpty());
 }
 
@@ -76,14 +75,14 @@ void TestE2e::failedLinks()
     f.link(bench.sim.portPath(), "AUTO");
     QTRY_COMPARE(bench.speeds.mid(6), QList<int>({115200, 19200}));
     f.boxes.onDialog = [](QWidget *dialog) { dialog->close(); };
+    QMetaObject::invokeMethod(f.child<QObject>("timerDelay"), "start"); // and an output read still due
     f.run("pushButtonLink");
-    QCOMPARE(f.describe("timerAutoUart=off"), "timerAutoUart=off");
+    QCOMPARE(f.describe("timerAutoUart=off;timerDelay=off"), "timerAutoUart=off;timerDelay=off");
     QVERIFY(!f.port()->isOpen());
 
     f.boxes.messages.clear();
     f.link(bench.dir.filePath("absent"), "AUTO");
-    QCOMPARE(f.boxes.messages.size(), 1);
-    QVERIFY(f.boxes.messages.first().startsWith("Error: Failed to open the serial port! "));
+    QVERIFY(f.boxes.messages.size() == 1 && f.boxes.messages.first().startsWith("Error: Failed to open the serial port! "));
     QCOMPARE(f.describe("timerAutoUart=off"), "timerAutoUart=off");
     QCOMPARE(bench.speeds.size(), 8);
     f.link("", "9600");
@@ -189,8 +188,8 @@ void TestE2e::lossBehindABox()
     QCOMPARE(f.boxes.messages.size(), 2);
 }
 
-// Polling with the trend window open and recording, all readings and then humidity alone: a point
-// per poll on each polled curve, a row per poll with the values the labels showed; the log saved.
+// Polling with the trend window open and recording, all readings and then humidity alone in tenths:
+// a point per poll on each polled curve, a row per poll as the labels showed it; the log saved.
 void TestE2e::trend()
 {
     Bench bench;
@@ -207,15 +206,16 @@ void TestE2e::trend()
     const QRegularExpression value(">(-?\\d+\\.\\d+)[℃%]|---");
     const int start = bench.replies;
     QStringList shown; // a row's fields from the address to the dew point, per poll
-    for (const char *what : {"0", "2"}) {
-        f.fill(QString("comboBoxRegister=1;comboBoxNum=") + what);
+    for (const auto &[setup, scale, status] : {std::tuple {"1;comboBoxNum=0", "*100", "0x0000"}, {"0;comboBoxNum=2", "*10", ""}}) {
+        f.fill(QString("comboBoxRegister=") + setup);
         f.run("pushButtonRead");
         QTRY_VERIFY_WITH_TIMEOUT(bench.replies - start >= shown.size() + 2, 5000);
         f.run("pushButtonRead");
         QTRY_COMPARE(trend->samples().rowCount(), bench.replies - start);
-        QString row = "1,261206033415,*100";
+        QString row = QString("1,261206033415,") + scale;
         for (const char *label : {"labelTemperature", "labelHumidity", "labelDewTemp"})
             row += ',' + value.match(f.describe(label + QString("=x")).section('=', 1)).captured(1);
+        row += QString(",") + status;
         while (shown.size() < bench.replies - start)
             shown << row;
     }
@@ -227,7 +227,7 @@ void TestE2e::trend()
     const QStringList rows = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
     QCOMPARE(rows.size(), 1 + shown.size());
     for (int i = 0; i < shown.size(); ++i)
-        QCOMPARE(rows[i + 1].section(',', 1, 6), shown[i]);
+        QCOMPARE(rows[i + 1].section(',', 1, 7), shown[i]);
 
     auto *log = f.window.findChild<QTextBrowser *>();
     QVERIFY(MessageLog::save(log, dir.filePath("log")).isEmpty() && !MessageLog::save(log, dir.filePath("absent/log")).isEmpty());

@@ -154,9 +154,7 @@ void TestProtocol::decode_data()
     QVector<quint16> calibration(45, 3);
     calibration[44] = 9;
     const auto exception = [](quint8 function) { return Modbus::exceptionReply(1, function, 2); };
-    const auto echo = [](quint16 reg, quint16 value) {
-        return Modbus::writeRequest(1, reg, value);
-    };
+    const auto echo = [](quint16 reg, quint16 value) { return Modbus::writeRequest(1, reg, value); };
     const QByteArray blockEcho = Modbus::shortFrame(1, 0x10, 0x0104, 3);
     QTest::newRow("all, hundredths") << quint16(0x0000) << all << "Readings mode=0 hundredths t=-200 h=65336 d=-200 s=7";
     QTest::newRow("all, tenths") << quint16(0x0004) << all << "Readings mode=0 tenths t=-200 h=65336 d=-200 s=7";
@@ -174,11 +172,13 @@ void TestProtocol::decode_data()
     QTest::newRow("exception to a poll") << quint16(0x0000) << exception(0x03) << "None";
     QTest::newRow("identity") << quint16(0x0100) << info << "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 max=1250 refresh";
     QTest::newRow("address read") << quint16(0x0100) << reply({5}) << "Information addr=5";
-    QTest::newRow("short identity") << quint16(0x0100) << reply({5, 6, 7}) << "Information addr=5 baud=6 r102=7 refresh";
+    QTest::newRow("short identity") << quint16(0x0100) << reply({5, 6, 7, 1, 0x2612}) << "Information addr=5 baud=6 r102=7 dual=1 refresh";
+    QTest::newRow("identity to range min") << quint16(0x0100) << reply({1, 4, 0, 1, 0x2612, 0x0603, 0x3415, 0xFE70}) << "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 refresh";
     QTest::newRow("empty identity") << quint16(0x0100) << reply({}) << "None";
     QTest::newRow("address echo") << quint16(0x0100) << echo(0x0100, 0x1207) << "AddressEcho addr=7";
     QTest::newRow("exception to identity") << quint16(0x0100) << exception(0x03) << "None";
     QTest::newRow("baud read") << quint16(0x0101) << reply({6}) << "BaudRate baud=6";
+    QTest::newRow("empty baud read") << quint16(0x0101) << reply({}) << "BaudRate";
     QTest::newRow("baud echo") << quint16(0x0101) << echo(0x0101, 3) << "BaudRate baud=3";
     QTest::newRow("baud, other function") << quint16(0x0101) << blockEcho << "BaudRate";
     QTest::newRow("exception to baud") << quint16(0x0101) << exception(0x06) << "BaudRate";
@@ -189,11 +189,13 @@ void TestProtocol::decode_data()
     QTest::newRow("exception to serial") << quint16(0x0104) << exception(0x10) << "SerialNumber";
     QTest::newRow("output block") << quint16(0x010A) << reply(output) << "OutputBlock n=17 first=0 last=-1";
     QTest::newRow("short output block") << quint16(0x010A) << reply(output.mid(1)) << "None";
+    QTest::newRow("long output block") << quint16(0x010A) << reply(output + QVector<quint16> {0}) << "None";
     QTest::newRow("calibration block") << quint16(0x0200) << reply(calibration) << "CalibrationBlock n=45 first=3 last=9";
     QTest::newRow("short calibration") << quint16(0x0200) << reply(calibration.mid(1)) << "None";
     QTest::newRow("calibration echo") << quint16(0x0200) << echo(0x0200, 0) << "None";
     QTest::newRow("range echo") << quint16(0x0107) << Modbus::shortFrame(1, 0x10, 0x0107, 2) << "None";
     QTest::newRow("heater echo") << quint16(0x0109) << echo(0x0109, 1) << "None";
+    QTest::newRow("unit register") << quint16(0x0008) << reply({1}) << "None";
     QTest::newRow("before any request") << quint16(0xFFFF) << reply({1}) << "None";
 }
 
@@ -252,7 +254,7 @@ void TestProtocol::commandInputs()
 void TestProtocol::readings()
 {
     const auto hundredths = [](int raw) { return Readings::value(raw, Readings::Scale::Hundredths); };
-    for (const auto &[min, max, value, outputs] : {std::tuple {-40.0f, 125.0f, hundredths(2345), "23.45 10.153 1.923 3.845"}, {-40.0f, 125.0f, Readings::value(235, Readings::Scale::Tenths), "23.50 10.158 1.924 3.848"}, {0.0f, 100.0f, hundredths(4567), "45.67 11.307 2.283 4.567"}, {-40.0f, 125.0f, 125.0f, "125.00 20.000 5.000 10.000"}, {-40.0f, 125.0f, -40.0f, "-40.00 4.000 0.000 0.000"}, {0.0f, 100.0f, hundredths(0xFF38), "653.36 108.538 32.668 65.336"}, {-40.0f, 125.0f, Readings::value(-200, Readings::Scale::Tenths), "-20.00 5.939 0.606 1.212"}, {5.0f, 5.0f, 5.0f, "5.00 nan nan nan"}}) {
+    for (const auto &[min, max, value, outputs] : {std::tuple {-40.0f, 125.0f, hundredths(2345), "23.45 10.153 1.923 3.845"}, {-40.0f, 125.0f, Readings::value(235, Readings::Scale::Tenths), "23.50 10.158 1.924 3.848"}, {0.0f, 100.0f, hundredths(4567), "45.67 11.307 2.283 4.567"}, {-40.0f, 125.0f, 125.0f, "125.00 20.000 5.000 10.000"}, {-40.0f, 125.0f, -40.0f, "-40.00 4.000 0.000 0.000"}, {0.0f, 100.0f, hundredths(0xFF38), "653.36 108.538 32.668 65.336"}, {-40.0f, 125.0f, Readings::value(-200, Readings::Scale::Tenths), "-20.00 5.939 0.606 1.212"}, {5.0f, 5.0f, 5.0f, "5.00 nan nan nan"}, {125.0f, -40.0f, hundredths(2345), "23.45 13.847 3.077 6.155"}}) {
         const Readings::AnalogOutputs out = Readings::analogOutputs(min, max, value);
         const auto text = [](float x, int decimals) { return QString::number(double(x), 'f', decimals); };
         QCOMPARE(text(value, 2) + ' ' + text(out.current, 3) + ' ' + text(out.lowVoltage, 3) + ' ' + text(out.highVoltage, 3), QString(outputs));

@@ -28,8 +28,8 @@ void TestSimulator::answers_data()
     QTest::newRow("measurements") << QString("01 03 0000 0004|01 03 0004 0005") << "01 03 08 09 29 11 D7 04 51 00 00|01 03 0A 00 EB 01 C9 00 6F 00 00 00 00";
     QTest::newRow("identity, heater, channel 2") << QString("01 03 0100 000A|01 03 012B 0001") << "01 03 14 00 01 00 04 00 00 00 00 26 12 06 03 34 15 FE 70 04 E2 00 00|01 03 02 00 00";
     QTest::newRow("blocks") << QString("01 03 010A 0011|01 03 0200 002D") << "01 03 22" + QString(" 00").repeated(34) + "|01 03 5A" + QString(" 00").repeated(90);
-    QTest::newRow("unknown register, function") << QString("01 03 0009 0001|01 03 011B 0001|01 03 022C 0002|01 04 0000 0001|00 2B 0E01 00|02 04 0000 0001") << "01 83 02|01 83 02|01 83 02|01 84 01|01 AB 01|";
-    QTest::newRow("bad values") << QString("01 06 0100 0000|01 06 0100 00F8|01 06 0101 0007") << "01 86 03|01 86 03|01 86 03";
+    QTest::newRow("unknown register, function") << QString("01 03 0009 0001|01 03 011B 0001|01 03 022C 0002|01 04 0000 0001|00 2B 0E01 00|02 04 0000 0001|01 03 0000 007D|01 03 0000 007E") << "01 83 02|01 83 02|01 83 02|01 84 01|01 AB 01||01 83 02|01 83 03";
+    QTest::newRow("bad values") << QString("01 06 0100 0000|01 06 0100 00F8|01 06 0101 0007|01 06 0100 00F7") << "01 86 03|01 86 03|01 86 03|01 06 01 00 00 F7";
     QTest::newRow("address 0, another device") << QString("00 03 0101 0001|02 03 0101 0001") << "01 03 02 00 04|";
     QTest::newRow("write echo") << QString("01 06 0109 0001|01 03 0109 0001") << "01 06 01 09 00 01|01 03 02 00 01";
     QTest::newRow("block write") << QString("01 10 0107 0108 04 FF9C 0258|01 03 0107 0002") << "01 10 01 07 00 02|01 03 04 FF 9C 02 58";
@@ -64,7 +64,7 @@ void TestSimulator::line()
         receiver.heard(at, at % 50000 ? request.mid(3) : request.left(3), 1200);
     QCOMPARE(receiver.takeFrames(100000), QByteArrayList {request});
     QCOMPARE(TransmitterModel::requestsIn(request + request), QByteArrayList({request, request}));
-    QVERIFY(RtuReceiver::t15Us(115200) == 750 && RtuReceiver::t35Us(115200) == 1750);
+    QVERIFY(RtuReceiver::t15Us(115200) == 750 && RtuReceiver::t35Us(115200) == 1750 && RtuReceiver::t35Us(1200) == 29167);
     // 45 registers at 1200 bit/s: t3.5 (29.2 ms), then 95 bytes of 8.33 ms each, 821 ms in all.
     for (const bool paced : {true, false}) {
         TransmitterSimulator sim;

@@ -16,9 +16,9 @@
 static const float No = std::numeric_limits<float>::quiet_NaN();
 static constexpr qint64 T0 = 1796634307123; // 2026-12-07T09:05:07.123Z
 
-static TrendReading reading(qint64 t, SampleStore::Values v, const QString &sn = "2612")
+static TrendReading reading(qint64 t, SampleStore::Values v, const QString &sn = "2612", int offset = 3600)
 {
-    return {QDateTime::fromMSecsSinceEpoch(t, Qt::OffsetFromUTC, 3600), 1, sn, "*100", 2, v, 0xAB12};
+    return {QDateTime::fromMSecsSinceEpoch(t, Qt::OffsetFromUTC, offset), 1, sn, "*100", 2, v, 0xAB12};
 }
 
 // count values from first in steps of step, plus amplitude in the pattern + - - + (mean 0, slope 0)
@@ -97,7 +97,7 @@ private slots:
         QTest::newRow("all, hundredths") << reading(T0, {-23.45f, 45.6f, 10}, "26,12") << "2026-12-07T10:05:07.123+01:00,1,\"26,12\",*100,-23.45,45.60,10.00,0xAB12\r\n";
         QTest::newRow("humidity, tenths") << tenths << "2026-12-07T05:35:07.123-03:30,7,\"2\"\"612\",*10,,45.7,,\r\n";
         QTest::newRow("comma and quotes") << reading(T0, {1, 2, 3}, "12,\"34\"") << "2026-12-07T10:05:07.123+01:00,1,\"12,\"\"34\"\"\",*100,1.00,2.00,3.00,0xAB12\r\n";
-        QTest::newRow("line feed") << reading(T0, {1, 2, 3}, "1\n2") << "2026-12-07T10:05:07.123+01:00,1,\"1\n2\",*100,1.00,2.00,3.00,0xAB12\r\n";
+        QTest::newRow("line feed, UTC") << reading(T0, {1, 2, 3}, "1\n2", 0) << "2026-12-07T09:05:07.123+00:00,1,\"1\n2\",*100,1.00,2.00,3.00,0xAB12\r\n";
         QTest::newRow("carriage return") << reading(T0, {1, 2, 3}, "1\r2") << "2026-12-07T10:05:07.123+01:00,1,\"1\r2\",*100,1.00,2.00,3.00,0xAB12\r\n";
     }
 
@@ -107,8 +107,9 @@ private slots:
         QTEST(QString::fromUtf8(Csv::row(reading)), "row");
     }
 
-    // A size limit reached in the third row: the two rows before it stay whole, nothing after.
-    void writeFailure()
+    // A size limit reached in the third row: the two rows before it stay whole, nothing after; a
+    // recording goes on in its file, and stops when the file is removed.
+    void writeFailures()
     {
         QTemporaryDir dir;
         CsvRecorder recorder;
@@ -123,7 +124,10 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(twoOfThree && !recorder.isRecording() && recorder.rowCount() == 2);
         QCOMPARE(recorder.errorString(), "File too large");
-        QCOMPARE(contents(dir.filePath("r.csv")), Csv::header() + Csv::row(r) + Csv::row(r));
+        QVERIFY(recorder.start(dir.filePath("r.csv")) && recorder.append(r)); // on, without a second header
+        QCOMPARE(contents(dir.filePath("r.csv")), QString::fromUtf8("Time,Address,Serial number,Scale,Temperature (℃),Humidity (%),Dew point (℃),Status\r\n").toUtf8() + Csv::row(r).repeated(3));
+        QVERIFY(QFile::remove(dir.filePath("r.csv")) && !recorder.append(r) && !recorder.isRecording());
+        QCOMPARE(recorder.errorString(), "The file was removed or moved");
     }
 
     void window()
@@ -132,9 +136,9 @@ private slots:
         f.run("pushButtonTrend,pushButtonTrend");
         QCOMPARE(f.window.findChildren<TrendWindow *>().size(), 1);
         auto *trend = f.window.findChild<TrendWindow *>();
-        // temperature samples in view @ the first one's value, which is its time
+        // temperature samples in view @ the first one's value, which is its time / their mean
         const auto view = [table = trend->findChild<QTableWidget *>()] {
-            return table->item(0, 0)->text() + '@' + table->item(0, 2)->text();
+            return table->item(0, 0)->text() + '@' + table->item(0, 2)->text() + '/' + table->item(0, 4)->text();
         };
         int t = 0;
         const auto add = [&](int count) {
@@ -142,27 +146,34 @@ private slots:
                 trend->addReading(reading(T0 + t * 1000, {float(t), 50, No}));
         };
         add(700);
-        QCOMPARE(view(), "601@99.00"); // following the last 10 min
+        QCOMPARE(view(), "601@99.00/399.000"); // following the last 10 min
         auto *span = trend->findChild<QComboBox *>("comboBoxSpan");
         QTest::keyClick(span, Qt::Key_Up);
-        QCOMPARE(view(), "61@639.00");
+        QCOMPARE(view(), "61@639.00/669.000");
         auto *zoomer = trend->findChildren<QwtPlotZoomer *>()[0];
         zoomer->zoom(QRectF(T0 + 650000, 0, 10000, 30));
         add(1);
-        QCOMPARE(view(), "11@650.00"); // zoomed in: the view stays
+        QCOMPARE(view(), "11@650.00/655.000"); // zoomed in: the view stays
         zoomer->zoom(0);
-        QCOMPARE(view(), "61@640.00"); // zoomed back out: following again
+        QCOMPARE(view(), "61@640.00/670.000"); // zoomed back out: following again
         emit trend->findChild<QwtPlotPanner *>()->panned(-zoomer->canvas()->width() / 2, 0);
         add(1);
         QVERIFY(view().section('@', 0, 0).toInt() < 50); // panned: the view stays
         emit span->activated(0);
-        QCOMPARE(view(), "61@641.00");
+        QCOMPARE(view(), "61@641.00/671.000");
         QCOMPARE(trend->findChild<QObject *>("labelStatus")->property("text"), "Status: 0xAB12");
 
         // A full device: told once, with the file's name and the reason, however many readings.
         QVERIFY(!trend->startRecording("/dev/full"));
         add(3);
         QCOMPARE(f.boxes.messages.join('|').count("/dev/full: No space left on device"), 1);
+        trend->addReading(reading(T0 + 1000000, {No, No, No})); // a status alone adds no row
+        trend->addReading(reading(T0 + 3000000, {0, 50, No}));
+        for (int down = 1; down <= 3; ++down) { // 10 minutes, the last hour, everything
+            QTest::keyClick(span, Qt::Key_Down);
+            QCOMPARE(view(), down == 1 ? "1@0.00/0.000" : "706@0.00/351.501");
+        }
+        QCOMPARE(trend->samples().rowCount(), 706);
         QTemporaryDir dir;
         QVERIFY(trend->saveImage(dir.filePath("t.png")) && trend->saveImage(dir.filePath("t.SVG")));
         QVERIFY(contents(dir.filePath("t.png")).startsWith("\x89PNG"));

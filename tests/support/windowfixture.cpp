@@ -125,9 +125,7 @@ void WindowFixture::write(const QByteArray &bytes)
 void WindowFixture::answer(const QByteArray &bytes)
 {
     write(bytes);
-    if (port()->waitForReadyRead(1000)) {
-        while (port()->waitForReadyRead(10)) {}
-    }
+    for (bool more = port()->waitForReadyRead(1000); more; more = port()->waitForReadyRead(10)) {}
 }
 
 QStringList WindowFixture::log() const

@@ -29,7 +29,6 @@ public:
     // time: milliseconds since the epoch, never earlier than the row before.
     void add(qint64 time, const Values &values);
 
-    int capacity() const { return maxRows; }
     int rowCount() const { return int(times.size()); }
     qint64 rowTime(int row) const { return times[size_t(row)]; }
     float rowValue(int row, Quantity quantity) const { return values[quantity][size_t(row)]; }

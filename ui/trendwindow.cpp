@@ -155,7 +155,6 @@ void TrendWindow::setUpPlot()
         series[size_t(q)] = new TrendSeries(store, SampleStore::Quantity(q));
         curve->setData(series[size_t(q)]); // the curve owns it
         curve->attach(plot);
-        curves[size_t(q)] = curve;
         if (auto *label =
                 qobject_cast<QwtLegendLabel *>(legend->legendWidget(plot->itemToInfo(curve))))
             label->setChecked(true);

@@ -8,7 +8,6 @@
 
 #include <array>
 
-class QwtPlotCurve;
 class QwtPlotZoomer;
 class TrendSeries;
 
@@ -39,8 +38,6 @@ public:
     bool saveImage(const QString &fileName);
     void stopRecording();
 
-    bool isFollowing() const { return following; }
-
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -60,7 +57,6 @@ private:
     Ui::TrendWindow *ui;
     SampleStore store;
     CsvRecorder recorder;
-    std::array<QwtPlotCurve *, SampleStore::QuantityCount> curves {};
     std::array<TrendSeries *, SampleStore::QuantityCount> series {};
     std::array<QwtPlotZoomer *, 2> zoomers {};
     bool following = true;

@@ -37,7 +37,8 @@ void TestE2e::search_data()
     QTest::addColumn<QList<int>>("openings");
     QTest::newRow("fixed 9600") << "9600" << 4 << QList<int>({9600});
     QTest::newRow("search, 9600") << "AUTO" << 4 << QList<int>({115200, 19200, 9600});
-    QTest::newRow("search, 1200") << "AUTO" << 1 << QList<int>({115200, 19200, 9600, 4800, 2400, 1200});
+    QTest::newRow("search, 1200") << "AUTO" << 1
+                                  << QList<int>({115200, 19200, 9600, 4800, 2400, 1200});
     QTest::newRow("search, 115200") << "AUTO" << 6 << QList<int>({115200});
 }
 
@@ -51,13 +52,16 @@ void TestE2e::search()
     Bench bench(baudCode);
     WindowFixture f;
     f.link(bench.sim.portPath(), rate);
-    const QString found = QString(Identity).replace("9600", QString::number(openings.last())) + ";timerAutoUart=off";
+    const QString found =
+        QString(Identity).replace("9600", QString::number(openings.last())) + ";timerAutoUart=off";
     QTRY_COMPARE_WITH_TIMEOUT(f.describe(found), found, 8000);
     QTRY_COMPARE(bench.speeds, openings + QList<int>({openings.last()}));
     for (int i = 1; i < openings.size(); ++i)
         QVERIFY(qAbs(bench.times.at(i) - bench.times.at(i - 1) - 500) < 100);
     QVERIFY(bench.times.last() - bench.times.at(openings.size() - 1) >= 100);
-    QVERIFY(f.port()->dataBits() == QSerialPort::Data8 && f.port()->parity() == QSerialPort::NoParity && f.port()->stopBits() == QSerialPort::OneStop);
+    QVERIFY(f.port()->dataBits() == QSerialPort::Data8
+            && f.port()->parity() == QSerialPort::NoParity
+            && f.port()->stopBits() == QSerialPort::OneStop);
     QVERIFY(f.boxes.messages.isEmpty());
 }
 
@@ -74,14 +78,16 @@ void TestE2e::failedLinks()
     f.link(bench.sim.portPath(), "AUTO");
     QTRY_COMPARE(bench.speeds.mid(6), QList<int>({115200, 19200}));
     f.boxes.onDialog = [](QWidget *dialog) { dialog->close(); };
-    QMetaObject::invokeMethod(f.child<QObject>("timerDelay"), "start"); // and an output read still due
+    QMetaObject::invokeMethod(f.child<QObject>("timerDelay"),
+                              "start"); // and an output read still due
     f.run("pushButtonLink");
     QCOMPARE(f.describe("timerAutoUart=off;timerDelay=off"), "timerAutoUart=off;timerDelay=off");
     QVERIFY(!f.port()->isOpen());
 
     f.boxes.messages.clear();
     f.link(bench.dir.filePath("absent"), "AUTO");
-    QVERIFY(f.boxes.messages.size() == 1 && f.boxes.messages.first().startsWith("Error: Failed to open the serial port! "));
+    QVERIFY(f.boxes.messages.size() == 1
+            && f.boxes.messages.first().startsWith("Error: Failed to open the serial port! "));
     QCOMPARE(f.describe("timerAutoUart=off"), "timerAutoUart=off");
     QCOMPARE(bench.speeds.size(), 8);
     f.link("", "9600");
@@ -108,13 +114,20 @@ void TestE2e::session()
     QVERIFY(qAbs(bench.times.last() - bench.times.at(polls - 1) - 1000) < 50);
     f.run("pushButtonRead");
     QTRY_VERIFY(f.log().last().contains("->RX  ")); // the last poll's answer is in
-    for (const auto &[setup, button, registers] : {std::tuple {"lineEditAddress=5", "pushButtonAddress", "0100=5"}, {"", "pushButtonHeaterON", "0109=1"}, {"lineEditRangeMin=-20.5;lineEditRangeMax=60", "pushButtonTempRange", "0107=-205;0108=600"}, {"comboBoxBaudRate=5", "pushButtonBaudRate", "0101=6"}}) {
+    for (const auto &[setup, button, registers] :
+         {std::tuple {"lineEditAddress=5", "pushButtonAddress", "0100=5"},
+          {"", "pushButtonHeaterON", "0109=1"},
+          {"lineEditRangeMin=-20.5;lineEditRangeMax=60", "pushButtonTempRange",
+           "0107=-205;0108=600"},
+          {"comboBoxBaudRate=5", "pushButtonBaudRate", "0101=6"}}) {
         f.fill(setup);
         f.run(button);
         const auto stored = [&bench, registers = QString(registers)] {
             QStringList values;
             for (const QString &item : registers.split(';'))
-                values << item.left(5) + QString::number(qint16(bench.sim.registerValue(item.left(4).toUShort(nullptr, 16))));
+                values << item.left(5)
+                        + QString::number(
+                              qint16(bench.sim.registerValue(item.left(4).toUShort(nullptr, 16))));
             return values.join(';');
         };
         QTRY_COMPARE(stored(), QString(registers));
@@ -155,7 +168,8 @@ void TestE2e::lineFaults()
     QCOMPARE(f.describe(Identity) == Identity, taken);
     QCOMPARE(f.port()->isOpen(), messages.isEmpty());
     if (!messages.isEmpty()) { // a lost link stops what would send on it
-        const QString stopped = "timerAutoUart=off;timerDelay=off;timerReadHumiture=off;pushButtonRead=Read";
+        const QString stopped =
+            "timerAutoUart=off;timerDelay=off;timerReadHumiture=off;pushButtonRead=Read";
         QCOMPARE(f.describe(stopped), stopped);
         QCOMPARE(bench.speeds.size(), 1);
     }
@@ -205,7 +219,8 @@ void TestE2e::trend()
     const QRegularExpression value(">(-?\\d+\\.\\d+)[℃%]|---");
     const int start = bench.replies;
     QStringList shown; // a row's fields from the address to the dew point, per poll
-    for (const auto &[setup, scale, status] : {std::tuple {"1;comboBoxNum=0", "*100", "0x0000"}, {"0;comboBoxNum=2", "*10", ""}}) {
+    for (const auto &[setup, scale, status] :
+         {std::tuple {"1;comboBoxNum=0", "*100", "0x0000"}, {"0;comboBoxNum=2", "*10", ""}}) {
         f.fill(QString("comboBoxRegister=") + setup);
         f.run("pushButtonRead");
         QTRY_VERIFY_WITH_TIMEOUT(bench.replies - start >= shown.size() + 2, 5000);
@@ -229,9 +244,11 @@ void TestE2e::trend()
         QCOMPARE(rows[i + 1].section(',', 1, 7), shown[i]);
 
     auto *log = f.window.findChild<QTextBrowser *>();
-    QVERIFY(MessageLog::save(log, dir.filePath("log")).isEmpty() && !MessageLog::save(log, dir.filePath("absent/log")).isEmpty());
+    QVERIFY(MessageLog::save(log, dir.filePath("log")).isEmpty()
+            && !MessageLog::save(log, dir.filePath("absent/log")).isEmpty());
     QFile saved(dir.filePath("log"));
-    QVERIFY(saved.open(QIODevice::ReadOnly) && saved.readAll() == (log->toPlainText() + "\n").toUtf8());
+    QVERIFY(saved.open(QIODevice::ReadOnly)
+            && saved.readAll() == (log->toPlainText() + "\n").toUtf8());
 }
 
 // A bench left running: polling while the line fails in every way it can, linking again after a
@@ -242,19 +259,28 @@ void TestE2e::soak()
     const int seconds = qEnvironmentVariableIntValue("TR451_SOAK_SECONDS");
     if (seconds == 0)
         QSKIP("runs with TR451_SOAK_SECONDS");
-    const QStringList faults {"", "split", "delayed", "corrupted", "stray byte", "silent", "flood", "removed"};
+    const QStringList faults {"",           "split",  "delayed", "corrupted",
+                              "stray byte", "silent", "flood",   "removed"};
     QSet<QByteArray> sent {Modbus::readReply(1, {0, 0, 0, 0})}; // and the readings before any
     auto bench = std::make_unique<Bench>(4, "", true);
-    const auto record = [&] { QObject::connect(&bench->sim, &TransmitterSimulator::replySent, [&sent](const QByteArray &reply) { sent << reply; }); };
+    const auto record = [&] {
+        QObject::connect(&bench->sim, &TransmitterSimulator::replySent,
+                         [&sent](const QByteArray &reply) { sent << reply; });
+    };
     WindowFixture f;
     f.fill("comboBoxRegister=1;comboBoxNum=0");
-    const auto linkAndPoll = [&] { f.link(bench->sim.portPath(), "9600"), f.run("pushButtonRead"); };
+    const auto linkAndPoll = [&] {
+        f.link(bench->sim.portPath(), "9600"), f.run("pushButtonRead");
+    };
     record(), linkAndPoll();
     for (const QString &fault : faults) {
         fault == "removed" ? bench->sim.removeAdapter() : bench->setFault(fault);
         for (QDeadlineTimer end(1000 * seconds / faults.size()); !end.hasExpired();) {
             QTest::qWait(50);
-            const QByteArray stored = Modbus::readReply(1, {quint16(AppState.temperatureRaw), AppState.humidityRaw, quint16(AppState.dewPointRaw), AppState.statusRaw});
+            const QByteArray stored =
+                Modbus::readReply(1,
+                                  {quint16(AppState.temperatureRaw), AppState.humidityRaw,
+                                   quint16(AppState.dewPointRaw), AppState.statusRaw});
             QVERIFY2(sent.contains(stored), qPrintable(fault + " stored " + hex(stored)));
         }
         if (fault == "removed") // plugged in again

@@ -26,20 +26,26 @@ static QString describe(const ReplyDecoder::Reply &r)
                            .split(' ')
                            .at(int(r.row))};
     if (r.row == ReplyDecoder::Row::Readings)
-        parts << QStringLiteral("mode=%1").arg(r.readingMode) << (r.scale == Readings::Scale::Tenths ? "tenths" : "hundredths");
+        parts << QStringLiteral("mode=%1").arg(r.readingMode)
+              << (r.scale == Readings::Scale::Tenths ? "tenths" : "hundredths");
     const auto add = [&parts](const char *name, const auto &field) {
         if (field)
             parts << QStringLiteral("%1=%2").arg(QLatin1String(name)).arg(*field);
     };
-    add("t", r.temperatureRaw), add("h", r.humidityRaw), add("d", r.dewPointRaw), add("s", r.statusRaw);
-    add("addr", r.deviceAddress), add("baud", r.baudRateCode), add("r102", r.infoReg0102), add("dual", r.dualChannel);
+    add("t", r.temperatureRaw), add("h", r.humidityRaw), add("d", r.dewPointRaw),
+        add("s", r.statusRaw);
+    add("addr", r.deviceAddress), add("baud", r.baudRateCode), add("r102", r.infoReg0102),
+        add("dual", r.dualChannel);
     add("sn", r.serialNumber), add("min", r.tempRangeMin), add("max", r.tempRangeMax);
     if (r.refreshIdentity)
         parts << "refresh";
     if (r.serialNumberWritten)
         parts << "written";
     if (!r.registers.isEmpty())
-        parts << QStringLiteral("n=%1 first=%2 last=%3").arg(r.registers.size()).arg(r.registers.first()).arg(r.registers.last());
+        parts << QStringLiteral("n=%1 first=%2 last=%3")
+                     .arg(r.registers.size())
+                     .arg(r.registers.first())
+                     .arg(r.registers.last());
     return parts.join(' ');
 }
 
@@ -66,7 +72,8 @@ void TestProtocol::codec()
 {
     QCOMPARE(Modbus::crc16(reinterpret_cast<const quint8 *>("123456789"), 9), quint16(0x4B37));
     QCOMPARE(Modbus::crc16(nullptr, 0), quint16(0xFFFF));
-    QVERIFY(Registers::baudRateForCode(0) == 0 && Registers::baudRateForCode(4) == 9600 && Registers::baudRateForCode(7) == 0);
+    QVERIFY(Registers::baudRateForCode(0) == 0 && Registers::baudRateForCode(4) == 9600
+            && Registers::baudRateForCode(7) == 0);
     QCOMPARE(Registers::BaudSearchOrder[2], 9600);
     const QByteArray frame = bytes("0103FF38");
     QCOMPARE(Modbus::field(frame, 1, 1), 0x03u);
@@ -82,15 +89,28 @@ void TestProtocol::frames_data()
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QByteArray>("wire");
     const QVector<quint16> none;
-    QTest::newRow("identity read") << Modbus::readRequest(1, 0x0100, 9) << QByteArray("01 03 01 00 00 09 84 30");
-    QTest::newRow("address 0") << Modbus::readRequest(0, 0x0100, 1) << QByteArray("00 03 01 00 00 01 84 27");
-    QTest::newRow("heater on") << Modbus::writeRequest(1, 0x0109, 1) << QByteArray("01 06 01 09 00 01 99 F4");
-    QTest::newRow("new address 5") << Modbus::writeRequest(0, 0x0100, 5) << QByteArray("00 06 01 00 00 05 49 E4");
-    QTest::newRow("range -40.0 to 80.0") << Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {0xFE70, 0x0320}) << QByteArray("01 10 01 07 01 08 04 FE 70 03 20 9E A8");
-    QTest::newRow("serial number") << Modbus::blockWrite(1, Registers::SerialNumberBlock, CommandInputs::serialNumberWords("261206033415")) << QByteArray("01 10 01 04 01 06 06 26 12 06 03 34 15 F6 84");
-    QTest::newRow("output block") << Modbus::blockWrite(1, Registers::OutputWriteBack, none) << "01 10 01 10 01 1A 17 " + QByteArray("00 ").repeated(22) + "03 B4";
-    QTest::newRow("calibration block") << Modbus::blockWrite(1, Registers::CalibrationWriteBack, none) << "01 10 02 04 02 2C 29 " + QByteArray("00 ").repeated(82) + "A3 08";
-    QTest::newRow("exception") << Modbus::exceptionReply(1, 0x03, 2) << QByteArray("01 83 02 C0 F1");
+    QTest::newRow("identity read")
+        << Modbus::readRequest(1, 0x0100, 9) << QByteArray("01 03 01 00 00 09 84 30");
+    QTest::newRow("address 0") << Modbus::readRequest(0, 0x0100, 1)
+                               << QByteArray("00 03 01 00 00 01 84 27");
+    QTest::newRow("heater on") << Modbus::writeRequest(1, 0x0109, 1)
+                               << QByteArray("01 06 01 09 00 01 99 F4");
+    QTest::newRow("new address 5")
+        << Modbus::writeRequest(0, 0x0100, 5) << QByteArray("00 06 01 00 00 05 49 E4");
+    QTest::newRow("range -40.0 to 80.0")
+        << Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {0xFE70, 0x0320})
+        << QByteArray("01 10 01 07 01 08 04 FE 70 03 20 9E A8");
+    QTest::newRow("serial number") << Modbus::blockWrite(
+        1, Registers::SerialNumberBlock, CommandInputs::serialNumberWords("261206033415"))
+                                   << QByteArray("01 10 01 04 01 06 06 26 12 06 03 34 15 F6 84");
+    QTest::newRow("output block") << Modbus::blockWrite(1, Registers::OutputWriteBack, none)
+                                  << "01 10 01 10 01 1A 17 " + QByteArray("00 ").repeated(22)
+            + "03 B4";
+    QTest::newRow("calibration block")
+        << Modbus::blockWrite(1, Registers::CalibrationWriteBack, none)
+        << "01 10 02 04 02 2C 29 " + QByteArray("00 ").repeated(82) + "A3 08";
+    QTest::newRow("exception") << Modbus::exceptionReply(1, 0x03, 2)
+                               << QByteArray("01 83 02 C0 F1");
 }
 
 void TestProtocol::frames()
@@ -122,8 +142,10 @@ void TestProtocol::receive_data()
     QTest::newRow("block echo") << QByteArray() << bytes("011001070002F1F5") << A::Accept << 0 << 3;
     QTest::newRow("exception") << QByteArray() << bytes("018302C0F1") << A::Accept << 0 << 0;
     QTest::newRow("1022 fill") << QByteArray() << fill(1022, '\xFF') << A::Wait << 1022 << 0;
-    QTest::newRow("1023 fill") << fill(1000, '\xFF') << fill(23, '\xFF') << A::AdapterFault << 0 << 0;
-    QTest::newRow("1024 mixed fill") << fill(512, '\0') << fill(512, '\xFF') << A::AdapterFault << 0 << 0;
+    QTest::newRow("1023 fill") << fill(1000, '\xFF') << fill(23, '\xFF') << A::AdapterFault << 0
+                               << 0;
+    QTest::newRow("1024 mixed fill")
+        << fill(512, '\0') << fill(512, '\xFF') << A::AdapterFault << 0 << 0;
     QTest::newRow("1024 other bytes") << QByteArray() << fill(1024, '\x55') << A::Wait << 1024 << 0;
     QTest::newRow("past 1024") << fill(1000, '\xFF') << fill(25, '\xFF') << A::Drop << 0 << 0;
 }
@@ -136,7 +158,8 @@ void TestProtocol::receive()
     const Modbus::Receipt receipt = Modbus::receive(kept, incoming);
     QCOMPARE(receipt.action, action);
     QTEST(int(receipt.buffer.size()), "keptAfter");
-    QCOMPARE(receipt.frame, action == Modbus::BufferAction::Accept ? kept + incoming : QByteArray());
+    QCOMPARE(receipt.frame,
+             action == Modbus::BufferAction::Accept ? kept + incoming : QByteArray());
     if (action == Modbus::BufferAction::Wait || action == Modbus::BufferAction::Accept)
         QTEST(receipt.dataLength, "dataLength");
 }
@@ -154,46 +177,68 @@ void TestProtocol::decode_data()
     QVector<quint16> calibration(45, 3);
     calibration[44] = 9;
     const auto exception = [](quint8 function) { return Modbus::exceptionReply(1, function, 2); };
-    const auto echo = [](quint16 reg, quint16 value) { return Modbus::writeRequest(1, reg, value); };
+    const auto echo = [](quint16 reg, quint16 value) {
+        return Modbus::writeRequest(1, reg, value);
+    };
     const QByteArray blockEcho = Modbus::shortFrame(1, 0x10, 0x0104, 3);
-    QTest::newRow("all, hundredths") << quint16(0x0000) << all << "Readings mode=0 hundredths t=-200 h=65336 d=-200 s=7";
-    QTest::newRow("all, tenths") << quint16(0x0004) << all << "Readings mode=0 tenths t=-200 h=65336 d=-200 s=7";
-    QTest::newRow("temperature") << quint16(0x0000) << reply({0xFF38}) << "Readings mode=1 hundredths t=-200";
-    QTest::newRow("humidity") << quint16(0x0001) << reply({4567}) << "Readings mode=2 hundredths h=4567";
-    QTest::newRow("dew point") << quint16(0x0002) << reply({0xFFFE}) << "Readings mode=3 hundredths d=-2";
+    QTest::newRow("all, hundredths")
+        << quint16(0x0000) << all << "Readings mode=0 hundredths t=-200 h=65336 d=-200 s=7";
+    QTest::newRow("all, tenths") << quint16(0x0004) << all
+                                 << "Readings mode=0 tenths t=-200 h=65336 d=-200 s=7";
+    QTest::newRow("temperature") << quint16(0x0000) << reply({0xFF38})
+                                 << "Readings mode=1 hundredths t=-200";
+    QTest::newRow("humidity") << quint16(0x0001) << reply({4567})
+                              << "Readings mode=2 hundredths h=4567";
+    QTest::newRow("dew point") << quint16(0x0002) << reply({0xFFFE})
+                               << "Readings mode=3 hundredths d=-2";
     QTest::newRow("status") << quint16(0x0003) << reply({5}) << "Readings mode=4 hundredths s=5";
-    QTest::newRow("temperature, tenths") << quint16(0x0004) << reply({235}) << "Readings mode=1 tenths t=235";
-    QTest::newRow("humidity, tenths") << quint16(0x0005) << reply({457}) << "Readings mode=2 tenths h=457";
-    QTest::newRow("dew point, tenths") << quint16(0x0006) << reply({80}) << "Readings mode=3 tenths d=80";
-    QTest::newRow("status, tenths") << quint16(0x0007) << reply({1}) << "Readings mode=4 tenths s=1";
+    QTest::newRow("temperature, tenths")
+        << quint16(0x0004) << reply({235}) << "Readings mode=1 tenths t=235";
+    QTest::newRow("humidity, tenths")
+        << quint16(0x0005) << reply({457}) << "Readings mode=2 tenths h=457";
+    QTest::newRow("dew point, tenths")
+        << quint16(0x0006) << reply({80}) << "Readings mode=3 tenths d=80";
+    QTest::newRow("status, tenths")
+        << quint16(0x0007) << reply({1}) << "Readings mode=4 tenths s=1";
     QTest::newRow("two registers") << quint16(0x0000) << reply({1, 2}) << "None";
     QTest::newRow("all from humidity") << quint16(0x0001) << all << "None";
     QTest::newRow("echo to a poll") << quint16(0x0001) << echo(0x0001, 5) << "None";
     QTest::newRow("exception to a poll") << quint16(0x0000) << exception(0x03) << "None";
-    QTest::newRow("identity") << quint16(0x0100) << info << "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 max=1250 refresh";
+    QTest::newRow("identity")
+        << quint16(0x0100) << info
+        << "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 max=1250 refresh";
     QTest::newRow("address read") << quint16(0x0100) << reply({5}) << "Information addr=5";
-    QTest::newRow("short identity") << quint16(0x0100) << reply({5, 6, 7, 1, 0x2612}) << "Information addr=5 baud=6 r102=7 dual=1 refresh";
-    QTest::newRow("identity to range min") << quint16(0x0100) << reply({1, 4, 0, 1, 0x2612, 0x0603, 0x3415, 0xFE70}) << "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 refresh";
+    QTest::newRow("short identity") << quint16(0x0100) << reply({5, 6, 7, 1, 0x2612})
+                                    << "Information addr=5 baud=6 r102=7 dual=1 refresh";
+    QTest::newRow("identity to range min")
+        << quint16(0x0100) << reply({1, 4, 0, 1, 0x2612, 0x0603, 0x3415, 0xFE70})
+        << "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 refresh";
     QTest::newRow("empty identity") << quint16(0x0100) << reply({}) << "None";
-    QTest::newRow("address echo") << quint16(0x0100) << echo(0x0100, 0x1207) << "AddressEcho addr=7";
+    QTest::newRow("address echo") << quint16(0x0100) << echo(0x0100, 0x1207)
+                                  << "AddressEcho addr=7";
     QTest::newRow("exception to identity") << quint16(0x0100) << exception(0x03) << "None";
     QTest::newRow("baud read") << quint16(0x0101) << reply({6}) << "BaudRate baud=6";
     QTest::newRow("empty baud read") << quint16(0x0101) << reply({}) << "BaudRate";
     QTest::newRow("baud echo") << quint16(0x0101) << echo(0x0101, 3) << "BaudRate baud=3";
     QTest::newRow("baud, other function") << quint16(0x0101) << blockEcho << "BaudRate";
     QTest::newRow("exception to baud") << quint16(0x0101) << exception(0x06) << "BaudRate";
-    QTest::newRow("serial read") << quint16(0x0104) << reply({0x0000, 0x0000, 0x00AB}) << "SerialNumber sn=0000000000ab";
+    QTest::newRow("serial read") << quint16(0x0104) << reply({0x0000, 0x0000, 0x00AB})
+                                 << "SerialNumber sn=0000000000ab";
     QTest::newRow("serial echo") << quint16(0x0104) << blockEcho << "SerialNumber written";
     QTest::newRow("serial, other function") << quint16(0x0104) << echo(0x0104, 1) << "SerialNumber";
     QTest::newRow("short serial read") << quint16(0x0104) << reply({1, 2}) << "SerialNumber";
     QTest::newRow("exception to serial") << quint16(0x0104) << exception(0x10) << "SerialNumber";
-    QTest::newRow("output block") << quint16(0x010A) << reply(output) << "OutputBlock n=17 first=0 last=-1";
+    QTest::newRow("output block") << quint16(0x010A) << reply(output)
+                                  << "OutputBlock n=17 first=0 last=-1";
     QTest::newRow("short output block") << quint16(0x010A) << reply(output.mid(1)) << "None";
-    QTest::newRow("long output block") << quint16(0x010A) << reply(output + QVector<quint16> {0}) << "None";
-    QTest::newRow("calibration block") << quint16(0x0200) << reply(calibration) << "CalibrationBlock n=45 first=3 last=9";
+    QTest::newRow("long output block")
+        << quint16(0x010A) << reply(output + QVector<quint16> {0}) << "None";
+    QTest::newRow("calibration block")
+        << quint16(0x0200) << reply(calibration) << "CalibrationBlock n=45 first=3 last=9";
     QTest::newRow("short calibration") << quint16(0x0200) << reply(calibration.mid(1)) << "None";
     QTest::newRow("calibration echo") << quint16(0x0200) << echo(0x0200, 0) << "None";
-    QTest::newRow("range echo") << quint16(0x0107) << Modbus::shortFrame(1, 0x10, 0x0107, 2) << "None";
+    QTest::newRow("range echo") << quint16(0x0107) << Modbus::shortFrame(1, 0x10, 0x0107, 2)
+                                << "None";
     QTest::newRow("heater echo") << quint16(0x0109) << echo(0x0109, 1) << "None";
     QTest::newRow("unit register") << quint16(0x0008) << reply({1}) << "None";
     QTest::newRow("before any request") << quint16(0xFFFF) << reply({1}) << "None";
@@ -253,13 +298,31 @@ void TestProtocol::commandInputs()
 // A reading and its 4-20 mA, 0-5 V and 0-10 V outputs over its range, in single precision.
 void TestProtocol::readings()
 {
-    const auto hundredths = [](int raw) { return Readings::value(raw, Readings::Scale::Hundredths); };
-    for (const auto &[min, max, value, outputs] : {std::tuple {-40.0f, 125.0f, hundredths(2345), "23.45 10.153 1.923 3.845"}, {-40.0f, 125.0f, Readings::value(235, Readings::Scale::Tenths), "23.50 10.158 1.924 3.848"}, {0.0f, 100.0f, hundredths(4567), "45.67 11.307 2.283 4.567"}, {-40.0f, 125.0f, 125.0f, "125.00 20.000 5.000 10.000"}, {-40.0f, 125.0f, -40.0f, "-40.00 4.000 0.000 0.000"}, {0.0f, 100.0f, hundredths(0xFF38), "653.36 108.538 32.668 65.336"}, {-40.0f, 125.0f, Readings::value(-200, Readings::Scale::Tenths), "-20.00 5.939 0.606 1.212"}, {5.0f, 5.0f, 5.0f, "5.00 nan nan nan"}, {125.0f, -40.0f, hundredths(2345), "23.45 13.847 3.077 6.155"}}) {
+    const auto hundredths = [](int raw) {
+        return Readings::value(raw, Readings::Scale::Hundredths);
+    };
+    for (const auto &[min, max, value, outputs] :
+         {std::tuple {-40.0f, 125.0f, hundredths(2345), "23.45 10.153 1.923 3.845"},
+          {-40.0f, 125.0f, Readings::value(235, Readings::Scale::Tenths),
+           "23.50 10.158 1.924 3.848"},
+          {0.0f, 100.0f, hundredths(4567), "45.67 11.307 2.283 4.567"},
+          {-40.0f, 125.0f, 125.0f, "125.00 20.000 5.000 10.000"},
+          {-40.0f, 125.0f, -40.0f, "-40.00 4.000 0.000 0.000"},
+          {0.0f, 100.0f, hundredths(0xFF38), "653.36 108.538 32.668 65.336"},
+          {-40.0f, 125.0f, Readings::value(-200, Readings::Scale::Tenths),
+           "-20.00 5.939 0.606 1.212"},
+          {5.0f, 5.0f, 5.0f, "5.00 nan nan nan"},
+          {125.0f, -40.0f, hundredths(2345), "23.45 13.847 3.077 6.155"}}) {
         const Readings::AnalogOutputs out = Readings::analogOutputs(min, max, value);
-        const auto text = [](float x, int decimals) { return QString::number(double(x), 'f', decimals); };
-        QCOMPARE(text(value, 2) + ' ' + text(out.current, 3) + ' ' + text(out.lowVoltage, 3) + ' ' + text(out.highVoltage, 3), QString(outputs));
+        const auto text = [](float x, int decimals) {
+            return QString::number(double(x), 'f', decimals);
+        };
+        QCOMPARE(text(value, 2) + ' ' + text(out.current, 3) + ' ' + text(out.lowVoltage, 3) + ' '
+                     + text(out.highVoltage, 3),
+                 QString(outputs));
     }
-    QVERIFY(Readings::decimals(Readings::Scale::Tenths) == 1 && Readings::decimals(Readings::Scale::Hundredths) == 2);
+    QVERIFY(Readings::decimals(Readings::Scale::Tenths) == 1
+            && Readings::decimals(Readings::Scale::Hundredths) == 2);
 }
 
 QTEST_APPLESS_MAIN(TestProtocol)

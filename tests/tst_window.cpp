@@ -48,28 +48,37 @@ private slots:
 void TestWindow::startUp()
 {
     WindowFixture f;
-    QVERIFY(QRegularExpression(R"(^TR-451&573 Test Tools   V\d{4}\.\d\d\.\d\d\.\d{4}$)").match(f.window.windowTitle()).hasMatch());
+    QVERIFY(QRegularExpression(R"(^TR-451&573 Test Tools   V\d{4}\.\d\d\.\d\d\.\d{4}$)")
+                .match(f.window.windowTitle())
+                .hasMatch());
     for (const char *name : {"pushButtonAUTO", "pushButtonMANU", "labelWetBulbTemp"})
         QVERIFY2(f.child<QWidget>(name)->isHidden(), name);
-    for (const char *name : {"labelChannel", "comboBoxChannel", "comboBoxOutputData", "pushButtonOutputData"})
+    for (const char *name :
+         {"labelChannel", "comboBoxChannel", "comboBoxOutputData", "pushButtonOutputData"})
         QVERIFY2(!f.child<QWidget>(name)->isEnabled(), name);
-    const QString state = "comboBoxBaudRate=9600;comboBoxChannel#1;timerClear=off;timerResponse=off;timerReadHumiture=off;timerAutoUart=off;timerDelay=off";
+    const QString state = "comboBoxBaudRate=9600;comboBoxChannel#1;timerClear=off;timerResponse="
+                          "off;timerReadHumiture=off;timerAutoUart=off;timerDelay=off";
     QCOMPARE(f.describe(state), state);
     QVERIFY(f.nothingSent());
-    QVERIFY(f.child<QTimer>("timerReadHumiture")->timerType() == Qt::PreciseTimer && f.child<QTimer>("timerAutoUart")->timerType() == Qt::PreciseTimer);
+    QVERIFY(f.child<QTimer>("timerReadHumiture")->timerType() == Qt::PreciseTimer
+            && f.child<QTimer>("timerAutoUart")->timerType() == Qt::PreciseTimer);
 
     // The selector's items are the rates of the codes 1..6; the dialog offers them after AUTO.
     SerialportSettingDialog dialog;
     auto *rates = dialog.findChild<QComboBox *>("comboBoxBaud");
     QCOMPARE(rates->currentText(), QStringLiteral("AUTO"));
     for (int code = Registers::FirstBaudCode; code <= Registers::LastBaudCode; ++code) {
-        QCOMPARE(f.child<QComboBox>("comboBoxBaudRate")->itemText(code - 1).toInt(), Registers::baudRateForCode(code));
+        QCOMPARE(f.child<QComboBox>("comboBoxBaudRate")->itemText(code - 1).toInt(),
+                 Registers::baudRateForCode(code));
         QCOMPARE(rates->itemText(code).toInt(), Registers::baudRateForCode(code));
     }
 
     QCOMPARE(Widget::Crc16(reinterpret_cast<const quint8 *>("123456789"), 9), quint16(0x374B));
-    QCOMPARE(BuildStamp::versionSuffix(BuildStamp::parseDate("Jun  6 2023"), BuildStamp::parseTime("09:05:07")), " V2023.06.06.0905");
-    QCOMPARE(BuildStamp::versionSuffix(BuildStamp::parseDate("Jun 16 2023"), QTime(15, 3, 57)), " V2023.06.16.1503");
+    QCOMPARE(BuildStamp::versionSuffix(BuildStamp::parseDate("Jun  6 2023"),
+                                       BuildStamp::parseTime("09:05:07")),
+             " V2023.06.06.0905");
+    QCOMPARE(BuildStamp::versionSuffix(BuildStamp::parseDate("Jun 16 2023"), QTime(15, 3, 57)),
+             " V2023.06.16.1503");
     QCOMPARE(BuildStamp::versionSuffix(BuildStamp::parseDate("Jux 16 2023"), QTime()), " V.");
 
     QTimer::singleShot(0, [&f] { f.run("pushButtonClose"); });
@@ -92,40 +101,78 @@ void TestWindow::commands_data()
     output.first() = calibration.first() = Registers::ApplyBlock;
     output.last() = quint16(CachedOutput);
     calibration.last() = quint16(CachedCalibration);
-    QTest::newRow("address read") << "" << QByteArray("pushButtonAddressRead") << readRequest(1, 0x0100, 1) << both << true << "";
-    QTest::newRow("address read at 7") << "lineEditAddress=7" << QByteArray("pushButtonAddressRead") << readRequest(7, 0x0100, 1) << both << true << "";
-    QTest::newRow("address write") << "lineEditAddress=247" << QByteArray("pushButtonAddress") << writeRequest(0, 0x0100, 247) << both << false << "";
-    QTest::newRow("baud 115200") << "comboBoxBaudRate=5" << QByteArray("pushButtonBaudRate") << writeRequest(1, 0x0101, 6) << both << true << "";
-    QTest::newRow("serial read") << "" << QByteArray("pushButtonReadSN") << readRequest(1, 0x0104, 3) << both << true << "";
-    QTest::newRow("range") << "lineEditRangeMin=25.3;lineEditRangeMax=-40" << QByteArray("pushButtonTempRange") << blockWrite(1, Registers::TemperatureRangeBlock, {253, 0xFE70}) << none << true << "";
-    QTest::newRow("heater on") << "" << QByteArray("pushButtonHeaterON") << writeRequest(1, 0x0109, 1) << both << true << "";
-    QTest::newRow("heater off") << "" << QByteArray("pushButtonHeaterOFF") << writeRequest(1, 0x0109, 0) << both << true << "";
-    QTest::newRow("manual serial") << "lineEditSN=0000000000AB" << QByteArray("PushButtonMANUSetupSlot") << blockWrite(1, Registers::SerialNumberBlock, {0, 0, 0xAB}) << poll << true << "";
-    QTest::newRow("output read") << "" << QByteArray("PushButtonOutputReadSlot") << readRequest(1, 0x010A, 17) << both << true << "";
-    QTest::newRow("output apply") << "" << QByteArray("PushButtonOutputApplySlot") << blockWrite(1, Registers::OutputWriteBack, output) << none << false << "";
-    QTest::newRow("output, no button") << "" << QByteArray("PushButtonOutputSlot") << writeRequest(1, 0x0000, 0) << both << true << "";
-    QTest::newRow("calibration read") << "" << QByteArray("PushButtonCalibrationReadSlot") << readRequest(1, 0x0200, 45) << both << true << "";
-    QTest::newRow("calibration apply") << "" << QByteArray("PushButtonCalibrationApplySlot") << blockWrite(1, Registers::CalibrationWriteBack, calibration) << none << false << "";
-    QTest::newRow("calibration reset") << "" << QByteArray("PushButtonCalibrationResetSlot") << writeRequest(1, 0x0204, 0) << both << true << "";
-    QTest::newRow("cap clear") << "" << QByteArray("PushButtonCapClearSlot") << writeRequest(1, 0x0202, 0) << both << true << "";
-    QTest::newRow("res clear") << "" << QByteArray("PushButtonResClearSlot") << writeRequest(1, 0x0200, 0) << both << true << "";
-    QTest::newRow("unit") << "" << QByteArray("PushButtonUnitSlot") << writeRequest(1, 0x0008, 0) << both << true << "";
-    QTest::newRow("poll, *100 all") << "comboBoxRegister=1;comboBoxNum=0" << QByteArray("pushButtonRead,ReadHumitureOrder") << readRequest(1, 0x0000, 4) << poll << true << "";
-    QTest::newRow("poll, *10 humidity") << "lineEditAddress=abc;comboBoxRegister=0;comboBoxNum=2" << QByteArray("pushButtonRead,ReadHumitureOrder") << readRequest(0, 0x0005, 1) << poll << true << "";
+    QTest::newRow("address read") << "" << QByteArray("pushButtonAddressRead")
+                                  << readRequest(1, 0x0100, 1) << both << true << "";
+    QTest::newRow("address read at 7") << "lineEditAddress=7" << QByteArray("pushButtonAddressRead")
+                                       << readRequest(7, 0x0100, 1) << both << true << "";
+    QTest::newRow("address write") << "lineEditAddress=247" << QByteArray("pushButtonAddress")
+                                   << writeRequest(0, 0x0100, 247) << both << false << "";
+    QTest::newRow("baud 115200") << "comboBoxBaudRate=5" << QByteArray("pushButtonBaudRate")
+                                 << writeRequest(1, 0x0101, 6) << both << true << "";
+    QTest::newRow("serial read") << "" << QByteArray("pushButtonReadSN")
+                                 << readRequest(1, 0x0104, 3) << both << true << "";
+    QTest::newRow("range") << "lineEditRangeMin=25.3;lineEditRangeMax=-40"
+                           << QByteArray("pushButtonTempRange")
+                           << blockWrite(1, Registers::TemperatureRangeBlock, {253, 0xFE70}) << none
+                           << true << "";
+    QTest::newRow("heater on") << "" << QByteArray("pushButtonHeaterON")
+                               << writeRequest(1, 0x0109, 1) << both << true << "";
+    QTest::newRow("heater off") << "" << QByteArray("pushButtonHeaterOFF")
+                                << writeRequest(1, 0x0109, 0) << both << true << "";
+    QTest::newRow("manual serial")
+        << "lineEditSN=0000000000AB" << QByteArray("PushButtonMANUSetupSlot")
+        << blockWrite(1, Registers::SerialNumberBlock, {0, 0, 0xAB}) << poll << true << "";
+    QTest::newRow("output read") << "" << QByteArray("PushButtonOutputReadSlot")
+                                 << readRequest(1, 0x010A, 17) << both << true << "";
+    QTest::newRow("output apply") << "" << QByteArray("PushButtonOutputApplySlot")
+                                  << blockWrite(1, Registers::OutputWriteBack, output) << none
+                                  << false << "";
+    QTest::newRow("output, no button") << "" << QByteArray("PushButtonOutputSlot")
+                                       << writeRequest(1, 0x0000, 0) << both << true << "";
+    QTest::newRow("calibration read") << "" << QByteArray("PushButtonCalibrationReadSlot")
+                                      << readRequest(1, 0x0200, 45) << both << true << "";
+    QTest::newRow("calibration apply")
+        << "" << QByteArray("PushButtonCalibrationApplySlot")
+        << blockWrite(1, Registers::CalibrationWriteBack, calibration) << none << false << "";
+    QTest::newRow("calibration reset") << "" << QByteArray("PushButtonCalibrationResetSlot")
+                                       << writeRequest(1, 0x0204, 0) << both << true << "";
+    QTest::newRow("cap clear") << "" << QByteArray("PushButtonCapClearSlot")
+                               << writeRequest(1, 0x0202, 0) << both << true << "";
+    QTest::newRow("res clear") << "" << QByteArray("PushButtonResClearSlot")
+                               << writeRequest(1, 0x0200, 0) << both << true << "";
+    QTest::newRow("unit") << "" << QByteArray("PushButtonUnitSlot") << writeRequest(1, 0x0008, 0)
+                          << both << true << "";
+    QTest::newRow("poll, *100 all")
+        << "comboBoxRegister=1;comboBoxNum=0" << QByteArray("pushButtonRead,ReadHumitureOrder")
+        << readRequest(1, 0x0000, 4) << poll << true << "";
+    QTest::newRow("poll, *10 humidity") << "lineEditAddress=abc;comboBoxRegister=0;comboBoxNum=2"
+                                        << QByteArray("pushButtonRead,ReadHumitureOrder")
+                                        << readRequest(0, 0x0005, 1) << poll << true << "";
     // Refused: a message, nothing sent or logged, nothing started.
     const QString refused = "timerResponse=off;timerReadHumiture=off;pushButtonRead=Read";
     const QString between = "The address is between 1 and 247!";
-    const auto refuse = [&](const char *name, const QString &setup, const char *run, const QString &message) { QTest::newRow(name) << setup << QByteArray(run) << QByteArray() << refused << false << message; };
+    const auto refuse = [&](const char *name, const QString &setup, const char *run,
+                            const QString &message) {
+        QTest::newRow(name) << setup << QByteArray(run) << QByteArray() << refused << false
+                            << message;
+    };
     refuse("address empty", "lineEditAddress=", "pushButtonAddress", "The address is empty!");
     for (const char *address : {"0", "248", "-5", "abc", "65537"})
         refuse(address, QString("lineEditAddress=") + address, "pushButtonAddress", between);
-    refuse("range min empty", "lineEditRangeMin=;lineEditRangeMax=1", "pushButtonTempRange", "Data is empty!");
-    refuse("range max empty", "lineEditRangeMin=1;lineEditRangeMax=", "pushButtonTempRange", "Data is empty!");
-    refuse("range not a number", "lineEditRangeMin=1;lineEditRangeMax=x", "pushButtonTempRange", "The temperature range must be a number from -3276.8 to 3276.7!");
-    refuse("serial of 11", "lineEditSN=00000000000", "PushButtonMANUSetupSlot", "The serial number is a fixed 12 characters!");
-    refuse("serial of 13", "lineEditSN=0000000000000", "PushButtonMANUSetupSlot", "The serial number is a fixed 12 characters!");
-    refuse("serial not hex", "lineEditSN=00000000000G", "PushButtonMANUSetupSlot", "The serial number must be 12 hexadecimal digits!");
-    refuse("poll without address", "lineEditAddress=", "pushButtonRead,ReadHumitureOrder", "The address is empty!");
+    refuse("range min empty", "lineEditRangeMin=;lineEditRangeMax=1", "pushButtonTempRange",
+           "Data is empty!");
+    refuse("range max empty", "lineEditRangeMin=1;lineEditRangeMax=", "pushButtonTempRange",
+           "Data is empty!");
+    refuse("range not a number", "lineEditRangeMin=1;lineEditRangeMax=x", "pushButtonTempRange",
+           "The temperature range must be a number from -3276.8 to 3276.7!");
+    refuse("serial of 11", "lineEditSN=00000000000", "PushButtonMANUSetupSlot",
+           "The serial number is a fixed 12 characters!");
+    refuse("serial of 13", "lineEditSN=0000000000000", "PushButtonMANUSetupSlot",
+           "The serial number is a fixed 12 characters!");
+    refuse("serial not hex", "lineEditSN=00000000000G", "PushButtonMANUSetupSlot",
+           "The serial number must be 12 hexadecimal digits!");
+    refuse("poll without address", "lineEditAddress=", "pushButtonRead,ReadHumitureOrder",
+           "The address is empty!");
     refuse("baud, empty selector", "comboBoxBaudRate=-1", "pushButtonBaudRate", "");
 }
 
@@ -145,16 +192,20 @@ void TestWindow::commands()
     AppState.responseReceived = true;
     AppState.rxBuffer = QByteArray::fromHex("0103");
     f.run(run);
-    QCOMPARE(frame.isEmpty() ? QByteArray(f.nothingSent() ? "" : "sent") : f.sent(frame.size()), hex(frame));
+    QCOMPARE(frame.isEmpty() ? QByteArray(f.nothingSent() ? "" : "sent") : f.sent(frame.size()),
+             hex(frame));
     QCOMPARE(f.describe(timers), timers);
     QTEST(AppState.rxBuffer.isEmpty(), "clears");
     QCOMPARE(AppState.responseReceived, frame.isEmpty());
     QCOMPARE(f.log().size(), frame.isEmpty() ? 0 : 1);
     QVERIFY(frame.isEmpty() || f.log().last().endsWith("->TX  " + frame.toHex()));
-    QCOMPARE(f.boxes.messages, message.isEmpty() ? QStringList() : QStringList("Error: " + message));
+    QCOMPARE(f.boxes.messages,
+             message.isEmpty() ? QStringList() : QStringList("Error: " + message));
     // A refused serial number stays in the device record all the same.
-    QCOMPARE(AppState.serialNumber, run.startsWith("PushButtonMANU") ? f.child<QLineEdit>("lineEditSN")->text() : "");
-    QCOMPARE(QPoint(AppState.tempRangeMin, AppState.tempRangeMax), QTest::currentDataTag() == QByteArray("range") ? QPoint(253, -400) : QPoint());
+    QCOMPARE(AppState.serialNumber,
+             run.startsWith("PushButtonMANU") ? f.child<QLineEdit>("lineEditSN")->text() : "");
+    QCOMPARE(QPoint(AppState.tempRangeMin, AppState.tempRangeMax),
+             QTest::currentDataTag() == QByteArray("range") ? QPoint(253, -400) : QPoint());
 }
 
 void TestWindow::unreachableInputs()
@@ -171,10 +222,12 @@ void TestWindow::unreachableInputs()
     AppState.rxBuffer = "\x01";
     f.run("PushButtonAUTOSetupSlot");
     const QByteArray sent = f.sent(15);
-    QVERIFY(AppState.rxBuffer.isEmpty() && f.describe("timerReadHumiture=x") == "timerReadHumiture=1000");
+    QVERIFY(AppState.rxBuffer.isEmpty()
+            && f.describe("timerReadHumiture=x") == "timerReadHumiture=1000");
     QStringList stamps;
     for (const QDateTime &at : {before, QDateTime::currentDateTime()})
-        stamps << hex(blockWrite(1, Registers::SerialNumberBlock, CommandInputs::serialNumberWords(at.toString("yyMMddhhmmss"))));
+        stamps << hex(blockWrite(1, Registers::SerialNumberBlock,
+                                 CommandInputs::serialNumberWords(at.toString("yyMMddhhmmss"))));
     QVERIFY2(stamps.contains(sent), sent);
     f.answer(QByteArray(1025, 'U')); // noise longer than any answer: dropped, not a lost adapter
     QVERIFY(f.port()->isOpen() && f.boxes.messages.isEmpty() && AppState.rxBuffer.isEmpty());
@@ -187,22 +240,55 @@ void TestWindow::answers_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QString>("shown");
     const QByteArray poll("pushButtonRead,ReadHumitureOrder");
-    QTest::newRow("identity") << "" << QByteArray("pushButtonAddressRead") << frame("010312 0007 0005 0003 0001 2612 0603 3415 FE6B 04E2") << "lineEditAddress=7;comboBoxBaudRate=19200;lineEditSN=261206033415;lineEditRangeMin=-40.5;lineEditRangeMax=125.0;comboBoxChannel#2;timerDelay=100";
-    QTest::newRow("identity, unknown baud code") << "" << QByteArray("pushButtonAddressRead") << frame("01030E 0003 0007 0000 0000 0000 0000 0001") << "lineEditAddress=3;comboBoxBaudRate=;lineEditSN=000000000001;lineEditRangeMin=-40;comboBoxChannel#1;timerDelay=100";
-    QTest::newRow("address read") << "" << QByteArray("pushButtonAddressRead") << frame("010302 0005") << "lineEditAddress=5;lineEditSN=;comboBoxChannel#1;timerDelay=off";
-    QTest::newRow("baud echo") << "" << QByteArray("pushButtonBaudRate") << frame("010601010002") << "comboBoxBaudRate=2400";
-    QTest::newRow("serial read") << "" << QByteArray("pushButtonReadSN") << frame("010306 0000 0000 00AB") << "lineEditSN=0000000000ab";
-    QTest::newRow("output block") << "comboBoxOutputData=2" << QByteArray("PushButtonOutputReadSlot") << frame("010322 0000 0000" + QByteArray("0000").repeated(15)) << "comboBoxOutputData=Temperature";
-    QTest::newRow("output block, unknown output") << "comboBoxOutputData=1" << QByteArray("PushButtonOutputReadSlot") << frame("010322 0000 0003" + QByteArray("0000").repeated(15)) << "comboBoxOutputData=Humidity";
-    QTest::newRow("all, *100") << "comboBoxRegister=1;comboBoxNum=0" << poll << frame("010308 0929 11D7 FF38 0000") << QString::fromUtf8("labelTemperature=Temperature:<font color=red>23.45℃  </font><font color=green>10.153mA  </font>"
-                                                                                                                                         "<font color=blue>1.923V  </font><font color=blue>3.845V</font>;labelHumidity~>45.67%  </font><font color=green>11.307mA;labelDewTemp~>-2.00℃  <");
-    QTest::newRow("humidity, *10") << "comboBoxRegister=0;comboBoxNum=2" << poll << frame("010302 01C9") << "labelTemperature=Temperature:---;labelHumidity~>45.7%  <;labelDewTemp=DewTemp:---";
-    QTest::newRow("temperature, equal ends") << "lineEditRangeMin=;lineEditRangeMax=;comboBoxRegister=1;comboBoxNum=1" << poll << frame("010302 0929") << "labelTemperature~>---mA  <;labelHumidity=Humidity:---";
-    QTest::newRow("status") << "comboBoxRegister=1;comboBoxNum=4" << poll << frame("010302 0001") << "labelTemperature=Temperature:---;labelHumidity=Humidity:---;labelDewTemp=DewTemp:---";
-    QTest::newRow("exception") << "" << QByteArray("pushButtonAddressRead") << frame("018302") << "lineEditAddress=1";
+    QTest::newRow("identity")
+        << "" << QByteArray("pushButtonAddressRead")
+        << frame("010312 0007 0005 0003 0001 2612 0603 3415 FE6B 04E2")
+        << "lineEditAddress=7;comboBoxBaudRate=19200;lineEditSN=261206033415;lineEditRangeMin=-40."
+           "5;lineEditRangeMax=125.0;comboBoxChannel#2;timerDelay=100";
+    QTest::newRow("identity, unknown baud code")
+        << "" << QByteArray("pushButtonAddressRead")
+        << frame("01030E 0003 0007 0000 0000 0000 0000 0001")
+        << "lineEditAddress=3;comboBoxBaudRate=;lineEditSN=000000000001;lineEditRangeMin=-40;"
+           "comboBoxChannel#1;timerDelay=100";
+    QTest::newRow("address read")
+        << "" << QByteArray("pushButtonAddressRead") << frame("010302 0005")
+        << "lineEditAddress=5;lineEditSN=;comboBoxChannel#1;timerDelay=off";
+    QTest::newRow("baud echo") << "" << QByteArray("pushButtonBaudRate") << frame("010601010002")
+                               << "comboBoxBaudRate=2400";
+    QTest::newRow("serial read") << "" << QByteArray("pushButtonReadSN")
+                                 << frame("010306 0000 0000 00AB") << "lineEditSN=0000000000ab";
+    QTest::newRow("output block") << "comboBoxOutputData=2"
+                                  << QByteArray("PushButtonOutputReadSlot")
+                                  << frame("010322 0000 0000" + QByteArray("0000").repeated(15))
+                                  << "comboBoxOutputData=Temperature";
+    QTest::newRow("output block, unknown output")
+        << "comboBoxOutputData=1" << QByteArray("PushButtonOutputReadSlot")
+        << frame("010322 0000 0003" + QByteArray("0000").repeated(15))
+        << "comboBoxOutputData=Humidity";
+    QTest::newRow("all, *100") << "comboBoxRegister=1;comboBoxNum=0" << poll
+                               << frame("010308 0929 11D7 FF38 0000")
+                               << QString::fromUtf8(
+                                      "labelTemperature=Temperature:<font color=red>23.45℃  "
+                                      "</font><font color=green>10.153mA  </font>"
+                                      "<font color=blue>1.923V  </font><font "
+                                      "color=blue>3.845V</font>;labelHumidity~>45.67%  "
+                                      "</font><font color=green>11.307mA;labelDewTemp~>-2.00℃  <");
+    QTest::newRow("humidity, *10")
+        << "comboBoxRegister=0;comboBoxNum=2" << poll << frame("010302 01C9")
+        << "labelTemperature=Temperature:---;labelHumidity~>45.7%  <;labelDewTemp=DewTemp:---";
+    QTest::newRow("temperature, equal ends")
+        << "lineEditRangeMin=;lineEditRangeMax=;comboBoxRegister=1;comboBoxNum=1" << poll
+        << frame("010302 0929") << "labelTemperature~>---mA  <;labelHumidity=Humidity:---";
+    QTest::newRow("status")
+        << "comboBoxRegister=1;comboBoxNum=4" << poll << frame("010302 0001")
+        << "labelTemperature=Temperature:---;labelHumidity=Humidity:---;labelDewTemp=DewTemp:---";
+    QTest::newRow("exception") << "" << QByteArray("pushButtonAddressRead") << frame("018302")
+                               << "lineEditAddress=1";
     // A refused baud rate or serial number leaves the control showing what the device reported.
-    QTest::newRow("exception to baud") << "comboBoxBaudRate=5" << QByteArray("pushButtonBaudRate") << frame("018603") << "comboBoxBaudRate=2400";
-    QTest::newRow("exception to serial") << "lineEditSN=x" << QByteArray("pushButtonReadSN") << frame("018302") << "lineEditSN=0123456789ab";
+    QTest::newRow("exception to baud") << "comboBoxBaudRate=5" << QByteArray("pushButtonBaudRate")
+                                       << frame("018603") << "comboBoxBaudRate=2400";
+    QTest::newRow("exception to serial") << "lineEditSN=x" << QByteArray("pushButtonReadSN")
+                                         << frame("018302") << "lineEditSN=0123456789ab";
 }
 
 void TestWindow::answers()
@@ -220,7 +306,8 @@ void TestWindow::answers()
     f.answer(answer);
     QCOMPARE(f.describe(shown), shown);
     QVERIFY(AppState.responseReceived && AppState.rxBuffer.isEmpty());
-    QCOMPARE(AppState.infoReg0102, quint16(QTest::currentDataTag() == QByteArray("identity") ? 3 : 0)); // kept, not shown
+    QCOMPARE(AppState.infoReg0102,
+             quint16(QTest::currentDataTag() == QByteArray("identity") ? 3 : 0)); // kept, not shown
     QVERIFY(f.log().last().endsWith("->RX  " + answer.toHex()));
 }
 
@@ -230,7 +317,8 @@ void TestWindow::polling()
     f.fill("lineEditAddress=1");
     auto *timer = f.child<QTimer>("timerReadHumiture");
     f.run("pushButtonRead");
-    QCOMPARE(f.describe("pushButtonRead=Stop;timerReadHumiture=1000"), "pushButtonRead=Stop;timerReadHumiture=1000");
+    QCOMPARE(f.describe("pushButtonRead=Stop;timerReadHumiture=1000"),
+             "pushButtonRead=Stop;timerReadHumiture=1000");
     QVERIFY(f.nothingSent()); // the first poll follows a whole interval after the click
     QTRY_VERIFY(timer->remainingTime() < 800);
     f.run("pushButtonHeaterON"); // a command moves the poll that was due a whole interval on
@@ -238,14 +326,17 @@ void TestWindow::polling()
     // Reading off, a command still starts the timer, and its ticks send nothing.
     f.run("pushButtonRead,pushButtonHeaterOFF,ReadHumitureOrder");
     QCOMPARE(f.read(17, 300).size(), 16);
-    QCOMPARE(f.describe("pushButtonRead=Read;timerReadHumiture=1000"), "pushButtonRead=Read;timerReadHumiture=1000");
+    QCOMPARE(f.describe("pushButtonRead=Read;timerReadHumiture=1000"),
+             "pushButtonRead=Read;timerReadHumiture=1000");
 }
 
 void TestWindow::messageLog()
 {
     const QDateTime at(QDate(2026, 12, 6), QTime(13, 5, 7));
-    QCOMPARE(MessageLog::formatLine(at, "0a0b", false), "<font color=red>2026-12-06 13:05:07->TX  0a0b</font>");
-    QCOMPARE(MessageLog::formatLine(at, "", true), "<font color=green>2026-12-06 13:05:07->RX  </font>");
+    QCOMPARE(MessageLog::formatLine(at, "0a0b", false),
+             "<font color=red>2026-12-06 13:05:07->TX  0a0b</font>");
+    QCOMPARE(MessageLog::formatLine(at, "", true),
+             "<font color=green>2026-12-06 13:05:07->RX  </font>");
 
     QTextBrowser log;
     for (int i = 1; i <= 12; ++i)
@@ -273,7 +364,9 @@ void TestWindow::translation()
     QTranslator chinese;
     QVERIFY(chinese.load(qEnvironmentVariable("TR451_BINARY_DIR") + "/Qm/Chinese.qm"));
     QCoreApplication::installTranslator(&chinese);
-    const auto translated = [](const char *text) { return QCoreApplication::translate("Widget", text); };
+    const auto translated = [](const char *text) {
+        return QCoreApplication::translate("Widget", text);
+    };
     WindowFixture f;
     QVERIFY(translated("Link") != "Link");
     QVERIFY(f.window.windowTitle().startsWith(translated("TR-451&573 Test Tools") + "   V"));

@@ -32,9 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, std::size_t size)
         CHECK(r.row != Row::CalibrationBlock
               || r.registers.size() == Registers::CalibrationBlockCount);
         CHECK(!r.serialNumber || r.serialNumber->size() == Registers::SerialNumberDigits);
-        const bool values = r.temperatureRaw || r.humidityRaw || r.dewPointRaw || r.statusRaw || r.deviceAddress || r.baudRateCode;
-        const bool more = r.infoReg0102 || r.dualChannel || r.serialNumber || r.tempRangeMin || r.tempRangeMax || r.refreshIdentity || r.serialNumberWritten;
-        CHECK(!Modbus::isException(got.frame) || (!values && !more && (r.row == Row::None || r.row == Row::BaudRate || r.row == Row::SerialNumber)));
+        const bool values = r.temperatureRaw || r.humidityRaw || r.dewPointRaw || r.statusRaw
+            || r.deviceAddress || r.baudRateCode;
+        const bool more = r.infoReg0102 || r.dualChannel || r.serialNumber || r.tempRangeMin
+            || r.tempRangeMax || r.refreshIdentity || r.serialNumberWritten;
+        CHECK(!Modbus::isException(got.frame)
+              || (!values && !more
+                  && (r.row == Row::None || r.row == Row::BaudRate || r.row == Row::SerialNumber)));
     }
     return 0;
 }

@@ -54,7 +54,8 @@ WindowFixture::WindowFixture()
     if (keeper < 0 || !PosixPty::placeLink(pty, path) || !port()->open(QIODevice::ReadWrite))
         qFatal("Cannot open the tool's port on a pseudo-terminal");
     port()->setBaudRate(QSerialPort::Baud9600);
-    QObject::connect(port(), SIGNAL(readyRead()), &window, SLOT(my_readuart()), Qt::UniqueConnection);
+    QObject::connect(port(), SIGNAL(readyRead()), &window, SLOT(my_readuart()),
+                     Qt::UniqueConnection);
 }
 
 WindowFixture::~WindowFixture()
@@ -158,7 +159,8 @@ Bench::Bench(int baudCode, const QString &fault, bool drifting)
     if (!drifting)
         sim.setFixedReadings(23.45, 45.67);
     setFault(fault);
-    QObject::connect(&sim, &TransmitterSimulator::requestReceived, [this] { speeds << sim.lineSpeed(), times << clock.elapsed(); });
+    QObject::connect(&sim, &TransmitterSimulator::requestReceived,
+                     [this] { speeds << sim.lineSpeed(), times << clock.elapsed(); });
     QObject::connect(&sim, &TransmitterSimulator::replySent, [this] { ++replies; });
     clock.start();
 }
@@ -166,7 +168,8 @@ Bench::Bench(int baudCode, const QString &fault, bool drifting)
 void Bench::setFault(const QString &fault)
 {
     // Split pieces and their gap, delay, corrupt check, stray byte, silent, flood.
-    sim.setFaults({fault == "split" ? 4 : 0, 15, fault == "delayed" ? 300 : 0, fault == "corrupted", fault == "stray byte", fault == "silent", fault == "flood"});
+    sim.setFaults({fault == "split" ? 4 : 0, 15, fault == "delayed" ? 300 : 0, fault == "corrupted",
+                   fault == "stray byte", fault == "silent", fault == "flood"});
 }
 
 void Bench::link(WindowFixture &f)

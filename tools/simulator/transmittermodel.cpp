@@ -165,7 +165,7 @@ QByteArray TransmitterModel::answer(const QByteArray &request)
     if (!hasValidCheck(request))
         return {};
     const quint8 to = quint8(request.at(Modbus::AddressOffset));
-    if (to != lineAddress && to != BroadcastAddress)
+    if (to != listening.address && to != BroadcastAddress)
         return {};
 
     const quint8 function = Modbus::functionCode(request);
@@ -196,7 +196,7 @@ QByteArray TransmitterModel::readReply(quint16 first, int count) const
     QVector<quint16> values;
     for (int i = 0; i < count; ++i)
         values.append(registerValue(quint16(first + i)));
-    return Modbus::readReply(lineAddress, values);
+    return Modbus::readReply(listening.address, values);
 }
 
 QByteArray TransmitterModel::writeReply(const QByteArray &request)
@@ -225,12 +225,12 @@ QByteArray TransmitterModel::blockReply(const QByteArray &request)
         store(quint16(first + i), values.at(i));
     ++writes;
 
-    return Modbus::shortFrame(lineAddress, Modbus::WriteRegisters, first, quint16(count));
+    return Modbus::shortFrame(listening.address, Modbus::WriteRegisters, first, quint16(count));
 }
 
 QByteArray TransmitterModel::exceptionReply(quint8 function, quint8 code) const
 {
-    return Modbus::exceptionReply(lineAddress, function, code);
+    return Modbus::exceptionReply(listening.address, function, code);
 }
 
 quint8 TransmitterModel::checkWrite(quint16 reg, quint16 value) const
@@ -252,10 +252,14 @@ void TransmitterModel::store(quint16 reg, quint16 value)
         stored[reg] = value;
 }
 
-void TransmitterModel::applyLineSettings()
+TransmitterModel::LineSettings TransmitterModel::pendingLineSettings() const
 {
-    lineAddress = quint8(stored.value(Registers::DeviceAddress));
-    lineBaudCode = stored.value(Registers::BaudRateCode);
+    return {quint8(stored.value(Registers::DeviceAddress)), stored.value(Registers::BaudRateCode)};
+}
+
+void TransmitterModel::applyLineSettings(const LineSettings &settings)
+{
+    listening = settings;
 }
 
 bool TransmitterModel::hasRegister(quint16 reg) const
@@ -268,17 +272,18 @@ quint16 TransmitterModel::registerValue(quint16 reg) const
     return isMeasurement(reg) ? measurementValue(reg) : stored.value(reg);
 }
 
-void TransmitterModel::setRegisterValue(quint16 reg, quint16 value)
+bool TransmitterModel::setRegisterValue(quint16 reg, quint16 value)
 {
-    if (!hasRegister(reg))
-        return;
+    if (checkWrite(reg, value) != 0)
+        return false;
     if (isMeasurement(reg)) {
         if ((reg - Registers::MeasurementsHundredths) % Registers::MeasurementCount == StatusIndex)
             status = value;
-        return;
+        return true;
     }
     stored[reg] = value;
-    applyLineSettings();
+    applyLineSettings(pendingLineSettings());
+    return true;
 }
 
 quint16 TransmitterModel::measurementValue(quint16 reg) const
@@ -367,6 +372,6 @@ bool TransmitterModel::restoreState(const QByteArray &state)
         restored[quint16(reg)] = quint16(value);
     }
     stored = restored;
-    applyLineSettings();
+    applyLineSettings(pendingLineSettings());
     return true;
 }

@@ -45,17 +45,26 @@ public:
     // a whole request. A valid frame of a function this device lacks gets IllegalFunction.
     QByteArray answer(const QByteArray &request);
 
-    // An address or baud-code write changes what the device listens to only once its echo has
-    // gone out; the caller says when that happened.
-    void applyLineSettings();
-    quint8 address() const { return lineAddress; }
-    quint16 baudCode() const { return lineBaudCode; }
+    // What the device listens with: its address and baud code.
+    struct LineSettings
+    {
+        quint8 address;
+        quint16 baudCode;
+    };
+    // An address or baud-code write changes what the device listens with only once its echo has
+    // gone out, and a reply already going out ends at the old speed: the caller takes the
+    // settings as they stand after a request and applies them when its reply has gone out.
+    LineSettings pendingLineSettings() const;
+    void applyLineSettings(const LineSettings &settings);
+    quint8 address() const { return listening.address; }
+    quint16 baudCode() const { return listening.baudCode; }
 
     bool hasRegister(quint16 reg) const;
     // Measurement registers follow the readings; the status word can be set, the rest are
-    // stored. Setting the address or baud code here takes effect at once.
+    // stored. Setting the address or baud code here takes effect at once. False, with nothing
+    // changed, for a register the device lacks or a value it would refuse.
     quint16 registerValue(quint16 reg) const;
-    void setRegisterValue(quint16 reg, quint16 value);
+    bool setRegisterValue(quint16 reg, quint16 value);
     // Goes up with every write request the device took.
     quint64 revision() const { return writes; }
 
@@ -80,8 +89,7 @@ private:
 
     QMap<quint16, quint16> stored;
     quint16 status = 0;
-    quint8 lineAddress = DefaultAddress;
-    quint16 lineBaudCode = DefaultBaudCode;
+    LineSettings listening {DefaultAddress, DefaultBaudCode};
     quint64 writes = 0;
 
     qint64 now = 0;

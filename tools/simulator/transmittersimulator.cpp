@@ -42,6 +42,8 @@ struct TransmitterSimulator::Private
         int sent = 0;
         bool fromDevice = false; // false for the adapter's flood, which ignores the line speed
         bool heard = true; // every byte so far reached the tool at the device's speed
+        // What the device listens with once this reply has gone out.
+        TransmitterModel::LineSettings after {};
     };
 
     explicit Private(TransmitterSimulator *owner)
@@ -169,6 +171,7 @@ void TransmitterSimulator::Private::schedule(const QByteArray &reply, bool fromD
     Transmission transmission;
     transmission.bytes = reply;
     transmission.fromDevice = fromDevice;
+    transmission.after = model.pendingLineSettings();
     qint64 due = qMax(nowUs() + qMax(0, faults.delayMs) * UsPerMs, lineFreeUs);
     for (int i = 0; i < pieces; ++i) {
         if (i > 0)
@@ -216,7 +219,7 @@ void TransmitterSimulator::Private::sendDue()
         const Transmission done = front;
         outgoing.pop_front();
         if (done.fromDevice)
-            model.applyLineSettings();
+            model.applyLineSettings(done.after);
         if (done.heard)
             emit q->replySent(done.bytes);
         // replySent may have pulled the adapter.
@@ -341,10 +344,10 @@ quint16 TransmitterSimulator::registerValue(quint16 reg) const
     return d->model.registerValue(reg);
 }
 
-void TransmitterSimulator::setRegisterValue(quint16 reg, quint16 value)
+bool TransmitterSimulator::setRegisterValue(quint16 reg, quint16 value)
 {
     d->model.setTime(d->clock.elapsed());
-    d->model.setRegisterValue(reg, value);
+    return d->model.setRegisterValue(reg, value);
 }
 
 quint16 TransmitterSimulator::address() const

@@ -53,7 +53,8 @@ public:
 
     // Device state. Registers not in the map read as 0 here and answer with an exception.
     quint16 registerValue(quint16 reg) const;
-    void setRegisterValue(quint16 reg, quint16 value);
+    // False, with nothing changed, for a register the device lacks or a value it would refuse.
+    bool setRegisterValue(quint16 reg, quint16 value);
     quint16 address() const;
     quint16 baudCode() const;
 

@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/buildstamp.h"
+#include "display/trendsession.h"
 #include "ui_widget.h"
 
 #include <QCoreApplication>
@@ -30,6 +31,7 @@ Widget::Widget(QWidget *parent)
     setWindowTitle(tr("TR-451&573 Test Tools") + QStringLiteral("  ") + versionSuffix);
     ui->comboBoxBaudRate->setCurrentIndex(3);
 
+    session = new TrendSession(SampleStore::WeekOfPolling, this);
     serialPort = new QSerialPort(this);
     serialPort->setObjectName(QStringLiteral("serialPort"));
 

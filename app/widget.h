@@ -9,6 +9,7 @@
 class QPoint;
 class QSerialPort;
 class QTimer;
+class TrendSession;
 class TrendWindow;
 
 namespace Ui {
@@ -117,11 +118,10 @@ private:
     // pending output read and polling stop, and the user is told once.
     void loseLink();
     void tellLinkLoss();
-    // The trend window (display/trendfeed.cpp), made at the first accepted reading or the first
-    // click of Trend, whichever comes first, so that it holds every reading of the session.
-    TrendWindow *trendWindow();
-    void showTrendWindow();
+    // Every accepted reading goes to the session's trend (display/trendfeed.cpp); the trend
+    // window shows it, made at the first click of Trend (ui/trendwindow.cpp).
     void addTrendReading(const ReplyDecoder::Reply &reply);
+    void showTrendWindow();
     // The message log's context menu, with "Save log as..." (ui/messagelog.cpp).
     void showLogMenu(const QPoint &position);
     void saveLog();
@@ -140,6 +140,7 @@ private:
     Ui::Widget *ui = nullptr;
     // A lost link the user has not been told of yet.
     bool linkLossUntold = false;
+    TrendSession *session = nullptr;
     TrendWindow *trend = nullptr;
 };
 

@@ -7,6 +7,7 @@
 // polls the transmitter simulator for 90 s while its heater is switched on and off.
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_trend
 #include "app/widget.h"
+#include "display/trendsession.h"
 #include "transmittersimulator.h"
 #include "ui/trendwindow.h"
 
@@ -33,6 +34,7 @@ TrendReading reading(qint64 second)
 {
     TrendReading r;
     r.time = QDateTime::fromMSecsSinceEpoch(second * 1000);
+    r.steadyMs = second * 1000;
     r.scale = QStringLiteral("*100");
     r.values = {float(23.45 + 0.5 * std::sin(second / 300.0)), float(45.67 + (second % 7) * 0.01),
                 float(11.2 + 0.3 * std::sin(second / 500.0))};
@@ -43,10 +45,11 @@ TrendReading reading(qint64 second)
 // Median microseconds to add one reading and paint the result, with history readings before it.
 double addMicroseconds(int history)
 {
-    TrendWindow window;
+    TrendSession session;
+    TrendWindow window(session);
     qint64 second = 1'800'000'000;
     for (int i = 0; i < history; ++i)
-        window.addReading(reading(second++));
+        session.add(reading(second++));
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return -1;
@@ -55,7 +58,7 @@ double addMicroseconds(int history)
         QElapsedTimer clock;
         clock.start();
         for (int i = 0; i < AddsPerRound; ++i) {
-            window.addReading(reading(second++));
+            session.add(reading(second++));
             QCoreApplication::processEvents(); // the repaint the replot asked for
         }
         if (round > 0) // the first round warms up
@@ -94,7 +97,7 @@ void BenchTrend::memoryPerSample()
     {
         SampleStore store;
         for (int i = 0; i < SampleStore::WeekOfPolling; ++i)
-            store.add(qint64(i) * 1000, {23.45f, 45.67f, 11.2f});
+            store.add(qint64(i) * 1000, qint64(i) * 1000, {23.45f, 45.67f, 11.2f});
         const size_t after = mallinfo2().uordblks;
         const double perSample = double(after - before) / SampleStore::WeekOfPolling;
         qInfo("a week of full polls (%d readings): %.1f MB on the heap, %.1f bytes per reading "

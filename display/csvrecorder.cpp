@@ -1,7 +1,8 @@
 #include "display/csvrecorder.h"
 
+#include "platform/platform.h"
+
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLocale>
 #include <QStringList>
 
@@ -77,10 +78,11 @@ bool CsvRecorder::append(const TrendReading &reading)
 {
     if (!isRecording())
         return false;
-    // An open file that was deleted or moved away still takes every write, into no file the user
-    // can find.
-    if (!QFileInfo::exists(file.fileName())) {
-        error = QCoreApplication::translate("CsvRecorder", "The file was removed or moved");
+    // An open file that was deleted, moved away or replaced by another of its name (as editors
+    // and spreadsheets save) still takes every write, into no file the user can find.
+    if (!Platform::isSameFile(file, file.fileName())) {
+        error =
+            QCoreApplication::translate("CsvRecorder", "The file was removed, moved or replaced");
         file.close();
         return false;
     }

@@ -1,27 +1,11 @@
 #ifndef CSVRECORDER_H
 #define CSVRECORDER_H
 
-#include "display/samplestore.h"
+#include "display/trendreading.h"
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QFile>
 #include <QString>
-
-#include <optional>
-
-// One accepted reading as the trend window and a recording take it, free of the protocol: the
-// main window fills it in from the decoded answer.
-struct TrendReading
-{
-    QDateTime time; // local time at which the answer was accepted
-    quint16 address = 0;
-    QString serialNumber;
-    QString scale; // as the magnification selector shows it: "*100" or "*10"
-    int decimals = 2; // the scale's, as the reading labels show the values
-    SampleStore::Values values {}; // NaN: not measured in this answer
-    std::optional<quint16> status; // empty: not read in this answer
-};
 
 // Rows of a recording: RFC 4180 (CRLF line ends, fields with a comma, quote, CR or LF quoted,
 // quotes doubled), UTF-8, and '.' as the decimal point in every locale so that a file reads the

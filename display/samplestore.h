@@ -8,14 +8,17 @@
 #include <deque>
 #include <utility>
 
-// Every reading of the session for the trend window: its time and the three measured values,
-// each "not measured" (NaN) when the answer did not carry it. Knows nothing of the protocol or
-// of widgets; the plot's curves and the statistics read it in place.
+// Every reading of the session for the trend window: its time, the wall-clock time it was taken
+// at and the three measured values, each "not measured" (NaN) when the answer did not carry it.
+// Knows nothing of the protocol or of widgets; the plot's curves and the statistics read it in
+// place.
 //
-// Bounded at capacity rows, the oldest dropped first: a week of polling once a second by
-// default. A row costs 20 bytes (time and three floats, each in its own column), and each
-// measured value 4 more in that quantity's point list, so a week of full polls takes about
-// 19 MB. Deques, because they grow in small blocks without copying and drop from the front.
+// Rows are ordered by their time, which comes from a monotonic clock: the wall clock may step
+// back, and is only shown. Bounded at capacity rows, the oldest dropped first: a week of polling
+// once a second by default. A row costs 28 bytes (two times and three floats, each in its own
+// column), and each measured value 4 more in that quantity's point list, so a week of full polls
+// takes about 24 MB. Deques, because they grow in small blocks without copying and drop from the
+// front.
 class SampleStore
 {
 public:
@@ -26,11 +29,16 @@ public:
 
     explicit SampleStore(int capacity = WeekOfPolling);
 
-    // time: milliseconds since the epoch, never earlier than the row before.
-    void add(qint64 time, const Values &values);
+    // time: milliseconds of a monotonic clock, never earlier than the row before; wallTime:
+    // milliseconds since the epoch, in any order.
+    void add(qint64 time, qint64 wallTime, const Values &values);
 
     int rowCount() const { return int(times.size()); }
     qint64 rowTime(int row) const { return times[size_t(row)]; }
+    qint64 rowWallTime(int row) const { return wallTimes[size_t(row)]; }
+    // The wall-clock time at time: that of the row at or before it, moved on by the time
+    // between; before the first row, moved back from it. time itself when the store is empty.
+    qint64 wallTimeAt(qint64 time) const;
     float rowValue(int row, Quantity quantity) const { return values[quantity][size_t(row)]; }
 
     // The rows in which one quantity was measured, oldest first: what its curve shows.
@@ -56,6 +64,7 @@ private:
     int maxRows;
     qint64 droppedRows = 0;
     std::deque<qint64> times;
+    std::deque<qint64> wallTimes;
     std::array<std::deque<float>, QuantityCount> values;
     // Each entry is a row's number counted from the session's first row, modulo 2^32.
     std::array<std::deque<quint32>, QuantityCount> points;

@@ -1,12 +1,13 @@
-// Hands every accepted reading to the trend window, turned from the decoded answer into the
-// protocol-free form the window and its recording take, and opens that window for the Trend
-// button.
+// Hands every accepted reading to the session's trend, turned from the decoded answer into the
+// protocol-free form that the trend window, its recording and the calibration check take.
 #include "app/widget.h"
 
 #include "app/appstate.h"
+#include "display/trendsession.h"
 #include "protocol/readings.h"
 #include "protocol/replydecoder.h"
-#include "ui/trendwindow.h"
+
+#include <QDeadlineTimer>
 
 #include <limits>
 #include <optional>
@@ -21,26 +22,11 @@ float measured(const std::optional<Raw> &raw, Readings::Scale scale)
 
 } // namespace
 
-TrendWindow *Widget::trendWindow()
-{
-    // A child of the main window, so that it goes with it and never keeps the tool running.
-    if (!trend)
-        trend = new TrendWindow(this);
-    return trend;
-}
-
-void Widget::showTrendWindow()
-{
-    TrendWindow *window = trendWindow();
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
 void Widget::addTrendReading(const ReplyDecoder::Reply &reply)
 {
     TrendReading reading;
     reading.time = QDateTime::currentDateTime();
+    reading.steadyMs = QDeadlineTimer::current().deadline();
     reading.address = AppState.deviceAddress;
     reading.serialNumber = AppState.serialNumber;
     // The magnification selector's own texts.
@@ -51,5 +37,5 @@ void Widget::addTrendReading(const ReplyDecoder::Reply &reply)
                       measured(reply.humidityRaw, reply.scale),
                       measured(reply.dewPointRaw, reply.scale)};
     reading.status = reply.statusRaw;
-    trendWindow()->addReading(reading);
+    session->add(reading);
 }

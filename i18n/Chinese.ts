@@ -4,8 +4,8 @@
 <context>
     <name>CsvRecorder</name>
     <message>
-        <source>The file was removed or moved</source>
-        <translation>文件已被删除或移走</translation>
+        <source>The file was removed, moved or replaced</source>
+        <translation>文件已被删除、移走或替换</translation>
     </message>
 </context>
 <context>

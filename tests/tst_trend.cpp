@@ -1,4 +1,5 @@
 // The trend: the store's bound, a view's statistics, recorded rows, failing writes, the window.
+#include "display/trendsession.h"
 #include "display/trendstatistics.h"
 #include "support/windowfixture.h"
 #include "ui/trendwindow.h"
@@ -16,9 +17,17 @@
 static const float No = std::numeric_limits<float>::quiet_NaN();
 static constexpr qint64 T0 = 1796634307123; // 2026-12-07T09:05:07.123Z
 
-static TrendReading reading(qint64 t, SampleStore::Values v, const QString &sn = "2612", int offset = 3600)
+static TrendReading reading(qint64 t, SampleStore::Values v, const QString &sn = "2612",
+                            int offset = 3600)
 {
-    return {QDateTime::fromMSecsSinceEpoch(t, Qt::OffsetFromUTC, offset), 1, sn, "*100", 2, v, 0xAB12};
+    return {QDateTime::fromMSecsSinceEpoch(t, Qt::OffsetFromUTC, offset),
+            t,
+            1,
+            sn,
+            "*100",
+            2,
+            v,
+            0xAB12};
 }
 
 // count values from first in steps of step, plus amplitude in the pattern + - - + (mean 0, slope 0)
@@ -51,7 +60,7 @@ private slots:
         SampleStore store(3);
         const float rows[][3] = {{1, 1, 1}, {2, No, No}, {No, 3, No}, {No, No, 4}, {5, 5, No}};
         for (int i = 0; i < 5; ++i)
-            store.add(i + 1, {rows[i][0], rows[i][1], rows[i][2]});
+            store.add(i + 1, i + 1, {rows[i][0], rows[i][1], rows[i][2]});
         QString kept = QString("%1 rows from %2").arg(store.rowCount()).arg(store.rowTime(0));
         for (auto q : {SampleStore::Temperature, SampleStore::Humidity, SampleStore::DewPoint}) {
             kept += '|';
@@ -67,11 +76,20 @@ private slots:
         QTest::addColumn<qint64>("step");
         // count, last, minimum, maximum, mean, standard deviation, drift
         QTest::addColumn<QVector<double>>("expected");
-        QTest::newRow("noise far from zero") << series(1000, 23.45, 0, 0.01) << qint64(1000) << QVector<double> {1000, 23.46, 23.44, 23.46, 23.45, 0.01, 0};
-        QTest::newRow("noise farther") << series(1000, 1e6 + 23.45, 0, 0.01) << qint64(1000) << QVector<double> {1000, 1e6 + 23.46, 1e6 + 23.44, 1e6 + 23.46, 1e6 + 23.45, 0.01, 0};
-        QTest::newRow("drift 0.12/min") << series(61, 23.45, 0.002, 0) << qint64(1000) << QVector<double> {61, 23.57, 23.45, 23.57, 23.51, 0.035213633723318, 0.12};
-        QTest::newRow("one point") << QVector<double> {23.45} << qint64(1000) << QVector<double> {1, 23.45, 23.45, 23.45, 23.45, 0, qQNaN()};
-        QTest::newRow("none") << QVector<double> {} << qint64(1000) << QVector<double> {0, qQNaN(), qQNaN(), qQNaN(), qQNaN(), qQNaN(), qQNaN()};
+        QTest::newRow("noise far from zero")
+            << series(1000, 23.45, 0, 0.01) << qint64(1000)
+            << QVector<double> {1000, 23.46, 23.44, 23.46, 23.45, 0.01, 0};
+        QTest::newRow("noise farther")
+            << series(1000, 1e6 + 23.45, 0, 0.01) << qint64(1000)
+            << QVector<double> {1000, 1e6 + 23.46, 1e6 + 23.44, 1e6 + 23.46, 1e6 + 23.45, 0.01, 0};
+        QTest::newRow("drift 0.12/min")
+            << series(61, 23.45, 0.002, 0) << qint64(1000)
+            << QVector<double> {61, 23.57, 23.45, 23.57, 23.51, 0.035213633723318, 0.12};
+        QTest::newRow("one point") << QVector<double> {23.45} << qint64(1000)
+                                   << QVector<double> {1, 23.45, 23.45, 23.45, 23.45, 0, qQNaN()};
+        QTest::newRow("none") << QVector<double> {} << qint64(1000)
+                              << QVector<double> {0,       qQNaN(), qQNaN(), qQNaN(),
+                                                  qQNaN(), qQNaN(), qQNaN()};
     }
 
     void statistics()
@@ -83,9 +101,12 @@ private slots:
         for (int i = 0; i < values.size(); ++i)
             running.add(T0 + i * step, values[i]);
         const TrendStatistics s = running.result();
-        const double actual[] {double(s.count), s.last, s.minimum, s.maximum, s.mean, s.standardDeviation, s.driftPerMinute};
+        const double actual[] {double(s.count),     s.last,          s.minimum, s.maximum, s.mean,
+                               s.standardDeviation, s.driftPerMinute};
         for (int i = 0; i < 7; ++i)
-            QVERIFY2(std::isnan(expected[i]) ? std::isnan(actual[i]) : qAbs(actual[i] - expected[i]) < 1e-9, qPrintable(QString::number(i)));
+            QVERIFY2(std::isnan(expected[i]) ? std::isnan(actual[i])
+                                             : qAbs(actual[i] - expected[i]) < 1e-9,
+                     qPrintable(QString::number(i)));
     }
 
     void csv_data()
@@ -93,12 +114,22 @@ private slots:
         QTest::addColumn<TrendReading>("reading");
         QTest::addColumn<QString>("row");
         TrendReading tenths = reading(T0, {No, 45.67f, No});
-        tenths = {tenths.time.toOffsetFromUtc(-12600), 7, "2\"612", "*10", 1, tenths.values, {}};
-        QTest::newRow("all, hundredths") << reading(T0, {-23.45f, 45.6f, 10}, "26,12") << "2026-12-07T10:05:07.123+01:00,1,\"26,12\",*100,-23.45,45.60,10.00,0xAB12\r\n";
-        QTest::newRow("humidity, tenths") << tenths << "2026-12-07T05:35:07.123-03:30,7,\"2\"\"612\",*10,,45.7,,\r\n";
-        QTest::newRow("comma and quotes") << reading(T0, {1, 2, 3}, "12,\"34\"") << "2026-12-07T10:05:07.123+01:00,1,\"12,\"\"34\"\"\",*100,1.00,2.00,3.00,0xAB12\r\n";
-        QTest::newRow("line feed, UTC") << reading(T0, {1, 2, 3}, "1\n2", 0) << "2026-12-07T09:05:07.123+00:00,1,\"1\n2\",*100,1.00,2.00,3.00,0xAB12\r\n";
-        QTest::newRow("carriage return") << reading(T0, {1, 2, 3}, "1\r2") << "2026-12-07T10:05:07.123+01:00,1,\"1\r2\",*100,1.00,2.00,3.00,0xAB12\r\n";
+        tenths = {
+            tenths.time.toOffsetFromUtc(-12600), T0, 7, "2\"612", "*10", 1, tenths.values, {}};
+        QTest::newRow("all, hundredths")
+            << reading(T0, {-23.45f, 45.6f, 10}, "26,12")
+            << "2026-12-07T10:05:07.123+01:00,1,\"26,12\",*100,-23.45,45.60,10.00,0xAB12\r\n";
+        QTest::newRow("humidity, tenths")
+            << tenths << "2026-12-07T05:35:07.123-03:30,7,\"2\"\"612\",*10,,45.7,,\r\n";
+        QTest::newRow("comma and quotes")
+            << reading(T0, {1, 2, 3}, "12,\"34\"")
+            << "2026-12-07T10:05:07.123+01:00,1,\"12,\"\"34\"\"\",*100,1.00,2.00,3.00,0xAB12\r\n";
+        QTest::newRow("line feed, UTC")
+            << reading(T0, {1, 2, 3}, "1\n2", 0)
+            << "2026-12-07T09:05:07.123+00:00,1,\"1\n2\",*100,1.00,2.00,3.00,0xAB12\r\n";
+        QTest::newRow("carriage return")
+            << reading(T0, {1, 2, 3}, "1\r2")
+            << "2026-12-07T10:05:07.123+01:00,1,\"1\r2\",*100,1.00,2.00,3.00,0xAB12\r\n";
     }
 
     void csv()
@@ -124,10 +155,16 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(twoOfThree && !recorder.isRecording() && recorder.rowCount() == 2);
         QCOMPARE(recorder.errorString(), "File too large");
-        QVERIFY(recorder.start(dir.filePath("r.csv")) && recorder.append(r)); // on, without a second header
-        QCOMPARE(contents(dir.filePath("r.csv")), QString::fromUtf8("Time,Address,Serial number,Scale,Temperature (℃),Humidity (%),Dew point (℃),Status\r\n").toUtf8() + Csv::row(r).repeated(3));
-        QVERIFY(QFile::remove(dir.filePath("r.csv")) && !recorder.append(r) && !recorder.isRecording());
-        QCOMPARE(recorder.errorString(), "The file was removed or moved");
+        QVERIFY(recorder.start(dir.filePath("r.csv"))
+                && recorder.append(r)); // on, without a second header
+        QCOMPARE(contents(dir.filePath("r.csv")),
+                 QString::fromUtf8("Time,Address,Serial number,Scale,Temperature (℃),Humidity "
+                                   "(%),Dew point (℃),Status\r\n")
+                         .toUtf8()
+                     + Csv::row(r).repeated(3));
+        QVERIFY(QFile::remove(dir.filePath("r.csv")) && !recorder.append(r)
+                && !recorder.isRecording());
+        QCOMPARE(recorder.errorString(), "The file was removed, moved or replaced");
     }
 
     void window()
@@ -136,14 +173,16 @@ private slots:
         f.run("pushButtonTrend,pushButtonTrend");
         QCOMPARE(f.window.findChildren<TrendWindow *>().size(), 1);
         auto *trend = f.window.findChild<TrendWindow *>();
+        auto *session = f.window.findChild<TrendSession *>();
         // temperature samples in view @ the first one's value, which is its time / their mean
         const auto view = [table = trend->findChild<QTableWidget *>()] {
-            return table->item(0, 0)->text() + '@' + table->item(0, 2)->text() + '/' + table->item(0, 4)->text();
+            return table->item(0, 0)->text() + '@' + table->item(0, 2)->text() + '/'
+                + table->item(0, 4)->text();
         };
         int t = 0;
         const auto add = [&](int count) {
             for (int end = t + count; t < end; ++t)
-                trend->addReading(reading(T0 + t * 1000, {float(t), 50, No}));
+                session->add(reading(T0 + t * 1000, {float(t), 50, No}));
         };
         add(700);
         QCOMPARE(view(), "601@99.00/399.000"); // following the last 10 min
@@ -167,8 +206,8 @@ private slots:
         QVERIFY(!trend->startRecording("/dev/full"));
         add(3);
         QCOMPARE(f.boxes.messages.join('|').count("/dev/full: No space left on device"), 1);
-        trend->addReading(reading(T0 + 1000000, {No, No, No})); // a status alone adds no row
-        trend->addReading(reading(T0 + 3000000, {0, 50, No}));
+        session->add(reading(T0 + 1000000, {No, No, No})); // a status alone adds no row
+        session->add(reading(T0 + 3000000, {0, 50, No}));
         for (int down = 1; down <= 3; ++down) { // 10 minutes, the last hour, everything
             QTest::keyClick(span, Qt::Key_Down);
             QCOMPARE(view(), down == 1 ? "1@0.00/0.000" : "706@0.00/351.501");

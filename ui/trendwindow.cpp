@@ -1,5 +1,7 @@
 #include "ui/trendwindow.h"
 
+#include "app/widget.h"
+#include "display/trendsession.h"
 #include "display/trendstatistics.h"
 #include "ui_trendwindow.h"
 
@@ -89,9 +91,10 @@ QString statistic(double value, int decimals)
 
 } // namespace
 
-TrendWindow::TrendWindow(QWidget *parent)
+TrendWindow::TrendWindow(TrendSession &session, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , ui(new Ui::TrendWindow)
+    , session(session)
 {
     ui->setupUi(this);
     for (int row = 0; row < ui->tableStatistics->rowCount(); ++row) {
@@ -108,7 +111,10 @@ TrendWindow::TrendWindow(QWidget *parent)
             * ui->tableStatistics->verticalHeader()->defaultSectionSize()
         + 2 * ui->tableStatistics->frameWidth());
     setUpPlot();
+    if (session.lastStatus())
+        ui->labelStatus->setText(tr("Status: %1").arg(Csv::status(*session.lastStatus())));
 
+    connect(&session, &TrendSession::readingAdded, this, &TrendWindow::readingAdded);
     connect(ui->comboBoxSpan, QOverload<int>::of(&QComboBox::activated), this,
             [this] { followSpan(); });
     connect(ui->pushButtonRecord, &QPushButton::clicked, this, [this] { chooseRecordingFile(); });
@@ -119,6 +125,11 @@ TrendWindow::TrendWindow(QWidget *parent)
 TrendWindow::~TrendWindow()
 {
     delete ui;
+}
+
+const SampleStore &TrendWindow::samples() const
+{
+    return session.samples();
 }
 
 void TrendWindow::setUpPlot()
@@ -152,7 +163,7 @@ void TrendWindow::setUpPlot()
         curve->setPen(CurveColours[q], 1.5);
         curve->setRenderHint(QwtPlotItem::RenderAntialiased);
         curve->setYAxis(q == SampleStore::Humidity ? QwtPlot::yRight : QwtPlot::yLeft);
-        series[size_t(q)] = new TrendSeries(store, SampleStore::Quantity(q));
+        series[size_t(q)] = new TrendSeries(session.samples(), SampleStore::Quantity(q));
         curve->setData(series[size_t(q)]); // the curve owns it
         curve->attach(plot);
         if (auto *label =
@@ -186,9 +197,8 @@ void TrendWindow::setUpPlot()
     });
 }
 
-void TrendWindow::addReading(const TrendReading &reading)
+void TrendWindow::readingAdded(const TrendReading &reading)
 {
-    decimals = reading.decimals;
     if (reading.status)
         ui->labelStatus->setText(tr("Status: %1").arg(Csv::status(*reading.status)));
     if (recorder.isRecording()) {
@@ -197,11 +207,6 @@ void TrendWindow::addReading(const TrendReading &reading)
         else
             recordingFailed();
     }
-    const bool measured = std::any_of(reading.values.cbegin(), reading.values.cend(),
-                                      [](float value) { return !std::isnan(value); });
-    if (!measured)
-        return;
-    store.add(reading.time.toMSecsSinceEpoch(), reading.values);
     refresh();
 }
 
@@ -231,6 +236,7 @@ void TrendWindow::refresh()
     qint64 from = 0;
     qint64 to = 0;
     if (following) {
+        const SampleStore &store = session.samples();
         const int rows = store.rowCount();
         to = rows ? store.rowTime(rows - 1) : QDateTime::currentMSecsSinceEpoch();
         const int last = int(std::size(SpanMs)) - 1;
@@ -256,8 +262,10 @@ void TrendWindow::refresh()
 
 void TrendWindow::showStatistics(qint64 from, qint64 to)
 {
+    const int decimals = session.decimals();
     for (int q = 0; q < SampleStore::QuantityCount; ++q) {
-        const TrendStatistics s = statisticsOf(store, SampleStore::Quantity(q), from, to);
+        const TrendStatistics s =
+            statisticsOf(session.samples(), SampleStore::Quantity(q), from, to);
         const QString texts[] = {QString::number(s.count),
                                  statistic(s.last, decimals),
                                  statistic(s.minimum, decimals),
@@ -370,4 +378,14 @@ void TrendWindow::closeEvent(QCloseEvent *event)
 {
     stopRecording();
     QWidget::closeEvent(event);
+}
+
+void Widget::showTrendWindow()
+{
+    // A child of the main window, so that it goes with it and never keeps the tool running.
+    if (!trend)
+        trend = new TrendWindow(*session, this);
+    trend->show();
+    trend->raise();
+    trend->activateWindow();
 }

@@ -4,6 +4,8 @@
 #include "display/csvrecorder.h"
 #include "display/samplestore.h"
 
+class TrendSession;
+
 #include <QWidget>
 
 #include <array>
@@ -17,8 +19,8 @@ class TrendWindow;
 
 // The trend of a session: temperature and dew point (left axis) and humidity (right axis)
 // against local time, the statistics of what is in view, the last status, and the recording of
-// readings to a CSV file. It is given every accepted reading whether it is shown or not, and
-// knows nothing of the protocol or of the main window.
+// readings to a CSV file. A view of the session's readings, which it is handed; it knows nothing
+// of the protocol or of the main window.
 //
 // The view follows the newest reading over the chosen span until the user zooms or pans;
 // zooming back to the start, or choosing a span, follows again.
@@ -27,11 +29,10 @@ class TrendWindow : public QWidget
     Q_OBJECT
 
 public:
-    explicit TrendWindow(QWidget *parent = nullptr);
+    explicit TrendWindow(TrendSession &session, QWidget *parent = nullptr);
     ~TrendWindow() override;
 
-    void addReading(const TrendReading &reading);
-    const SampleStore &samples() const { return store; }
+    const SampleStore &samples() const;
 
     // Each tells the user in a message box, and returns false, when the file cannot be written.
     bool startRecording(const QString &fileName);
@@ -44,6 +45,7 @@ protected:
 
 private:
     void setUpPlot();
+    void readingAdded(const TrendReading &reading);
     void followSpan();
     void viewChanged();
     // Brings the plot and the statistics up to date with the store and the view.
@@ -55,12 +57,11 @@ private:
     void chooseImageFile();
 
     Ui::TrendWindow *ui;
-    SampleStore store;
+    TrendSession &session;
     CsvRecorder recorder;
     std::array<TrendSeries *, SampleStore::QuantityCount> series {};
     std::array<QwtPlotZoomer *, 2> zoomers {};
     bool following = true;
-    int decimals = 2;
 };
 
 #endif // TRENDWINDOW_H

@@ -118,9 +118,8 @@ private:
     // pending output read and polling stop, and the user is told once.
     void loseLink();
     void tellLinkLoss();
-    // Every accepted reading goes to the session's trend (display/trendfeed.cpp); the trend
-    // window shows it, made at the first click of Trend (ui/trendwindow.cpp).
-    void addTrendReading(const ReplyDecoder::Reply &reply);
+    // The trend window over the session's readings, made at the first click of Trend
+    // (ui/trendwindow.cpp).
     void showTrendWindow();
     // The message log's context menu, with "Save log as..." (ui/messagelog.cpp).
     void showLogMenu(const QPoint &position);
@@ -140,6 +139,7 @@ private:
     Ui::Widget *ui = nullptr;
     // A lost link the user has not been told of yet.
     bool linkLossUntold = false;
+    // Every accepted reading of the session, for the trend and the calibration check.
     TrendSession *session = nullptr;
     TrendWindow *trend = nullptr;
 };

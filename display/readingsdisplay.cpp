@@ -3,6 +3,8 @@
 #include "app/widget.h"
 
 #include "app/appstate.h"
+#include "display/trendfeed.h"
+#include "display/trendsession.h"
 #include "protocol/readings.h"
 #include "protocol/registers.h"
 #include "protocol/replydecoder.h"
@@ -105,7 +107,7 @@ void Widget::showReply(const ReplyDecoder::Reply &reply)
     switch (reply.row) {
     case ReplyDecoder::Row::Readings:
         ShowReadings(reply.readingMode, reply.scale);
-        addTrendReading(reply);
+        session->add(TrendFeed::fromReply(reply, AppState.deviceAddress, AppState.serialNumber));
         break;
     case ReplyDecoder::Row::Information:
         ShowDeviceAddress();

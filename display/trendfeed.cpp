@@ -1,9 +1,5 @@
-// Hands every accepted reading to the session's trend, turned from the decoded answer into the
-// protocol-free form that the trend window, its recording and the calibration check take.
-#include "app/widget.h"
+#include "display/trendfeed.h"
 
-#include "app/appstate.h"
-#include "display/trendsession.h"
 #include "protocol/readings.h"
 #include "protocol/replydecoder.h"
 
@@ -22,13 +18,16 @@ float measured(const std::optional<Raw> &raw, Readings::Scale scale)
 
 } // namespace
 
-void Widget::addTrendReading(const ReplyDecoder::Reply &reply)
+namespace TrendFeed {
+
+TrendReading fromReply(const ReplyDecoder::Reply &reply, quint16 address,
+                       const QString &serialNumber)
 {
     TrendReading reading;
     reading.time = QDateTime::currentDateTime();
     reading.steadyMs = QDeadlineTimer::current().deadline();
-    reading.address = AppState.deviceAddress;
-    reading.serialNumber = AppState.serialNumber;
+    reading.address = address;
+    reading.serialNumber = serialNumber;
     // The magnification selector's own texts.
     reading.scale =
         reply.scale == Readings::Scale::Tenths ? QStringLiteral("*10") : QStringLiteral("*100");
@@ -37,5 +36,7 @@ void Widget::addTrendReading(const ReplyDecoder::Reply &reply)
                       measured(reply.humidityRaw, reply.scale),
                       measured(reply.dewPointRaw, reply.scale)};
     reading.status = reply.statusRaw;
-    session->add(reading);
+    return reading;
 }
+
+} // namespace TrendFeed

@@ -15,13 +15,15 @@ QDate parseDate(QString dateStamp)
 
 QTime parseTime(const QString &timeStamp)
 {
-    return QTime::fromString(timeStamp, QStringLiteral("hh:mm:ss"));
+    return QLocale::c().toTime(timeStamp, QStringLiteral("hh:mm:ss"));
 }
 
 QString versionSuffix(const QDate &date, const QTime &time)
 {
-    return QStringLiteral(" V") + date.toString(QStringLiteral("yyyy.MM.dd")) + QStringLiteral(".")
-        + time.toString(QStringLiteral("hhmm"));
+    // A version, not a text for reading in the user's language: ASCII digits in every locale.
+    const QLocale c = QLocale::c();
+    return QStringLiteral(" V") + c.toString(date, QStringLiteral("yyyy.MM.dd"))
+        + QStringLiteral(".") + c.toString(time, QStringLiteral("hhmm"));
 }
 
 } // namespace BuildStamp

@@ -13,8 +13,10 @@ void SampleStore::add(qint64 time, qint64 wallTime, const Values &rowValues)
         wallTimes.pop_front();
         for (int q = 0; q < QuantityCount; ++q) {
             values[q].pop_front();
-            if (!points[q].empty() && points[q].front() == quint32(droppedRows))
+            if (!points[q].empty() && points[q].front() == quint32(droppedRows)) {
                 points[q].pop_front();
+                ++droppedPoints[q];
+            }
         }
         ++droppedRows;
     }

@@ -60,6 +60,12 @@ public:
     // search so that looking at a part costs the same whatever the store holds.
     std::pair<int, int> pointsBetween(Quantity quantity, qint64 from, qint64 to) const;
 
+    // Points dropped so far: point i of quantity is the session's point number
+    // droppedPointCount(quantity) + i, which stays with it while the store drops older ones.
+    qint64 droppedPointCount(Quantity quantity) const { return droppedPoints[quantity]; }
+    // Rows ever added: changes with every add().
+    qint64 addedRowCount() const { return droppedRows + rowCount(); }
+
 private:
     int maxRows;
     qint64 droppedRows = 0;
@@ -68,6 +74,7 @@ private:
     std::array<std::deque<float>, QuantityCount> values;
     // Each entry is a row's number counted from the session's first row, modulo 2^32.
     std::array<std::deque<quint32>, QuantityCount> points;
+    std::array<qint64, QuantityCount> droppedPoints {};
 };
 
 #endif // SAMPLESTORE_H

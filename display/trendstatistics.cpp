@@ -31,6 +31,35 @@ void RunningStatistics::add(qint64 time, double value)
     coMoment += dMinutes * (offset - meanOffset);
 }
 
+void RunningStatistics::merge(const RunningStatistics &later)
+{
+    if (later.summary.count == 0)
+        return;
+    if (summary.count == 0) {
+        *this = later;
+        return;
+    }
+    // The later points' means, taken relative to these points' first.
+    const double laterMinutes =
+        later.meanMinutes + double(later.firstTime - firstTime) / MillisecondsPerMinute;
+    const double laterOffset = later.meanOffset + (later.firstValue - firstValue);
+    const double n = summary.count;
+    const double m = later.summary.count;
+    const double total = n + m;
+    const double dMinutes = laterMinutes - meanMinutes;
+    const double dOffset = laterOffset - meanOffset;
+    const double weight = n * m / total;
+    meanMinutes += dMinutes * m / total;
+    meanOffset += dOffset * m / total;
+    squaresMinutes += later.squaresMinutes + dMinutes * dMinutes * weight;
+    squaresOffset += later.squaresOffset + dOffset * dOffset * weight;
+    coMoment += later.coMoment + dMinutes * dOffset * weight;
+    summary.count += later.summary.count;
+    summary.last = later.summary.last;
+    summary.minimum = qMin(summary.minimum, later.summary.minimum);
+    summary.maximum = qMax(summary.maximum, later.summary.maximum);
+}
+
 TrendStatistics RunningStatistics::result() const
 {
     TrendStatistics out = summary;

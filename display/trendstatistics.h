@@ -30,6 +30,9 @@ class RunningStatistics
 {
 public:
     void add(qint64 time, double value);
+    // Takes in the points of later, all of them newer than these (Chan's pairwise update, as
+    // exact as adding them one by one).
+    void merge(const RunningStatistics &later);
     TrendStatistics result() const;
 
 private:

@@ -247,6 +247,14 @@ Recording has stopped; the rows written before are kept.</source>
         <source>PNG image (*.png);;SVG image (*.svg)</source>
         <translation>PNG 图像 (*.png);;SVG 图像 (*.svg)</translation>
     </message>
+    <message>
+        <source>the name must end in .png or .svg</source>
+        <translation>文件名必须以 .png 或 .svg 结尾</translation>
+    </message>
+    <message>
+        <source>%1 already exists. Replace it?</source>
+        <translation>%1 已存在。要替换它吗?</translation>
+    </message>
 </context>
 <context>
     <name>Widget</name>

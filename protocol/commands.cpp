@@ -9,6 +9,7 @@
 #include "ui_widget.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QTimer>
 
 #include <algorithm>
@@ -61,9 +62,10 @@ void Widget::PushButtonReadSNSlot()
 
 void Widget::PushButtonAUTOSetupSlot()
 {
-    // Decimal digits only, so the device stores the date and time as packed BCD.
+    // ASCII decimal digits only, whatever the system's locale writes numbers with, so the device
+    // stores the date and time as packed BCD.
     AppState.serialNumber =
-        QDateTime::currentDateTime().toString(QLatin1String(SerialNumberDateFormat));
+        QLocale::c().toString(QDateTime::currentDateTime(), QLatin1String(SerialNumberDateFormat));
     writeSerialNumber(StartPollTimer | ClearReceiveBuffer);
 }
 

@@ -1,24 +1,38 @@
 // The window on a pseudo-terminal: what each command sends, starts or refuses, what an answer
-// changes on the form, polling, the message log, and what the user sees first.
+// changes on the form, polling, the message log, what the user sees first, and the trend window.
+// Run under an Arabic system locale, whose digits must reach no frame, log line or stamp.
 #include "app/appstate.h"
 #include "app/buildstamp.h"
+#include "display/trendsession.h"
 #include "protocol/commandinputs.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
 #include "serial/serialportsettingdialog.h"
 #include "support/windowfixture.h"
 #include "ui/messagelog.h"
+#include "ui/trendwindow.h"
 
 #include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSerialPort>
+#include <QTableWidget>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTranslator>
 #include <QtTest>
+#include <qwt_plot.h>
+#include <qwt_plot_curve.h>
+#include <qwt_plot_panner.h>
+#include <qwt_plot_zoomer.h>
+#include <qwt_scale_draw.h>
+
+#include <cstdio>
 
 using Modbus::blockWrite;
 using Modbus::readRequest;
@@ -33,7 +47,6 @@ class TestWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German)); } // Juni, decimal comma
     void startUp();
     void commands_data();
     void commands();
@@ -43,14 +56,46 @@ private slots:
     void polling();
     void messageLog();
     void translation();
+    void trendView();
+    void trendRecording();
+    void trendImages();
 };
+
+static const float No = std::numeric_limits<float>::quiet_NaN();
+static constexpr qint64 T0 = 1796634307123; // 2026-12-07T09:05:07.123Z
+
+// A reading taken t ms after T0 by both clocks.
+static TrendReading reading(qint64 t, float temperature)
+{
+    return {QDateTime::fromMSecsSinceEpoch(T0 + t),
+            T0 + t,
+            1,
+            "2612",
+            "*100",
+            2,
+            {temperature, 50, No},
+            0xAB12};
+}
+
+// A Shift + drag of dx pixels, as the panner reports it.
+static void emitPanned(QwtPlotPanner *panner, int dx)
+{
+    emit panner->panned(dx, 0);
+}
+
+static QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
 
 void TestWindow::startUp()
 {
     WindowFixture f;
-    QVERIFY(QRegularExpression(R"(^TR-451&573 Test Tools   V\d{4}\.\d\d\.\d\d\.\d{4}$)")
-                .match(f.window.windowTitle())
-                .hasMatch());
+    QVERIFY(
+        QRegularExpression(R"(^TR-451&573 Test Tools   V[0-9]{4}\.[0-9]{2}\.[0-9]{2}\.[0-9]{4}$)")
+            .match(f.window.windowTitle())
+            .hasMatch());
     for (const char *name : {"pushButtonAUTO", "pushButtonMANU", "labelWetBulbTemp"})
         QVERIFY2(f.child<QWidget>(name)->isHidden(), name);
     for (const char *name :
@@ -224,10 +269,16 @@ void TestWindow::unreachableInputs()
     const QByteArray sent = f.sent(15);
     QVERIFY(AppState.rxBuffer.isEmpty()
             && f.describe("timerReadHumiture=x") == "timerReadHumiture=1000");
-    QStringList stamps;
-    for (const QDateTime &at : {before, QDateTime::currentDateTime()})
-        stamps << hex(blockWrite(1, Registers::SerialNumberBlock,
-                                 CommandInputs::serialNumberWords(at.toString("yyMMddhhmmss"))));
+    QStringList stamps; // yyMMddhhmmss in ASCII digits
+    for (const QDateTime &at : {before, QDateTime::currentDateTime()}) {
+        const QDate d = at.date();
+        const QTime t = at.time();
+        const QString digits =
+            QString::asprintf("%02d%02d%02d%02d%02d%02d", d.year() % 100, d.month(), d.day(),
+                              t.hour(), t.minute(), t.second());
+        stamps << hex(
+            blockWrite(1, Registers::SerialNumberBlock, CommandInputs::serialNumberWords(digits)));
+    }
     QVERIFY2(stamps.contains(sent), sent);
     f.answer(QByteArray(1025, 'U')); // noise longer than any answer: dropped, not a lost adapter
     QVERIFY(f.port()->isOpen() && f.boxes.messages.isEmpty() && AppState.rxBuffer.isEmpty());
@@ -273,6 +324,9 @@ void TestWindow::answers_data()
                                       "<font color=blue>1.923V  </font><font "
                                       "color=blue>3.845V</font>;labelHumidity~>45.67%  "
                                       "</font><font color=green>11.307mA;labelDewTemp~>-2.00℃  <");
+    QTest::newRow("humidity above 0x7FFF")
+        << "comboBoxRegister=1;comboBoxNum=2" << poll << frame("010302 FF38")
+        << "labelHumidity~>653.36%  </font><font color=green>108.538mA";
     QTest::newRow("humidity, *10")
         << "comboBoxRegister=0;comboBoxNum=2" << poll << frame("010302 01C9")
         << "labelTemperature=Temperature:---;labelHumidity~>45.7%  <;labelDewTemp=DewTemp:---";
@@ -332,10 +386,10 @@ void TestWindow::polling()
 
 void TestWindow::messageLog()
 {
-    const QDateTime at(QDate(2026, 12, 6), QTime(13, 5, 7));
+    const QDateTime at(QDate(2026, 12, 6), QTime(9, 5, 7));
     QCOMPARE(MessageLog::formatLine(at, "0a0b", false),
-             "<font color=red>2026-12-06 13:05:07->TX  0a0b</font>");
-    QCOMPARE(MessageLog::formatLine(at, "", true),
+             "<font color=red>2026-12-06 09:05:07->TX  0a0b</font>");
+    QCOMPARE(MessageLog::formatLine(at.addSecs(4 * 3600), "", true),
              "<font color=green>2026-12-06 13:05:07->RX  </font>");
 
     QTextBrowser log;
@@ -357,6 +411,13 @@ void TestWindow::messageLog()
     for (const char *line : {"15", "16", "17"})
         MessageLog::append(&log, line, 10, 2);
     QCOMPARE(log.verticalScrollBar()->value(), log.verticalScrollBar()->maximum());
+
+    // The bound the tool lives with: the newest 20,000 lines.
+    QTextBrowser full;
+    for (int i = 1; i <= 22000; ++i)
+        MessageLog::append(&full, QString::number(i));
+    QCOMPARE(full.document()->blockCount(), 20000);
+    QCOMPARE(full.document()->firstBlock().text(), "2001");
 }
 
 void TestWindow::translation()
@@ -377,6 +438,150 @@ void TestWindow::translation()
     QCOMPARE(f.child<QPushButton>("pushButtonRead")->text(), translated("Read"));
     QVERIFY(!f.child<QTimer>("timerReadHumiture")->isActive());
     QCoreApplication::removeTranslator(&chinese);
+}
+
+// The trend window follows the newest readings over the chosen span; a zoom or a pan holds the
+// view until a step back at the start (right click, Ctrl + right click) or a span chosen again;
+// the wall clock stepping back changes neither, and the time axis still says when readings were
+// taken. The table gives the statistics of what is in view.
+void TestWindow::trendView()
+{
+    WindowFixture f;
+    f.run("pushButtonTrend,pushButtonTrend");
+    QCOMPARE(f.window.findChildren<TrendWindow *>().size(), 1);
+    auto *trend = f.window.findChild<TrendWindow *>();
+    auto *session = f.window.findChild<TrendSession *>();
+    // temperature points in view @ the lowest, which is its second / their mean
+    const auto view = [table = trend->findChild<QTableWidget *>()] {
+        return table->item(0, 0)->text() + '@' + table->item(0, 2)->text() + '/'
+            + table->item(0, 4)->text();
+    };
+    qint64 t = 0;
+    const auto add = [&](int count, qint64 clockStepMs = 0) {
+        for (const qint64 end = t + count; t < end; ++t) {
+            TrendReading r = reading(t * 1000, float(t));
+            r.time = r.time.addMSecs(clockStepMs);
+            session->add(r);
+        }
+    };
+    add(700);
+    QCOMPARE(view(), "601@99.00/399.000"); // the last 10 minutes
+    auto *span = trend->findChild<QComboBox *>("comboBoxSpan");
+    QTest::keyClick(span, Qt::Key_Up);
+    QCOMPARE(view(), "61@639.00/669.000");
+    auto *zoomer = trend->findChildren<QwtPlotZoomer *>()[0];
+    zoomer->zoom(QRectF(T0 + 650000, 0, 10000, 30));
+    add(1);
+    QCOMPARE(view(), "11@650.00/655.000"); // zoomed in: the view stays
+    zoomer->zoom(0);
+    QCOMPARE(view(), "61@640.00/670.000"); // back at the start: following again
+    QWidget *canvas = zoomer->canvas();
+    auto *panner = trend->findChild<QwtPlotPanner *>();
+    for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ControlModifier}) {
+        emitPanned(panner, canvas->width() / 2); // half a minute back, and there it stays
+        add(1);
+        QCOMPARE(view().section('/', 0, 0).section('@', 1), QString("%1.00").arg(t - 92));
+        QVERIFY(view().section('@', 0, 0).toInt() >= 59);
+        QTest::mouseClick(canvas, Qt::RightButton, modifiers, canvas->rect().center());
+        QCOMPARE(view(), QString("61@%1.00/%2.000").arg(t - 61).arg(t - 31));
+    }
+    emitPanned(panner, canvas->width() / 2);
+    emit span->activated(0);
+    QCOMPARE(view(), QString("61@%1.00/%2.000").arg(t - 61).arg(t - 31));
+    QCOMPARE(trend->findChild<QObject *>("labelStatus")->property("text"), "Status: 0xAB12");
+
+    add(30, -3600 * 1000);
+    QCOMPARE(view(), QString("61@%1.00/%2.000").arg(t - 61).arg(t - 31));
+    const QwtScaleDraw *axis = trend->findChild<QwtPlot *>()->axisScaleDraw(QwtPlot::xBottom);
+    const double stepped = double(T0 + (t - 1) * 1000);
+    QCOMPARE(axis->label(stepped).text(), axis->label(stepped - 3600 * 1000).text());
+}
+
+// The label names the file as it is, percent signs and all. A file replaced under the recording
+// stops it, with the rows before kept; the user is told once, and only after the answer that
+// found it out has been handled.
+void TestWindow::trendRecording()
+{
+    WindowFixture f;
+    f.fill("lineEditAddress=1;comboBoxRegister=1;comboBoxNum=0");
+    f.run("pushButtonTrend,pushButtonRead");
+    auto *trend = f.window.findChild<TrendWindow *>();
+    QTemporaryDir dir;
+    QVERIFY(!trend->startRecording(dir.filePath("absent/r.csv")));
+    QTRY_COMPARE(f.boxes.messages.size(), 1);
+    const QString path = dir.filePath("%2 %1.csv");
+    QVERIFY(trend->startRecording(path));
+    const auto poll = [&f] {
+        f.run("ReadHumitureOrder");
+        f.read(8);
+        f.answer(frame("010308 0929 11D7 FF38 0000"));
+    };
+    poll();
+    QCOMPARE(trend->findChild<QLabel *>("labelRecording")->text(),
+             "Recording to " + QDir::toNativeSeparators(path) + ", rows written: 1");
+    const QByteArray kept = contents(path);
+    QVERIFY(QFile::copy(path, dir.filePath("copy"))
+            && std::rename(qPrintable(dir.filePath("copy")), qPrintable(path)) == 0);
+    int answersAtBox = 0;
+    f.boxes.onMessage = [&](QMessageBox *) { answersAtBox = f.log().filter("->RX  ").size(); };
+    poll();
+    QTRY_COMPARE(f.boxes.messages.size(), 2);
+    QCOMPARE(answersAtBox, 2);
+    QVERIFY2(f.boxes.messages.last().startsWith("Recording: Cannot write to "
+                                                + QDir::toNativeSeparators(path)
+                                                + ": The file was removed, moved or replaced"),
+             qPrintable(f.boxes.messages.last()));
+    poll();
+    poll();
+    QTest::qWait(20);
+    QCOMPARE(f.boxes.messages.size(), 2);
+    QCOMPARE(contents(path), kept);
+    QCOMPARE(trend->samples().rowCount(), 4);
+}
+
+// Images are written in the format their name says; a bare name gets the chosen type's suffix,
+// and replacing a file of that name is asked first. A hidden window whose store has dropped rows
+// meanwhile saves what the store holds now.
+void TestWindow::trendImages()
+{
+    TrendSession session(100);
+    TrendWindow trend(session);
+    ModalWatcher boxes;
+    trend.show();
+    qint64 t = 0;
+    for (; t < 50; ++t)
+        session.add(reading(t * 1000, float(t)));
+    trend.hide();
+    for (; t < 250; ++t)
+        session.add(reading(t * 1000, float(t)));
+    QTemporaryDir dir;
+    const QString png = dir.filePath("t.png");
+    QVERIFY(trend.saveImage(png) && trend.saveImage(dir.filePath("t.SVG"))
+            && trend.saveImage(dir.filePath("t.jpg")));
+    const QwtPlotItemList curves =
+        trend.findChild<QwtPlot *>()->itemList(QwtPlotItem::Rtti_PlotCurve);
+    const auto *temperature = static_cast<const QwtPlotCurve *>(curves.first());
+    QCOMPARE(temperature->dataSize(), size_t(100));
+    QCOMPARE(temperature->sample(99), QPointF(T0 + 249000, 249));
+    QVERIFY(contents(png).startsWith("\x89PNG"));
+    QVERIFY(contents(dir.filePath("t.SVG")).contains("<svg"));
+    QVERIFY(contents(dir.filePath("t.jpg")).startsWith("\xFF\xD8"));
+    QVERIFY(!trend.saveImage(dir.filePath("t.txt")) && !QFile::exists(dir.filePath("t.txt")));
+    QCOMPARE(boxes.messages.last(),
+             "Save image: Cannot save the image to "
+                 + QDir::toNativeSeparators(dir.filePath("t.txt"))
+                 + ": the name must end in .png or .svg");
+
+    const QByteArray before = contents(png);
+    boxes.onDialog = [&dir](QWidget *dialog) {
+        static_cast<QFileDialog *>(dialog)->selectFile(dir.filePath("t"));
+        static_cast<QDialog *>(dialog)->accept();
+    };
+    trend.show();
+    QTest::mouseClick(trend.findChild<QPushButton *>("pushButtonSaveImage"), Qt::LeftButton);
+    QTRY_COMPARE(boxes.messages.last(),
+                 "Save image: " + QDir::toNativeSeparators(png) + " already exists. Replace it?");
+    QCOMPARE(contents(png), before); // not answered with Yes
 }
 
 QTEST_MAIN(TestWindow)

@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFileDialog>
+#include <QLocale>
 #include <QMenu>
 #include <QSaveFile>
 #include <QScrollBar>
@@ -17,9 +18,10 @@ namespace MessageLog {
 
 QString formatLine(const QDateTime &when, const QString &text, bool received)
 {
-    // The font tag is unquoted and the text unescaped: callers pass hexadecimal digits only.
+    // The font tag is unquoted and the text unescaped: callers pass hexadecimal digits only. The
+    // time keeps ASCII digits whatever the system's locale writes its numbers with.
     return (received ? QStringLiteral("<font color=green>") : QStringLiteral("<font color=red>"))
-        + when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
+        + QLocale::c().toString(when, QStringLiteral("yyyy-MM-dd hh:mm:ss"))
         + (received ? QStringLiteral("->RX  ") : QStringLiteral("->TX  ")) + text
         + QStringLiteral("</font>");
 }

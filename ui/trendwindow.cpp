@@ -1,8 +1,8 @@
 #include "ui/trendwindow.h"
 
 #include "app/widget.h"
+#include "display/quantityview.h"
 #include "display/trendsession.h"
-#include "display/trendstatistics.h"
 #include "ui_trendwindow.h"
 
 #include <QCloseEvent>
@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageWriter>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QSvgGenerator>
@@ -29,28 +30,32 @@
 #include <cmath>
 #include <iterator>
 
-// One quantity's measured points as its curve sees them, read from the store in place. Only the
-// points in the window set by show() are offered, so drawing and scaling cost what the view
-// holds, not what the store holds.
+// One quantity's points as its curve draws them, read from the store in place through the
+// quantity's view: only the points in view, and of many only what the plot's columns can show,
+// so drawing costs what the plot shows, not what the store holds.
 class TrendSeries : public QwtSeriesData<QPointF>
 {
 public:
     TrendSeries(const SampleStore &store, SampleStore::Quantity quantity)
         : store(store)
         , quantity(quantity)
+        , points(store, quantity)
     {}
 
-    void show(qint64 from, qint64 to)
+    const QuantityView &view() const { return points; }
+
+    void show(qint64 from, qint64 to, int plotColumns)
     {
-        window = store.pointsBetween(quantity, from, to);
+        columns = plotColumns;
+        points.show(from, to, columns);
         d_boundingRect = QRectF(0.0, 0.0, -1.0, -1.0);
     }
 
-    size_t size() const override { return size_t(window.second - window.first); }
+    size_t size() const override { return size_t(points.size()); }
 
     QPointF sample(size_t i) const override
     {
-        const int point = window.first + int(i);
+        const int point = points.point(int(i));
         return {double(store.pointTime(quantity, point)),
                 double(store.pointValue(quantity, point))};
     }
@@ -65,13 +70,36 @@ public:
     // Qwt hands over the new scales after a zoom or a pan.
     void setRectOfInterest(const QRectF &rect) override
     {
-        show(qint64(std::ceil(rect.left())), qint64(std::floor(rect.right())));
+        show(qint64(std::ceil(rect.left())), qint64(std::floor(rect.right())), columns);
     }
 
 private:
     const SampleStore &store;
     const SampleStore::Quantity quantity;
-    std::pair<int, int> window {0, 0};
+    QuantityView points;
+    int columns = 0;
+};
+
+// The time axis runs on the store's monotonic time; its labels say what the wall clock read
+// there, so that after the clock stepped they still tell when the readings were taken.
+class WallClockScaleDraw : public QwtDateScaleDraw
+{
+public:
+    explicit WallClockScaleDraw(const SampleStore &store)
+        : QwtDateScaleDraw(Qt::LocalTime)
+        , store(store)
+    {}
+
+    QwtText label(double value) const override
+    {
+        return QwtDateScaleDraw::label(double(store.wallTimeAt(qint64(std::llround(value)))));
+    }
+
+    // The same tick may now stand for another wall-clock time.
+    void storeChanged() { invalidateCache(); }
+
+private:
+    const SampleStore &store;
 };
 
 namespace {
@@ -140,7 +168,7 @@ void TrendWindow::setUpPlot()
     plot->setAxisTitle(QwtPlot::xBottom, tr("Local time"));
     plot->setAxisTitle(QwtPlot::yLeft, tr("Temperature, dew point (\u2103)"));
     plot->setAxisTitle(QwtPlot::yRight, tr("Humidity (%)"));
-    auto *timeScale = new QwtDateScaleDraw(Qt::LocalTime);
+    timeScale = new WallClockScaleDraw(session.samples());
     timeScale->setDateFormat(QwtDate::Second, QStringLiteral("hh:mm:ss"));
     timeScale->setDateFormat(QwtDate::Minute, QStringLiteral("hh:mm"));
     timeScale->setDateFormat(QwtDate::Hour, QStringLiteral("MM-dd hh:mm"));
@@ -229,9 +257,6 @@ void TrendWindow::viewChanged()
 
 void TrendWindow::refresh()
 {
-    // A hidden window catches up when it is shown.
-    if (!isVisible())
-        return;
     QwtPlot *plot = ui->plot;
     qint64 from = 0;
     qint64 to = 0;
@@ -249,23 +274,28 @@ void TrendWindow::refresh()
         from = qint64(std::ceil(shown.minValue()));
         to = qint64(std::floor(shown.maxValue()));
     }
+    // The curves always point into the store as it is now, shown or not: an image saved from a
+    // hidden window draws them too.
     for (TrendSeries *data : series)
-        data->show(from, to);
+        data->show(from, to, plot->canvas()->width());
+    timeScale->storeChanged();
+    // A hidden window draws nothing and catches up when it is shown.
+    if (!isVisible())
+        return;
     plot->replot();
     // Zooming starts from, and returns to, what the view showed last while following.
     if (following) {
         for (QwtPlotZoomer *zoomer : zoomers)
             zoomer->setZoomBase(false);
     }
-    showStatistics(from, to);
+    showStatistics();
 }
 
-void TrendWindow::showStatistics(qint64 from, qint64 to)
+void TrendWindow::showStatistics()
 {
     const int decimals = session.decimals();
     for (int q = 0; q < SampleStore::QuantityCount; ++q) {
-        const TrendStatistics s =
-            statisticsOf(session.samples(), SampleStore::Quantity(q), from, to);
+        const TrendStatistics s = series[size_t(q)]->view().statistics();
         const QString texts[] = {QString::number(s.count),
                                  statistic(s.last, decimals),
                                  statistic(s.minimum, decimals),
@@ -299,22 +329,27 @@ void TrendWindow::showRecording()
     const bool on = recorder.isRecording();
     ui->pushButtonRecord->setEnabled(!on);
     ui->pushButtonStopRecording->setEnabled(on);
+    // One arg() for both: a second would replace a %2 in the file's name.
     ui->labelRecording->setText(on ? tr("Recording to %1, rows written: %2")
-                                         .arg(QDir::toNativeSeparators(recorder.fileName()))
-                                         .arg(recorder.rowCount())
+                                         .arg(QDir::toNativeSeparators(recorder.fileName()),
+                                              QString::number(recorder.rowCount()))
                                    : tr("Not recording"));
 }
 
 void TrendWindow::recordingFailed()
 {
     // The recording is over before the box opens, so readings taken while it is open add no
-    // second box.
+    // second box. The box waits until the reading that failed has been handled: its event loop
+    // must not run inside the serial port's read handler, where it would hold back the answers
+    // behind it.
     showRecording();
-    QMessageBox::warning(
-        this, tr("Recording"),
+    const QString text =
         tr("Cannot write to %1: %2\nRecording has stopped; the rows written "
            "before are kept.")
-            .arg(QDir::toNativeSeparators(recorder.fileName()), recorder.errorString()));
+            .arg(QDir::toNativeSeparators(recorder.fileName()), recorder.errorString());
+    QMetaObject::invokeMethod(
+        this, [this, text] { QMessageBox::warning(this, tr("Recording"), text); },
+        Qt::QueuedConnection);
 }
 
 void TrendWindow::chooseRecordingFile()
@@ -329,42 +364,61 @@ void TrendWindow::chooseRecordingFile()
 
 bool TrendWindow::saveImage(const QString &fileName)
 {
+    // The bytes are of the format the name says, never PNG under another name.
+    const QByteArray format = QFileInfo(fileName).suffix().toLower().toLatin1();
+    const bool svg = format == "svg";
     QSaveFile file(fileName);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
+    QString error;
+    if (!svg && !QImageWriter::supportedImageFormats().contains(format)) {
+        error = tr("the name must end in .png or .svg");
+    } else if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+    } else {
         QwtPlotRenderer renderer;
-        if (QFileInfo(fileName).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
-            QSvgGenerator svg;
-            svg.setOutputDevice(&file);
-            svg.setSize(ui->plot->size());
-            svg.setViewBox(ui->plot->rect());
-            svg.setTitle(windowTitle());
-            renderer.renderTo(ui->plot, svg);
+        bool written = true;
+        if (svg) {
+            QSvgGenerator generator;
+            generator.setOutputDevice(&file);
+            generator.setSize(ui->plot->size());
+            generator.setViewBox(ui->plot->rect());
+            generator.setTitle(windowTitle());
+            renderer.renderTo(ui->plot, generator);
         } else {
             QImage image(ui->plot->size(), QImage::Format_RGB32);
             image.fill(Qt::white);
             renderer.renderTo(ui->plot, image);
-            written = image.save(&file, "PNG");
+            written = image.save(&file, format.constData());
         }
-        written = written && file.commit();
+        if (!written || !file.commit())
+            error = file.errorString();
     }
-    if (!written)
-        QMessageBox::warning(this, tr("Save image"),
-                             tr("Cannot save the image to %1: %2")
-                                 .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-    return written;
+    if (!error.isEmpty())
+        QMessageBox::warning(
+            this, tr("Save image"),
+            tr("Cannot save the image to %1: %2").arg(QDir::toNativeSeparators(fileName), error));
+    return error.isEmpty();
 }
 
 void TrendWindow::chooseImageFile()
 {
+    // The suffix of the chosen type is added to a bare name before anyone is asked about
+    // replacing a file, so the question is always about the file that is written; native dialogs
+    // ask about the bare name, so the dialog's own question is left out.
     QString filter;
-    QString fileName = QFileDialog::getSaveFileName(
-        this, tr("Save image"), QString(), tr("PNG image (*.png);;SVG image (*.svg)"), &filter);
+    QString fileName = QFileDialog::getSaveFileName(this, tr("Save image"), QString(),
+                                                    tr("PNG image (*.png);;SVG image (*.svg)"),
+                                                    &filter, QFileDialog::DontConfirmOverwrite);
     if (fileName.isEmpty())
         return;
     if (QFileInfo(fileName).suffix().isEmpty())
         fileName +=
             filter.contains(QLatin1String("*.svg")) ? QLatin1String(".svg") : QLatin1String(".png");
+    if (QFileInfo::exists(fileName)
+        && QMessageBox::question(
+               this, tr("Save image"),
+               tr("%1 already exists. Replace it?").arg(QDir::toNativeSeparators(fileName)))
+            != QMessageBox::Yes)
+        return;
     saveImage(fileName);
 }
 

@@ -12,6 +12,7 @@ class TrendSession;
 
 class QwtPlotZoomer;
 class TrendSeries;
+class WallClockScaleDraw;
 
 namespace Ui {
 class TrendWindow;
@@ -50,7 +51,7 @@ private:
     void viewChanged();
     // Brings the plot and the statistics up to date with the store and the view.
     void refresh();
-    void showStatistics(qint64 from, qint64 to);
+    void showStatistics();
     void showRecording();
     void recordingFailed();
     void chooseRecordingFile();
@@ -61,6 +62,7 @@ private:
     CsvRecorder recorder;
     std::array<TrendSeries *, SampleStore::QuantityCount> series {};
     std::array<QwtPlotZoomer *, 2> zoomers {};
+    WallClockScaleDraw *timeScale = nullptr;
     bool following = true;
 };
 

@@ -2,16 +2,23 @@
 // - start-up: process start to the first painted main window, against a bare QWidget program
 //   whose controls the same generated form builds (run as child processes of this benchmark);
 // - one accepted poll answer: acceptance, decoding, the three label updates and the log line;
-// - idle CPU while polling a transmitter (the simulator program) once a second.
+// - idle CPU while polling a transmitter (the simulator program) once a second, with the main
+//   window alone and with the trend window open on "All" after a week of readings.
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_performance
 #include "app/appstate.h"
 #include "app/widget.h"
+#include "display/trendsession.h"
 #include "protocol/frame.h"
 #include "support/windowfixture.h"
 #include "ui_widget.h"
 
+#include <QComboBox>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSerialPort>
 #include <QtTest>
 
@@ -82,6 +89,7 @@ private slots:
     void startUp();
     void pollAnswer();
     void calibrationAnswerByteByByte();
+    void idleCpuWhilePolling_data();
     void idleCpuWhilePolling();
 };
 
@@ -164,8 +172,16 @@ void BenchPerformance::calibrationAnswerByteByByte()
           parsing / 1000.0 / Answers, parsing / 1000.0 / Answers / answer.size());
 }
 
+void BenchPerformance::idleCpuWhilePolling_data()
+{
+    QTest::addColumn<bool>("trendAfterAWeek");
+    QTest::newRow("main window") << false;
+    QTest::newRow("trend window on All after a week") << true;
+}
+
 void BenchPerformance::idleCpuWhilePolling()
 {
+    QFETCH(bool, trendAfterAWeek);
     const QString simulatorPath =
         qEnvironmentVariable("TR451_BINARY_DIR",
                              QCoreApplication::applicationDirPath() + QStringLiteral("/.."))
@@ -174,23 +190,53 @@ void BenchPerformance::idleCpuWhilePolling()
     simulator.start(simulatorPath, QStringList());
     QVERIFY(simulator.waitForReadyRead(5000));
     const QString line = QString::fromLocal8Bit(simulator.readLine()).trimmed();
-    const QString path = line.section(QLatin1Char(' '), -1);
 
-    WindowFixture f;
-    f.window.show();
-    f.fill("lineEditAddress=1;comboBoxRegister=1");
-    f.link(path, "9600");
-    f.run("pushButtonRead");
+    // The tool alone, linked as the Link button links it: no test fixture polls for boxes.
+    AppState = ApplicationState();
+    Widget tool;
+    tool.show();
+    auto *port = tool.findChild<QSerialPort *>(QStringLiteral("serialPort"));
+    port->setPortName(line.section(QLatin1Char(' '), -1));
+    QVERIFY(port->open(QIODevice::ReadWrite));
+    port->setBaudRate(QSerialPort::Baud9600);
+    QObject::connect(port, SIGNAL(readyRead()), &tool, SLOT(my_readuart()));
+    tool.findChild<QLineEdit *>(QStringLiteral("lineEditAddress"))->setText(QStringLiteral("1"));
+    tool.findChild<QComboBox *>(QStringLiteral("comboBoxRegister"))->setCurrentIndex(1);
+    if (trendAfterAWeek) {
+        // A week of polls once a second, ending now.
+        auto *session = tool.findChild<TrendSession *>();
+        const qint64 now = QDeadlineTimer::current().deadline();
+        const QDateTime wallNow = QDateTime::currentDateTime();
+        for (qint64 ago = SampleStore::WeekOfPolling; ago > 0; --ago) {
+            TrendReading r;
+            r.time = wallNow.addSecs(-ago);
+            r.steadyMs = now - ago * 1000;
+            r.values = {float(23 + std::sin(ago / 900.0)), float(45 + std::sin(ago / 1300.0)),
+                        float(11 + std::sin(ago / 700.0))};
+            session->add(r);
+        }
+        QTest::mouseClick(tool.findChild<QPushButton *>(QStringLiteral("pushButtonTrend")),
+                          Qt::LeftButton);
+        auto *spans = tool.findChild<QComboBox *>(QStringLiteral("comboBoxSpan"));
+        spans->setCurrentIndex(3);
+        emit spans->activated(3);
+    }
+    QTest::mouseClick(tool.findChild<QPushButton *>(QStringLiteral("pushButtonRead")),
+                      Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(AppState.responseReceived && AppState.temperatureRaw != 0, 3000);
 
+    // The event loop as the tool runs it, idle but for the polls.
     constexpr int Seconds = 20;
     const double before = cpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    QTest::qWait(Seconds * 1000);
+    QEventLoop loop;
+    QTimer::singleShot(Seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
     const double used = cpuSeconds() - before;
-    qInfo("CPU while polling once a second for %.1f s: %.3f s, %.2f%% of a core",
-          clock.elapsed() / 1000.0, used, 100.0 * used / (clock.elapsed() / 1000.0));
+    qInfo("CPU while polling once a second for %.1f s (%s): %.3f s, %.2f%% of a core",
+          clock.elapsed() / 1000.0, QTest::currentDataTag(), used,
+          100.0 * used / (clock.elapsed() / 1000.0));
     simulator.terminate();
     simulator.waitForFinished();
 }

@@ -53,11 +53,11 @@ void QuantityView::Stretch::add(qint64 number, qint64 time, float value)
     statistics.add(time, double(value));
 }
 
-void QuantityView::show(qint64 from, qint64 to, int columns)
+bool QuantityView::show(qint64 from, qint64 to, int columns)
 {
     if (from == shownFrom && to == shownTo && columns == shownColumns
         && store.addedRowCount() == shownRows)
-        return;
+        return false;
     shownFrom = from;
     shownTo = to;
     shownColumns = columns;
@@ -67,14 +67,23 @@ void QuantityView::show(qint64 from, qint64 to, int columns)
     const qint64 base = store.droppedPointCount(quantity);
     const qint64 first = base + firstIndex;
     const qint64 end = base + endIndex;
-    drawn.clear();
+    std::vector<qint64> before;
+    before.swap(drawn);
+    oldestDrawn = 0;
     if (columns <= 0 || end - first <= qint64(PointsPerColumn) * columns) {
         stretches.clear();
         stretchMs = 0;
         showEvery(first, end);
-        return;
+    } else {
+        reduce(from, to, columns, first, end);
     }
+    return drawn.size() != before.size()
+        || !std::equal(drawn.cbegin() + qint64(oldestDrawn), drawn.cend(),
+                       before.cbegin() + qint64(oldestDrawn));
+}
 
+void QuantityView::reduce(qint64 from, qint64 to, int columns, qint64 first, qint64 end)
+{
     const qint64 ms = stretchMsFor(qMax<qint64>(1, to - from), columns);
     if (ms != stretchMs) {
         stretches.clear();
@@ -90,12 +99,15 @@ void QuantityView::show(qint64 from, qint64 to, int columns)
         if (stretch.first >= first && stretch.last < end) {
             statistics.merge(stretch.statistics);
             draw(stretch);
-            continue;
+        } else {
+            // A stretch the view cuts: only its points inside count and show.
+            const Stretch inside =
+                stretchOf(qMax(first, stretch.first), qMin(end - 1, stretch.last));
+            statistics.merge(inside.statistics);
+            draw(inside);
         }
-        // A stretch the view cuts: only its points inside count and show.
-        const Stretch inside = stretchOf(qMax(first, stretch.first), qMin(end - 1, stretch.last));
-        statistics.merge(inside.statistics);
-        draw(inside);
+        if (oldestDrawn == 0)
+            oldestDrawn = drawn.size();
     }
     viewStatistics = statistics.result();
 }

@@ -24,13 +24,17 @@ public:
     QuantityView(const SampleStore &store, SampleStore::Quantity quantity);
 
     // The points whose time lies in [from, to], for a plot columns pixels wide (0: every point).
-    void show(qint64 from, qint64 to, int columns);
+    // True when the points to draw changed, but for those of the oldest stretch: as the store
+    // drops its oldest points, that stretch changes with every reading, by less than a column.
+    bool show(qint64 from, qint64 to, int columns);
 
     // The points to draw, oldest first, as indexes of the store's points of the quantity.
     int size() const { return int(drawn.size()); }
     int point(int i) const { return int(drawn[size_t(i)] - store.droppedPointCount(quantity)); }
     // Over every point in view, not only the drawn ones.
     TrendStatistics statistics() const { return viewStatistics; }
+    // Whether the points drawn are only the lowest and the highest of each stretch.
+    bool isReduced() const { return stretchMs != 0; }
 
 private:
     struct Stretch
@@ -52,6 +56,7 @@ private:
     qint64 timeOf(qint64 number) const;
     float valueOf(qint64 number) const;
     void showEvery(qint64 first, qint64 end);
+    void reduce(qint64 from, qint64 to, int columns, qint64 first, qint64 end);
     // Brings the stretches to cover the points from first to the newest.
     void takeIn(qint64 first);
     Stretch stretchOf(qint64 first, qint64 last) const;
@@ -62,6 +67,7 @@ private:
     qint64 stretchMs = 0; // 0: no stretches kept
     std::deque<Stretch> stretches;
     std::vector<qint64> drawn; // session point numbers
+    size_t oldestDrawn = 0; // how many of them the oldest stretch drew
     TrendStatistics viewStatistics;
     // What the view was last made for: asked again with no new rows, it is still right.
     qint64 shownFrom = 0;

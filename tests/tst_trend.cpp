@@ -216,6 +216,29 @@ private slots:
         }
     }
 
+    // A reduced view says when its drawing changed: not when the oldest stretch loses a point as
+    // the store drops it, nor for a reading inside the newest stretch's range, but for a new
+    // extreme.
+    void viewChanges()
+    {
+        SampleStore store(1000);
+        QuantityView view(store, SampleStore::Temperature);
+        const auto add = [&store](qint64 second, float value) {
+            store.add(T0 + second * 1000, T0 + second * 1000, {value, No, No});
+        };
+        const auto show = [&] {
+            return view.show(store.rowTime(0), store.rowTime(store.rowCount() - 1), 10);
+        };
+        for (int i = 0; i < 1000; ++i)
+            add(i, float(i % 10));
+        QVERIFY(show() && view.isReduced());
+        QVERIFY(!show());
+        add(999, 5);
+        QVERIFY(!show());
+        add(999, 20);
+        QVERIFY(show());
+    }
+
     void csv_data()
     {
         QTest::addColumn<TrendReading>("reading");

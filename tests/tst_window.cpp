@@ -59,6 +59,7 @@ private slots:
     void trendView();
     void trendRecording();
     void trendImages();
+    void trendEnvelope();
 };
 
 static const float No = std::numeric_limits<float>::quiet_NaN();
@@ -489,6 +490,8 @@ void TestWindow::trendView()
     emit span->activated(0);
     QCOMPARE(view(), QString("61@%1.00/%2.000").arg(t - 61).arg(t - 31));
     QCOMPARE(trend->findChild<QObject *>("labelStatus")->property("text"), "Status: 0xAB12");
+    const QwtPlot *plot = trend->findChild<QwtPlot *>();
+    QCOMPARE(plot->axisScaleDiv(QwtPlot::xBottom).upperBound(), double(T0 + (t - 1) * 1000));
 
     add(30, -3600 * 1000);
     QCOMPARE(view(), QString("61@%1.00/%2.000").arg(t - 61).arg(t - 31));
@@ -582,6 +585,28 @@ void TestWindow::trendImages()
     QTRY_COMPARE(boxes.messages.last(),
                  "Save image: " + QDir::toNativeSeparators(png) + " already exists. Replace it?");
     QCOMPARE(contents(png), before); // not answered with Yes
+}
+
+// Many more readings in view than the plot has columns: each curve draws the lowest and the
+// highest of every stretch, and a new extreme is drawn at once, though the view moved by less
+// than a column.
+void TestWindow::trendEnvelope()
+{
+    TrendSession session;
+    for (qint64 t = 0; t < 20000; ++t)
+        session.add(reading(t * 1000, float(t % 10)));
+    TrendWindow trend(session);
+    auto *span = trend.findChild<QComboBox *>("comboBoxSpan");
+    span->setCurrentIndex(3); // everything
+    emit span->activated(3);
+    trend.show();
+    const QwtPlot *plot = trend.findChild<QwtPlot *>();
+    const auto *temperature =
+        static_cast<const QwtPlotCurve *>(plot->itemList(QwtPlotItem::Rtti_PlotCurve).first());
+    QVERIFY(temperature->dataSize() < size_t(plot->canvas()->width()));
+    QVERIFY(plot->axisScaleDiv(QwtPlot::yLeft).upperBound() < 20);
+    session.add(reading(19999 * 1000, 35));
+    QVERIFY(plot->axisScaleDiv(QwtPlot::yLeft).upperBound() >= 35);
 }
 
 QTEST_MAIN(TestWindow)

@@ -44,11 +44,14 @@ public:
 
     const QuantityView &view() const { return points; }
 
-    void show(qint64 from, qint64 to, int plotColumns)
+    // True when the points to draw changed.
+    bool show(qint64 from, qint64 to, int plotColumns)
     {
         columns = plotColumns;
-        points.show(from, to, columns);
+        if (!points.show(from, to, columns))
+            return false;
         d_boundingRect = QRectF(0.0, 0.0, -1.0, -1.0);
+        return true;
     }
 
     size_t size() const override { return size_t(points.size()); }
@@ -109,6 +112,7 @@ constexpr qint64 SpanMs[] = {60 * 1000, 10 * 60 * 1000, 60 * 60 * 1000, 0};
 // Narrower views are widened to this, so that a first reading has an axis to stand on.
 constexpr qint64 MinimumSpanMs = 60 * 1000;
 
+constexpr qreal CurveWidth = 1.5;
 const QColor CurveColours[SampleStore::QuantityCount] = {QColor(200, 30, 30), QColor(30, 80, 200),
                                                          QColor(20, 140, 60)};
 
@@ -188,8 +192,7 @@ void TrendWindow::setUpPlot()
                                                         tr("Dew point")};
     for (int q = 0; q < SampleStore::QuantityCount; ++q) {
         auto *curve = new QwtPlotCurve(titles[q]);
-        curve->setPen(CurveColours[q], 1.5);
-        curve->setRenderHint(QwtPlotItem::RenderAntialiased);
+        curves[size_t(q)] = curve;
         curve->setYAxis(q == SampleStore::Humidity ? QwtPlot::yRight : QwtPlot::yLeft);
         series[size_t(q)] = new TrendSeries(session.samples(), SampleStore::Quantity(q));
         curve->setData(series[size_t(q)]); // the curve owns it
@@ -276,13 +279,32 @@ void TrendWindow::refresh()
     }
     // The curves always point into the store as it is now, shown or not: an image saved from a
     // hidden window draws them too.
-    for (TrendSeries *data : series)
-        data->show(from, to, plot->canvas()->width());
+    const int columns = plot->canvas()->width();
+    bool changed = false;
+    for (int q = 0; q < SampleStore::QuantityCount; ++q) {
+        changed = series[size_t(q)]->show(from, to, columns) || changed;
+        // A reduced curve is a band of lines from each stretch's lowest to its highest point:
+        // thin and sharp, it looks the same and costs a fraction of a wide smoothed line.
+        const bool reduced = series[size_t(q)]->view().isReduced();
+        curves[size_t(q)]->setPen(CurveColours[q], reduced ? 0.0 : CurveWidth);
+        curves[size_t(q)]->setRenderHint(QwtPlotItem::RenderAntialiased, !reduced);
+    }
     timeScale->storeChanged();
     // A hidden window draws nothing and catches up when it is shown.
-    if (!isVisible())
+    if (!isVisible()) {
+        plotStale = true;
         return;
-    plot->replot();
+    }
+    // Following a span many times wider than the plot, a new reading seldom moves anything by a
+    // pixel: the plot is drawn again only when its curves changed or the view moved by a column.
+    const qint64 column = qMax<qint64>(1, (to - from) / qMax(1, columns));
+    if (plotStale || changed || qAbs(from - plottedFrom) >= column
+        || qAbs(to - plottedTo) >= column) {
+        plot->replot();
+        plotStale = false;
+        plottedFrom = from;
+        plottedTo = to;
+    }
     // Zooming starts from, and returns to, what the view showed last while following.
     if (following) {
         for (QwtPlotZoomer *zoomer : zoomers)

@@ -10,6 +10,7 @@ class TrendSession;
 
 #include <array>
 
+class QwtPlotCurve;
 class QwtPlotZoomer;
 class TrendSeries;
 class WallClockScaleDraw;
@@ -60,10 +61,15 @@ private:
     Ui::TrendWindow *ui;
     TrendSession &session;
     CsvRecorder recorder;
+    std::array<QwtPlotCurve *, SampleStore::QuantityCount> curves {};
     std::array<TrendSeries *, SampleStore::QuantityCount> series {};
     std::array<QwtPlotZoomer *, 2> zoomers {};
     WallClockScaleDraw *timeScale = nullptr;
     bool following = true;
+    // What the plot was last drawn for; stale while the window was hidden.
+    bool plotStale = true;
+    qint64 plottedFrom = 0;
+    qint64 plottedTo = 0;
 };
 
 #endif // TRENDWINDOW_H

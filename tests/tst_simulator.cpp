@@ -1,10 +1,12 @@
-// The simulated transmitter: what it hears and answers, at what pace, its kept state, the program.
+// The simulated transmitter: what it hears and answers, at what pace, a line of several and over
+// TCP, its kept state, the program.
 #include "protocol/frame.h"
 #include "rtureceiver.h"
 #include "transmittermodel.h"
 #include "transmittersimulator.h"
 
 #include <QSerialPort>
+#include <QTcpSocket>
 #include <QtTest>
 
 class TestSimulator : public QObject
@@ -15,6 +17,7 @@ private slots:
     void answers_data();
     void answers();
     void line();
+    void several();
     void state();
     void program();
 };
@@ -84,8 +87,6 @@ void TestSimulator::line()
         receiver.heard(at, at % 50000 ? request.mid(3) : request.left(3), 1200);
     QCOMPARE(receiver.takeFrames(100000), QByteArrayList {request});
     QCOMPARE(TransmitterModel::requestsIn(request + request), QByteArrayList({request, request}));
-    QVERIFY(RtuReceiver::t15Us(115200) == 750 && RtuReceiver::t35Us(115200) == 1750
-            && RtuReceiver::t35Us(1200) == 29167);
     // 45 registers at 1200 bit/s: t3.5 (29.2 ms), then 95 bytes of 8.33 ms each, 821 ms in all.
     // Paced, a baud-rate write heard meanwhile is echoed at 1200 after that reply, and only then
     // does the device listen at 2400. A code the device has no speed for is refused.
@@ -117,6 +118,51 @@ void TestSimulator::line()
     }
 }
 
+// Three transmitters, two at 9600 bit/s and one at 115200, on the pseudo-terminal at 9600 and
+// over TCP. Each answers its own address with its own serial number, on the line only at its own
+// speed; those that hear address 0 answer at once, which garbles the line even when their
+// answers are alike. Over TCP a request may come in pieces.
+void TestSimulator::several()
+{
+    TransmitterSimulator sim;
+    sim.setPacing(false);
+    sim.setDevices({{1, 4}, {2, 4}, {17, 6}});
+    QTemporaryDir dir;
+    QVERIFY(sim.start(dir.filePath("tty")) && sim.listenTcp(0));
+    QSerialPort port(sim.portPath());
+    QVERIFY(port.open(QIODevice::ReadWrite) && port.setBaudRate(9600));
+    QTcpSocket tcp;
+    tcp.connectToHost(QHostAddress::LocalHost, sim.tcpPort());
+    QVERIFY(tcp.waitForConnected(5000));
+    const auto exchange = [&](bool tty, const QByteArray &request) {
+        QIODevice &line = tty ? static_cast<QIODevice &>(port) : tcp;
+        QSignalSpy sent(&sim, &TransmitterSimulator::replySent);
+        const int cut = tty ? request.size() : 3; // a pause on the line would spoil the frame
+        line.write(request.left(cut));
+        QTest::qWait(20);
+        line.write(request.mid(cut));
+        if (sent.isEmpty() && !sent.wait(300))
+            return QStringLiteral("none");
+        const int size = sent.last().first().toByteArray().size();
+        if (!QTest::qWaitFor([&] { return line.bytesAvailable() >= size; }))
+            return QStringLiteral("lost");
+        const QByteArray heard = line.readAll();
+        if (Modbus::receive(QByteArray(), heard).action != Modbus::BufferAction::Accept)
+            return QStringLiteral("garbled");
+        return QString::fromLatin1(heard.mid(11, 6).toHex());
+    };
+    for (const auto &[tty, request, heard] :
+         {std::tuple {true, Modbus::readRequest(2, 0x0100, 9), "261206033416"},
+          {true, Modbus::readRequest(17, 0x0100, 9), "none"},
+          {false, Modbus::readRequest(17, 0x0100, 9), "261206033417"},
+          {true, Modbus::readRequest(0, 0x0100, 9), "garbled"},
+          {true, Modbus::writeRequest(0, 0x0109, 1), "garbled"},
+          {false, Modbus::readRequest(1, 0x0100, 9), "261206033415"}})
+        QCOMPARE(exchange(tty, request), QString(heard));
+    QCOMPARE(sim.devices().size(), 3);
+    QCOMPARE(sim.devices().at(2).address, quint8(17));
+}
+
 void TestSimulator::state()
 {
     TransmitterModel model, restored;
@@ -132,13 +178,19 @@ void TestSimulator::program()
     const QString path = QCoreApplication::applicationDirPath() + "/../tools/tr451-simulator";
     const QString link = QCoreApplication::applicationDirPath() + "/tst_simulator.tty";
     QProcess simulator;
-    simulator.start(path, {"--link", link});
+    simulator.start(path, {"--link", link, "--address", "1,2", "--tcp", "0"});
     QVERIFY(simulator.waitForReadyRead(10000));
     QCOMPARE(simulator.readLine(), "Simulated transmitter on " + link.toLocal8Bit() + '\n');
+    QVERIFY(simulator.canReadLine() || simulator.waitForReadyRead(10000));
+    QVERIFY(simulator.readLine().startsWith("Serving the line over TCP on 127.0.0.1:"));
     simulator.terminate();
     QVERIFY(simulator.waitForFinished(10000) && simulator.exitStatus() == QProcess::NormalExit
             && !QFileInfo(link).isSymLink());
-    QCOMPARE(QProcess::execute(path, {"--address", "248"}), 2);
+    for (const QStringList &bad : {QStringList {"--address", "248"},
+                                   {"--address", "1,1"},
+                                   {"--address", "1,2", "--baud-code", "4,4,4"},
+                                   {"--tcp", "65536"}})
+        QVERIFY2(QProcess::execute(path, bad) == 2, qPrintable(bad.join(' ')));
 }
 
 QTEST_GUILESS_MAIN(TestSimulator)

@@ -1,0 +1,242 @@
+// The master against the simulated transmitter on a pseudo-terminal, against a device the test
+// plays where the times matter, and over TCP (also against pymodbus): outcomes and counters,
+// timeouts and retries, late replies, the line's silences.
+#include "master/master.h"
+#include "posixpty.h"
+#include "protocol/frame.h"
+#include "protocol/linetiming.h"
+#include "transmittersimulator.h"
+
+#include <QSocketNotifier>
+#include <QtTest>
+
+#include <unistd.h>
+
+Q_DECLARE_METATYPE(Master::Result)
+
+namespace {
+
+QString counters(const Master &master)
+{
+    const Master::Counters &c = master.counters();
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(c.sent)
+        .arg(c.answered)
+        .arg(c.timedOut)
+        .arg(c.failedCheck)
+        .arg(c.exceptions);
+}
+
+qint64 msOf(qint64 us)
+{
+    return (us + 999) / 1000;
+}
+
+// A transmitter played by the test behind a pseudo-terminal, for the times the simulator keeps to
+// itself: when each request came, and what goes back when.
+class Device : public QObject
+{
+public:
+    Device()
+    {
+        fd = PosixPty::openMaster(&pty);
+        keeper = PosixPty::openSlaveKeeper(pty);
+        // Qt SerialPort locks the name it opens: a link of our own, not a pts another test reuses.
+        PosixPty::placeLink(pty, dir.filePath("tty"));
+        auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, &Device::read);
+        clock.start();
+    }
+    ~Device() override
+    {
+        ::close(keeper);
+        ::close(fd);
+    }
+    QString path() const { return dir.filePath("tty"); }
+    qint64 nowUs() const { return clock.nsecsElapsed() / 1000; }
+    void send(const QByteArray &bytes)
+    {
+        sentUs << nowUs();
+        QVERIFY(::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size());
+    }
+
+    QList<qint64> requestUs;
+    QList<qint64> sentUs;
+    std::function<void(const QByteArray &request)> onRequest;
+
+private:
+    void read()
+    {
+        char bytes[64];
+        const ssize_t got = ::read(fd, bytes, sizeof bytes);
+        heard.append(bytes, int(qMax<ssize_t>(0, got)));
+        for (; heard.size() >= Modbus::RequestSize; heard.remove(0, Modbus::RequestSize)) {
+            requestUs << nowUs();
+            if (onRequest)
+                onRequest(heard.left(Modbus::RequestSize));
+        }
+    }
+
+    QTemporaryDir dir;
+    QString pty;
+    int fd = -1;
+    int keeper = -1;
+    QByteArray heard;
+    QElapsedTimer clock;
+};
+
+} // namespace
+
+class TestMaster : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void outcomes_data();
+    void outcomes();
+    void lateReply();
+    void spacing();
+    void tcp();
+};
+
+void TestMaster::outcomes_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<int>("retries");
+    QTest::addColumn<Master::Result>("result");
+    QTest::addColumn<QString>("counters"); // sent, answered, timed out, failed check, exceptions
+    const QByteArray poll = Modbus::readRequest(1, 0x0000, 4);
+    using R = Master::Result;
+    QTest::newRow("answered") << "" << poll << 2 << R::Answered << "1 1 0 0 0";
+    QTest::newRow("in pieces") << "split" << poll << 0 << R::Answered << "1 1 0 0 0";
+    QTest::newRow("refused, not retried")
+        << "" << Modbus::readRequest(1, 0x0009, 1) << 2 << R::Refused << "1 0 0 0 1";
+    QTest::newRow("nobody at the address")
+        << "" << Modbus::readRequest(9, 0x0000, 4) << 0 << R::TimedOut << "1 0 1 0 0";
+    QTest::newRow("silent, retried") << "silent" << poll << 2 << R::TimedOut << "3 0 3 0 0";
+    QTest::newRow("corrupted, retried") << "corrupt" << poll << 1 << R::FailedCheck << "2 0 0 2 0";
+    QTest::newRow("stray byte") << "stray" << poll << 0 << R::FailedCheck << "1 0 0 1 0";
+    QTest::newRow("flood") << "flood" << poll << 0 << R::FailedCheck << "1 0 0 1 0";
+}
+
+// Each attempt that brings no answer ends after the request's and the answer's wire times and
+// the turnaround allowance, and is counted; the decoded answer and the exception code come back.
+void TestMaster::outcomes()
+{
+    QFETCH(QString, fault);
+    QFETCH(QByteArray, request);
+    QFETCH(int, retries);
+    QFETCH(Master::Result, result);
+    TransmitterSimulator sim;
+    sim.setFixedReadings(23.45, 45.67);
+    sim.setFaults({fault == "split" ? 4 : 0, 2, 0, fault == "corrupt", fault == "stray",
+                   fault == "silent", fault == "flood"});
+    QTemporaryDir dir;
+    QVERIFY(sim.start(dir.filePath("tty")));
+    Master master;
+    QVERIFY(master.open(sim.portPath(), 9600));
+    master.setRetries(retries);
+    QElapsedTimer clock;
+    clock.start();
+    const Master::Answer answer = master.ask(request);
+    QCOMPARE(answer.result, result);
+    QTEST(counters(master), "counters");
+    if (result == Master::Result::TimedOut) {
+        const qint64 attemptUs = LineTiming::wireUs(8, 9600) + LineTiming::wireUs(13, 9600)
+            + Master::TurnaroundMs * 1000;
+        QVERIFY(clock.elapsed() >= (retries + 1) * attemptUs / 1000);
+    }
+    QCOMPARE(answer.reply.temperatureRaw,
+             result == Master::Result::Answered ? std::optional<qint32>(2345) : std::nullopt);
+    QCOMPARE(answer.exceptionCode, quint8(result == Master::Result::Refused ? 2 : 0));
+}
+
+// An answer that comes after its request timed out is discarded while the next request waits
+// for its own.
+void TestMaster::lateReply()
+{
+    TransmitterSimulator sim;
+    sim.setFixedReadings(23.45, 45.67);
+    sim.setFaults({0, 0, 150, false, false, false, false});
+    QTemporaryDir dir;
+    QVERIFY(sim.start(dir.filePath("tty")));
+    Master master;
+    QVERIFY(master.open(sim.portPath(), 9600));
+    master.setTimeout(50);
+    QCOMPARE(master.ask(Modbus::readRequest(1, 0x0100, 9)).result, Master::Result::TimedOut);
+    master.setTimeout(500);
+    const Master::Answer answer = master.ask(Modbus::readRequest(1, 0x0000, 4));
+    QCOMPARE(answer.result, Master::Result::Answered);
+    QCOMPARE(answer.frame, Modbus::readReply(1, {2345, 4567, sim.registerValue(2), 0}));
+    QCOMPARE(counters(master), QString("2 1 1 0 0"));
+}
+
+// At 1200 bit/s t3.5 is 29.2 ms and a request takes 66.7 ms on the wire. An answer that begins
+// sooner than t3.5 after the request is no answer to it, nor is the rest of its frame; a request
+// waits for t3.5 of silence after the last byte on the line, also one that came unasked, and
+// after its own bytes on the wire.
+void TestMaster::spacing()
+{
+    constexpr int Rate = 1200;
+    const qint64 t35Us = LineTiming::t35Us(Rate);
+    Device device;
+    Master master;
+    QVERIFY(master.open(device.path(), Rate));
+    master.setTimeout(200);
+    const QByteArray request = Modbus::readRequest(1, 0x0101, 1);
+    const QByteArray answer = Modbus::readReply(1, {4});
+    device.onRequest = [&](const QByteArray &) {
+        for (int i = 0; i < answer.size(); ++i)
+            QTimer::singleShot(5 * i, &device, [&, i] { device.send(answer.mid(i, 1)); });
+    };
+    QCOMPARE(master.ask(request).result, Master::Result::TimedOut);
+    QCOMPARE(counters(master), QString("1 0 1 0 0"));
+
+    device.onRequest = [&](const QByteArray &) {
+        QTimer::singleShot(40, &device, [&] { device.send(answer); });
+        QTimer::singleShot(50, &device, [&] { device.send("\xA5"); });
+    };
+    QCOMPARE(master.ask(request).result, Master::Result::Answered);
+    device.onRequest = nullptr;
+    master.setTimeout(1);
+    master.setRetries(1);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(master.ask(request).result, Master::Result::TimedOut);
+    QCOMPARE(device.requestUs.size(), 4);
+    QVERIFY(device.requestUs.at(2) - device.sentUs.last() >= t35Us);
+    const qint64 attemptUs = LineTiming::wireUs(Modbus::RequestSize, Rate) + 1000;
+    QVERIFY(clock.elapsed() >= msOf(2 * attemptUs + t35Us));
+}
+
+// RTU frames over TCP, to the simulator's line and to pymodbus; a port that is no TCP address or
+// refuses the connection is not opened.
+void TestMaster::tcp()
+{
+    TransmitterSimulator sim;
+    QTemporaryDir dir;
+    QVERIFY(sim.start(dir.filePath("tty")) && sim.listenTcp(0));
+    Master master;
+    QVERIFY(master.open(QStringLiteral("tcp://127.0.0.1:%1").arg(sim.tcpPort()), 9600));
+    const Master::Answer identity = master.ask(Modbus::readRequest(1, 0x0100, 9));
+    QCOMPARE(identity.reply.serialNumber, QString("261206033415"));
+    for (const char *refused : {"tcp://127.0.0.1:1", "tcp://127.0.0.1", "tcp://host/path"})
+        QVERIFY2(!Master().open(refused, 9600), refused);
+
+    QProcess peer;
+    if (QProcess::execute("/usr/bin/python3", {"-c", "import pymodbus.server"}) != 0)
+        QSKIP("python3-pymodbus and python3-serial-asyncio are not installed: no pymodbus peer");
+    peer.start("/usr/bin/python3", {QFINDTESTDATA("rtu_tcp_peer.py")});
+    QVERIFY(peer.waitForReadyRead(10000));
+    Master client;
+    QVERIFY(client.open("tcp://127.0.0.1:" + peer.readLine().trimmed(), 9600));
+    const Master::Answer answer = client.ask(Modbus::readRequest(1, 0x0000, 4));
+    QCOMPARE(answer.result, Master::Result::Answered);
+    QCOMPARE(answer.reply.humidityRaw, std::optional<quint16>(4567));
+    peer.kill();
+    peer.waitForFinished();
+}
+
+QTEST_GUILESS_MAIN(TestMaster)
+#include "tst_master.moc"

@@ -27,9 +27,7 @@ Master::~Master() = default;
 
 bool Master::open(const QString &port, int bitsPerSecond)
 {
-    delete transport;
     rate = bitsPerSecond;
-    lost = false;
     transport = Transport::forPort(port, this);
     connect(transport, &Transport::received, this, &Master::onReceived);
     connect(transport, &Transport::failed, this, &Master::onFailed);

@@ -56,8 +56,8 @@ public:
     explicit Master(QObject *parent = nullptr);
     ~Master() override;
 
-    // Opens a serial port, or RTU over TCP for tcp://HOST:PORT, waiting until it is connected.
-    // False, with errorString() set, when it cannot be.
+    // Opens a serial port, or RTU over TCP for tcp://HOST:PORT, waiting until it is connected;
+    // once for each master. False, with errorString() set, when it cannot be.
     bool open(const QString &port, int bitsPerSecond);
     QString errorString() const { return error; }
 

@@ -12,14 +12,14 @@ namespace Cli {
 
 namespace {
 
-struct OptionSpec
+struct KnownOption
 {
     const char *name;
     const char *command; // nullptr: an option of every command
     bool takesValue;
 };
 
-constexpr OptionSpec Specs[] = {
+constexpr KnownOption KnownOptions[] = {
     {"port", nullptr, true},    {"baud", nullptr, true},     {"address", nullptr, true},
     {"timeout", nullptr, true}, {"retries", nullptr, true},  {"format", nullptr, true},
     {"stats", nullptr, false},  {"addresses", "scan", true}, {"bauds", "scan", true},
@@ -37,12 +37,13 @@ constexpr int MaxTimeoutMs = 600000;
 constexpr int MaxRetries = 100;
 constexpr int MaxIntervalMs = 24 * 3600 * 1000;
 
-const OptionSpec *findSpec(const QString &name)
+const KnownOption *findOption(const QString &name)
 {
-    const auto *end = std::end(Specs);
-    const auto *spec = std::find_if(std::begin(Specs), end,
-                                    [&name](const OptionSpec &s) { return name == s.name; });
-    return spec == end ? nullptr : spec;
+    const auto *end = std::end(KnownOptions);
+    const auto *found =
+        std::find_if(std::begin(KnownOptions), end,
+                     [&name](const KnownOption &option) { return name == option.name; });
+    return found == end ? nullptr : found;
 }
 
 bool wholeNumber(const QString &text, int low, int high, int *value)
@@ -230,18 +231,18 @@ Parsed parse(const QStringList &arguments, const QString &environmentPort)
             continue;
         }
         const QString name = argument.mid(2).section(QLatin1Char('='), 0, 0);
-        const OptionSpec *spec =
-            argument.startsWith(QLatin1String("--")) ? findSpec(name) : nullptr;
-        if (!spec)
+        const KnownOption *known =
+            argument.startsWith(QLatin1String("--")) ? findOption(name) : nullptr;
+        if (!known)
             return fail(QStringLiteral("unknown option %1; tr451 --help lists them").arg(argument));
         const bool inline_ = argument.contains(QLatin1Char('='));
-        if (!spec->takesValue && inline_)
+        if (!known->takesValue && inline_)
             return fail(QStringLiteral("--%1 takes no value").arg(name));
-        if (spec->takesValue && !inline_ && i + 1 == arguments.size())
+        if (known->takesValue && !inline_ && i + 1 == arguments.size())
             return fail(QStringLiteral("--%1 needs a value").arg(name));
-        given[name] = !spec->takesValue ? QString()
-            : inline_                   ? argument.section(QLatin1Char('='), 1)
-                                        : arguments.at(++i);
+        given[name] = !known->takesValue ? QString()
+            : inline_                    ? argument.section(QLatin1Char('='), 1)
+                                         : arguments.at(++i);
     }
 
     Options &o = parsed.options;
@@ -252,10 +253,10 @@ Parsed parse(const QStringList &arguments, const QString &environmentPort)
                     + QStringLiteral("; the commands are ports, scan, info, read and set"));
     }
     for (auto it = given.cbegin(); it != given.cend(); ++it) {
-        const OptionSpec *spec = findSpec(it.key());
-        if (spec->command && o.command != QLatin1String(spec->command))
+        const KnownOption *known = findOption(it.key());
+        if (known->command && o.command != QLatin1String(known->command))
             return fail(
-                QStringLiteral("--%1 is an option of %2 only").arg(it.key(), spec->command));
+                QStringLiteral("--%1 is an option of %2 only").arg(it.key(), known->command));
     }
     if (o.command == QLatin1String("set")) {
         const QString reason = parseSetting(words.mid(1), &o.setting);

@@ -225,7 +225,7 @@ void TestCli::info()
     QProcess peer;
     if (QProcess::execute("/usr/bin/python3", {"-c", "import pymodbus.server"}) != 0)
         QSKIP("python3-pymodbus and python3-serial-asyncio are not installed: no pymodbus peer");
-    peer.start("/usr/bin/python3", {QFINDTESTDATA("rtu_tcp_peer.py")});
+    peer.start("/usr/bin/python3", {RTU_TCP_PEER});
     QVERIFY(peer.waitForReadyRead(10000));
     const Run refused = run(*sim, "info --port tcp://127.0.0.1:" + peer.readLine().trimmed());
     QCOMPARE(refused.status, 5);

@@ -1,12 +1,19 @@
 #include "platform/platform.h"
 
 #include <QFile>
+#include <QMetaObject>
+#include <QPointer>
 
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <windows.h>
 #else
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace Platform {
@@ -38,6 +45,40 @@ bool isSameFile(const QFileDevice &open, const QString &path)
         && held.nFileIndexHigh == named.nFileIndexHigh && held.nFileIndexLow == named.nFileIndexLow;
 }
 
+bool isTerminal(std::FILE *stream)
+{
+    return _isatty(_fileno(stream)) != 0;
+}
+
+namespace {
+
+QPointer<QObject> interruptContext;
+std::function<void()> interruptHandler;
+
+// Runs on a thread of its own: the handler is queued to the context's event loop.
+BOOL WINAPI onConsoleEvent(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
+        return FALSE;
+    if (interruptContext)
+        QMetaObject::invokeMethod(interruptContext, interruptHandler, Qt::QueuedConnection);
+    return TRUE;
+}
+
+} // namespace
+
+bool watchInterrupts(QObject *context, std::function<void()> onInterrupt)
+{
+    interruptContext = context;
+    interruptHandler = std::move(onInterrupt);
+    return SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
+}
+
+void ignoreBrokenPipe()
+{
+    // Windows raises no signal for a closed pipe: the write fails.
+}
+
 #else
 
 bool isSameFile(const QFileDevice &open, const QString &path)
@@ -51,6 +92,51 @@ bool isSameFile(const QFileDevice &open, const QString &path)
     return open.handle() >= 0 && ::fstat(open.handle(), &held) == 0
         && ::stat(QFile::encodeName(path).constData(), &named) == 0 && held.st_dev == named.st_dev
         && held.st_ino == named.st_ino;
+}
+
+bool isTerminal(std::FILE *stream)
+{
+    return ::isatty(::fileno(stream)) != 0;
+}
+
+namespace {
+
+// A signal handler may do next to nothing: it writes a byte that the event loop then reads.
+int interruptSockets[2] = {-1, -1};
+
+void onInterruptSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(interruptSockets[0], &byte, 1);
+}
+
+} // namespace
+
+bool watchInterrupts(QObject *context, std::function<void()> onInterrupt)
+{
+    if (interruptSockets[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, interruptSockets) != 0)
+        return false;
+    struct sigaction action
+    {
+    };
+    action.sa_handler = onInterruptSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    if (::sigaction(SIGINT, &action, nullptr) != 0 || ::sigaction(SIGTERM, &action, nullptr) != 0)
+        return false;
+    auto *notifier = new QSocketNotifier(interruptSockets[1], QSocketNotifier::Read, context);
+    QObject::connect(
+        notifier, &QSocketNotifier::activated, context, [handler = std::move(onInterrupt)] {
+            char bytes[16];
+            [[maybe_unused]] const ssize_t got = ::read(interruptSockets[1], bytes, sizeof bytes);
+            handler();
+        });
+    return true;
+}
+
+void ignoreBrokenPipe()
+{
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 #endif

@@ -20,6 +20,7 @@ constexpr int AddressOffset = 0;
 constexpr int FunctionOffset = 1;
 constexpr int ByteCountOffset = 2;
 constexpr int DataOffset = 3;
+constexpr int RegisterOffset = 2; // first register of a request, of a write echo
 constexpr int OperandOffset = 4; // count of a read, value of a write, last register of a block
 constexpr int CrcSize = 2;
 constexpr int WordSize = 2;

@@ -43,7 +43,8 @@ echo "== hardening =="
 # Fortify is checked on the compiler flags above: hardening-check only sees it where a call
 # has a buffer size known at compile time, which this code may well not have.
 tool=$work/usr/lib/tr451-test-tools/TR451TestTools
-hardening-check --nofortify --nocfprotection "$work/usr/bin/tr451-simulator" "$tool"
+hardening-check --nofortify --nocfprotection "$work/usr/bin/tr451-simulator" "$work/usr/bin/tr451" \
+    "$tool"
 
 echo "== changelog and launcher =="
 changelog_version=$(dpkg-parsechangelog -l packaging/changelog -S Version)

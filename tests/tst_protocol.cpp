@@ -1,7 +1,10 @@
-// The protocol rules as tables: frames on the wire, the receive step, field reads, reply
-// decoding, what the form's texts mean to the device, and the reading arithmetic.
+// The protocol rules as tables: frames on the wire, line times, the receive step, field reads,
+// which answer fits which request, reply decoding, what the form's texts mean to the device, and
+// the reading arithmetic.
 #include "protocol/commandinputs.h"
+#include "protocol/exchange.h"
 #include "protocol/frame.h"
+#include "protocol/linetiming.h"
 #include "protocol/readings.h"
 #include "protocol/registers.h"
 #include "protocol/replydecoder.h"
@@ -61,6 +64,8 @@ private slots:
     void frames();
     void receive_data();
     void receive();
+    void exchange_data();
+    void exchange();
     void decode_data();
     void decode();
     void commandInputs();
@@ -82,6 +87,13 @@ void TestProtocol::codec()
     QCOMPARE(Modbus::field(frame, 3, 2), 0x38u); // runs past the end
     QCOMPARE(Modbus::field(frame, 4, 2), 0u); // wholly beyond it
     QVERIFY(Modbus::isException(bytes("0183")) && !Modbus::isException(bytes("01")));
+    // Character times, frames on the wire (rounded up) and the silences t1.5 and t3.5, which
+    // stop shrinking above 19200 bit/s.
+    QVERIFY(LineTiming::characterUs(9600) == 1041 && LineTiming::wireUs(8, 9600) == 8334
+            && LineTiming::wireUs(23, 115200) == 1997);
+    QVERIFY(LineTiming::t15Us(1200) == 12500 && LineTiming::t35Us(1200) == 29167
+            && LineTiming::t15Us(19200) == 781 && LineTiming::t35Us(19200) == 1823
+            && LineTiming::t15Us(115200) == 750 && LineTiming::t35Us(115200) == 1750);
 }
 
 void TestProtocol::frames_data()
@@ -162,6 +174,50 @@ void TestProtocol::receive()
              action == Modbus::BufferAction::Accept ? kept + incoming : QByteArray());
     if (action == Modbus::BufferAction::Wait || action == Modbus::BufferAction::Accept)
         QTEST(receipt.dataLength, "dataLength");
+}
+
+void TestProtocol::exchange_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<int>("expectedSize");
+    const QByteArray read = Modbus::readRequest(1, 0x0100, 9);
+    const QVector<quint16> nine(9, 0);
+    const QByteArray heater = Modbus::writeRequest(1, 0x0109, 1);
+    const QByteArray range = Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {1, 2});
+    QTest::newRow("read") << read << Modbus::readReply(1, nine) << true << 23;
+    QTest::newRow("read, other address") << read << Modbus::readReply(2, nine) << false << 23;
+    QTest::newRow("address 0, answered by 7")
+        << Modbus::readRequest(0, 0x0000, 4) << Modbus::readReply(7, {1, 2, 3, 4}) << true << 13;
+    QTest::newRow("read, other count") << read << Modbus::readReply(1, nine.mid(1)) << false << 23;
+    QTest::newRow("read, exception") << read << Modbus::exceptionReply(1, 0x03, 2) << true << 23;
+    QTest::newRow("read, exception of a write")
+        << read << Modbus::exceptionReply(1, 0x06, 2) << false << 23;
+    QTest::newRow("read, write echo") << read << Modbus::writeRequest(1, 0x0100, 9) << false << 23;
+    QTest::newRow("write") << heater << heater << true << 8;
+    QTest::newRow("write, other value")
+        << heater << Modbus::writeRequest(1, 0x0109, 0) << false << 8;
+    QTest::newRow("write, other register")
+        << heater << Modbus::writeRequest(1, 0x0108, 1) << false << 8;
+    QTest::newRow("block") << range << Modbus::shortFrame(1, 0x10, 0x0107, 2) << true << 8;
+    QTest::newRow("block, last register for count")
+        << range << Modbus::shortFrame(1, 0x10, 0x0107, 0x0108) << false << 8;
+    QTest::newRow("block, other first")
+        << range << Modbus::shortFrame(1, 0x10, 0x0104, 2) << false << 8;
+    QTest::newRow("unknown function")
+        << Modbus::shortFrame(1, 0x2B, 0, 0) << Modbus::withCrc(bytes("012B00")) << false << 5;
+    QTest::newRow("short request") << read.left(6) << Modbus::readReply(1, nine) << false << 23;
+}
+
+void TestProtocol::exchange()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, reply);
+    QCOMPARE(Modbus::receive(QByteArray(), reply).action, Modbus::BufferAction::Accept);
+    QTEST(Modbus::fits(request, reply), "fits");
+    QTEST(Modbus::expectedReplySize(request), "expectedSize");
+    QCOMPARE(Modbus::requestRegister(request), Modbus::word(request, 2));
 }
 
 void TestProtocol::decode_data()

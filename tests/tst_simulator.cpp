@@ -1,10 +1,13 @@
-// The simulated transmitter: what it hears and answers, at what pace, its kept state, the program.
+// The simulated transmitter: what it hears and answers, at what pace, a line of several and over
+// TCP, its kept state, the program.
+#include "protocol/exchange.h"
 #include "protocol/frame.h"
 #include "rtureceiver.h"
 #include "transmittermodel.h"
 #include "transmittersimulator.h"
 
 #include <QSerialPort>
+#include <QTcpSocket>
 #include <QtTest>
 
 class TestSimulator : public QObject
@@ -15,6 +18,7 @@ private slots:
     void answers_data();
     void answers();
     void line();
+    void several();
     void state();
     void program();
 };
@@ -84,8 +88,6 @@ void TestSimulator::line()
         receiver.heard(at, at % 50000 ? request.mid(3) : request.left(3), 1200);
     QCOMPARE(receiver.takeFrames(100000), QByteArrayList {request});
     QCOMPARE(TransmitterModel::requestsIn(request + request), QByteArrayList({request, request}));
-    QVERIFY(RtuReceiver::t15Us(115200) == 750 && RtuReceiver::t35Us(115200) == 1750
-            && RtuReceiver::t35Us(1200) == 29167);
     // 45 registers at 1200 bit/s: t3.5 (29.2 ms), then 95 bytes of 8.33 ms each, 821 ms in all.
     // Paced, a baud-rate write heard meanwhile is echoed at 1200 after that reply, and only then
     // does the device listen at 2400. A code the device has no speed for is refused.
@@ -117,6 +119,36 @@ void TestSimulator::line()
     }
 }
 
+// A line of three transmitters served over TCP, a request coming in pieces: each answers its own
+// address with its own serial number and readings; all answer address 0 at once, which garbles
+// the line even when their answers are alike. (tst_cli meets them at their speeds on the line.)
+void TestSimulator::several()
+{
+    TransmitterSimulator sim;
+    sim.setDevices({{1, 4}, {2, 4}, {17, 6}});
+    QTemporaryDir dir;
+    QVERIFY(sim.start(dir.filePath("tty")) && sim.listenTcp(0));
+    QTcpSocket tcp;
+    tcp.connectToHost(QHostAddress::LocalHost, sim.tcpPort());
+    QVERIFY(tcp.waitForConnected(5000));
+    QStringList heard;
+    for (const QByteArray &request :
+         {Modbus::readRequest(2, 0x0100, 9), Modbus::readRequest(17, 0x0100, 9),
+          Modbus::readRequest(0, 0x0100, 9), Modbus::writeRequest(0, 0x0109, 1),
+          Modbus::readRequest(1, 0x0000, 3), Modbus::readRequest(2, 0x0000, 3)}) {
+        tcp.write(request.left(3));
+        QTest::qWait(20);
+        tcp.write(request.mid(3));
+        QTRY_VERIFY(tcp.bytesAvailable() >= Modbus::expectedReplySize(request));
+        const QByteArray reply = tcp.readAll();
+        const bool clean =
+            Modbus::receive(QByteArray(), reply).action == Modbus::BufferAction::Accept;
+        heard << (clean ? reply.mid(3, reply.size() - 5).toHex() : "garbled");
+    }
+    QVERIFY(heard.at(0).contains("261206033416") && heard.at(1).contains("261206033417"));
+    QVERIFY(heard.at(2) == "garbled" && heard.at(3) == "garbled" && heard.at(4) != heard.at(5));
+}
+
 void TestSimulator::state()
 {
     TransmitterModel model, restored;
@@ -132,13 +164,19 @@ void TestSimulator::program()
     const QString path = QCoreApplication::applicationDirPath() + "/../tools/tr451-simulator";
     const QString link = QCoreApplication::applicationDirPath() + "/tst_simulator.tty";
     QProcess simulator;
-    simulator.start(path, {"--link", link});
+    simulator.start(path, {"--link", link, "--address", "1,2", "--tcp", "0"});
     QVERIFY(simulator.waitForReadyRead(10000));
     QCOMPARE(simulator.readLine(), "Simulated transmitter on " + link.toLocal8Bit() + '\n');
+    QVERIFY(simulator.canReadLine() || simulator.waitForReadyRead(10000));
+    QVERIFY(simulator.readLine().startsWith("Serving the line over TCP on 127.0.0.1:"));
     simulator.terminate();
     QVERIFY(simulator.waitForFinished(10000) && simulator.exitStatus() == QProcess::NormalExit
             && !QFileInfo(link).isSymLink());
-    QCOMPARE(QProcess::execute(path, {"--address", "248"}), 2);
+    for (const QStringList &bad : {QStringList {"--address", "248"},
+                                   {"--address", "1,1"},
+                                   {"--address", "1,2", "--baud-code", "4,4,4"},
+                                   {"--tcp", "65536"}})
+        QVERIFY2(QProcess::execute(path, bad) == 2, qPrintable(bad.join(' ')));
 }
 
 QTEST_GUILESS_MAIN(TestSimulator)

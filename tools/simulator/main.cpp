@@ -1,6 +1,7 @@
-// tr451-simulator: a simulated transmitter behind a pseudo-terminal, for trying the tool
+// tr451-simulator: simulated transmitters behind a pseudo-terminal, for trying the tools
 // without hardware.
 
+#include "platform/platform.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
 #include "transmittermodel.h"
@@ -11,45 +12,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSaveFile>
-#include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
-
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr int ExitStartFailed = 1;
 constexpr int ExitUsage = 2;
-
-int signalSockets[2] = {-1, -1};
-
-void onTerminationSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalSockets[0], &byte, 1);
-}
-
-// SIGINT and SIGTERM end the event loop rather than the process, so that the simulator goes
-// down in order and takes its symlink with it.
-bool quitOnTerminationSignals(QCoreApplication &app)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalSockets) != 0)
-        return false;
-    struct sigaction action
-    {
-    };
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    if (::sigaction(SIGINT, &action, nullptr) != 0 || ::sigaction(SIGTERM, &action, nullptr) != 0)
-        return false;
-    auto *notifier = new QSocketNotifier(signalSockets[1], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    return true;
-}
 
 QTextStream &standardError()
 {
@@ -75,6 +44,48 @@ bool numberOption(const QCommandLineParser &parser, const QString &name, int low
     return true;
 }
 
+// Reads a comma-separated list of whole numbers from low to high into *values; false, with a
+// message, when one is not.
+bool numberListOption(const QCommandLineParser &parser, const QString &name, int low, int high,
+                      QList<int> *values)
+{
+    if (!parser.isSet(name))
+        return true;
+    QList<int> numbers;
+    for (const QString &item : parser.value(name).split(QLatin1Char(','))) {
+        bool ok = false;
+        const int number = item.toInt(&ok);
+        if (!ok || number < low || number > high) {
+            standardError() << "tr451-simulator: --" << name << " takes numbers from " << low
+                            << " to " << high << ", separated by commas" << Qt::endl;
+            return false;
+        }
+        numbers << number;
+    }
+    *values = numbers;
+    return true;
+}
+
+// One transmitter for each address; one baud code for all of them, or one for each.
+bool lineDevices(const QList<int> &addresses, const QList<int> &baudCodes,
+                 QList<TransmitterModel::LineSettings> *devices)
+{
+    if (baudCodes.size() != 1 && baudCodes.size() != addresses.size()) {
+        standardError() << "tr451-simulator: --baud-code takes one code, or one for each address"
+                        << Qt::endl;
+        return false;
+    }
+    for (int i = 0; i < addresses.size(); ++i) {
+        if (addresses.indexOf(addresses.at(i)) != i) {
+            standardError() << "tr451-simulator: address " << addresses.at(i) << " is given twice"
+                            << Qt::endl;
+            return false;
+        }
+        devices->append({quint8(addresses.at(i)), quint16(baudCodes.value(i, baudCodes.first()))});
+    }
+    return true;
+}
+
 bool saveState(const QString &path, const QByteArray &state)
 {
     QSaveFile file(path);
@@ -90,12 +101,19 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Simulates a TR-451/TR-573 temperature and humidity transmitter on a pseudo-terminal."));
+        "Simulates TR-451/TR-573 temperature and humidity transmitters on a pseudo-terminal."));
     parser.addHelpOption();
     parser.addOptions({
         {"link", "Also place a symlink to the pseudo-terminal at <path>.", "path"},
-        {"address", "Device address, 1 to 247 (default 1).", "n"},
-        {"baud-code", "Baud-rate code, 1 to 6 = 1200 to 115200 bit/s (default 4 = 9600).", "n"},
+        {"address",
+         "Device address, 1 to 247 (default 1); a list such as 1,2,17 puts a transmitter on "
+         "the line for each.",
+         "n[,n...]"},
+        {"baud-code",
+         "Baud-rate code, 1 to 6 = 1200 to 115200 bit/s (default 4 = 9600), for all transmitters "
+         "or one for each address.",
+         "n[,n...]"},
+        {"tcp", "Also serve the line over TCP on 127.0.0.1:<port> (0: any free port).", "port"},
         {"split", "Send each reply in <n> pieces.", "n"},
         {"gap", "Milliseconds between the pieces of a split reply (default 20).", "ms"},
         {"delay", "Wait <ms> milliseconds longer before answering.", "ms"},
@@ -106,19 +124,23 @@ int main(int argc, char *argv[])
         {"no-pacing", "Send each reply at once rather than at the pace of the line speed."},
         {"remove-after", "Pull the adapter <ms> milliseconds after the first request, then exit.",
          "ms"},
-        {"state", "Keep the device's registers in <file> across runs.", "file"},
+        {"state", "Keep the first transmitter's registers in <file> across runs.", "file"},
         {"verbose", "Print every request and reply in hexadecimal."},
     });
     parser.process(app);
 
     TransmitterSimulator::Faults faults;
-    int address = TransmitterModel::DefaultAddress;
-    int baudCode = TransmitterModel::DefaultBaudCode;
+    QList<int> addresses {TransmitterModel::DefaultAddress};
+    QList<int> baudCodes {TransmitterModel::DefaultBaudCode};
+    QList<TransmitterModel::LineSettings> devices;
     int removeAfterMs = -1;
+    int tcpPort = -1;
     constexpr int MaxMs = 3600 * 1000;
-    if (!numberOption(parser, "address", 1, TransmitterModel::MaxAddress, &address)
-        || !numberOption(parser, "baud-code", Registers::FirstBaudCode, Registers::LastBaudCode,
-                         &baudCode)
+    if (!numberListOption(parser, "address", 1, TransmitterModel::MaxAddress, &addresses)
+        || !numberListOption(parser, "baud-code", Registers::FirstBaudCode, Registers::LastBaudCode,
+                             &baudCodes)
+        || !lineDevices(addresses, baudCodes, &devices)
+        || !numberOption(parser, "tcp", 0, 65535, &tcpPort)
         || !numberOption(parser, "split", 1, Modbus::MaxBufferSize, &faults.splitPieces)
         || !numberOption(parser, "gap", 0, MaxMs, &faults.splitGapMs)
         || !numberOption(parser, "delay", 0, MaxMs, &faults.delayMs)
@@ -130,6 +152,7 @@ int main(int argc, char *argv[])
     faults.flood = parser.isSet("flood");
 
     TransmitterSimulator simulator;
+    simulator.setDevices(devices);
     simulator.setFaults(faults);
     simulator.setPacing(!parser.isSet("no-pacing"));
 
@@ -144,9 +167,9 @@ int main(int argc, char *argv[])
     }
     // Explicit options win over a kept state.
     if (parser.isSet("address"))
-        simulator.setRegisterValue(Registers::DeviceAddress, quint16(address));
+        simulator.setRegisterValue(Registers::DeviceAddress, devices.first().address);
     if (parser.isSet("baud-code"))
-        simulator.setRegisterValue(Registers::BaudRateCode, quint16(baudCode));
+        simulator.setRegisterValue(Registers::BaudRateCode, devices.first().baudCode);
     if (!statePath.isEmpty()) {
         QObject::connect(
             &simulator, &TransmitterSimulator::registersWritten, &app, [&simulator, statePath] {
@@ -155,14 +178,23 @@ int main(int argc, char *argv[])
             });
     }
 
-    if (!quitOnTerminationSignals(app) || !simulator.start(parser.value("link"))) {
+    // SIGINT and SIGTERM end the event loop rather than the process, so that the simulator goes
+    // down in order and takes its symlink with it.
+    if (!Platform::watchInterrupts(&app, &QCoreApplication::quit)
+        || !simulator.start(parser.value("link"))) {
         standardError() << "tr451-simulator: cannot create the pseudo-terminal"
                         << (parser.isSet("link") ? " or its symlink" : "") << Qt::endl;
+        return ExitStartFailed;
+    }
+    if (tcpPort >= 0 && !simulator.listenTcp(quint16(tcpPort))) {
+        standardError() << "tr451-simulator: cannot listen on TCP port " << tcpPort << Qt::endl;
         return ExitStartFailed;
     }
 
     QTextStream out(stdout);
     out << "Simulated transmitter on " << simulator.portPath() << Qt::endl;
+    if (tcpPort >= 0)
+        out << "Serving the line over TCP on 127.0.0.1:" << simulator.tcpPort() << Qt::endl;
 
     QElapsedTimer clock;
     clock.start();
@@ -170,8 +202,10 @@ int main(int argc, char *argv[])
         return QString::number(double(clock.elapsed()) / 1000.0, 'f', 3).rightJustified(9);
     };
     if (parser.isSet("verbose")) {
-        out << "Pseudo-terminal " << simulator.ptyPath() << ", address " << simulator.address()
-            << ", baud-rate code " << simulator.baudCode() << Qt::endl;
+        out << "Pseudo-terminal " << simulator.ptyPath();
+        for (const TransmitterModel::LineSettings &device : simulator.devices())
+            out << ", address " << device.address << " at baud-rate code " << device.baudCode;
+        out << Qt::endl;
         QObject::connect(&simulator, &TransmitterSimulator::requestReceived, &app,
                          [&](const QByteArray &frame) {
                              out << stamp() << "  request " << frame.toHex() << "  (line at "

@@ -33,6 +33,8 @@ int openMaster(QString *slavePath)
     const int fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return -1;
+    // A program started meanwhile must not keep the line alive after the adapter is pulled.
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     char *name = nullptr;
     if (::grantpt(fd) != 0 || ::unlockpt(fd) != 0 || (name = ::ptsname(fd)) == nullptr) {
         ::close(fd);
@@ -45,7 +47,8 @@ int openMaster(QString *slavePath)
 
 int openSlaveKeeper(const QString &slavePath)
 {
-    const int fd = ::open(slavePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int fd =
+        ::open(slavePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0)
         makeRaw(fd);
     return fd;

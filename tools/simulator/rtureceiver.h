@@ -5,19 +5,14 @@
 #include <QList>
 
 // A device's receiver on an RTU line: a frame is the bytes between silences of 3.5 character
-// times (t3.5), and a pause of more than 1.5 (t1.5) inside one spoils it, so it is dropped. Above
-// 19200 bit/s both are fixed, at 750 us and 1.75 ms. A pseudo-terminal tells when bytes were
+// times (t3.5), and a pause of more than 1.5 (t1.5) inside one spoils it, so it is dropped. A
+// pseudo-terminal tells when bytes were
 // read, not when they arrived, so the times here are read times and what one read brings is
 // never torn apart: the tool writes each request at once, and a read that comes late because the
 // reader was busy must not spoil it.
 class RtuReceiver
 {
 public:
-    // One character at bitsPerSecond: start bit, 8 data bits, stop bit.
-    static qint64 characterUs(int bitsPerSecond);
-    static qint64 t15Us(int bitsPerSecond);
-    static qint64 t35Us(int bitsPerSecond);
-
     // Bytes read at nowUs (any steady clock) from a line at bitsPerSecond.
     void heard(qint64 nowUs, const QByteArray &bytes, int bitsPerSecond);
     // The unspoilt frames that have ended by nowUs, oldest first.

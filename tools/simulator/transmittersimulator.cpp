@@ -1,13 +1,18 @@
 #include "transmittersimulator.h"
 
 #include "posixpty.h"
+#include "protocol/commandinputs.h"
 #include "protocol/frame.h"
+#include "protocol/linetiming.h"
 #include "protocol/registers.h"
 #include "rtureceiver.h"
-#include "transmittermodel.h"
 
 #include <QElapsedTimer>
+#include <QHash>
+#include <QHostAddress>
 #include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QVector>
 
@@ -20,8 +25,11 @@ namespace {
 constexpr qint64 UsPerMs = 1000;
 // What a line glitch leaves in front of a reply.
 constexpr char StrayByte = char(0xA5);
-// A failing adapter delivers a buffer full of 1s.
+// A failing adapter delivers a buffer full of 1s; so does an idle line.
 constexpr char FloodByte = char(0xFF);
+constexpr char IdleByte = char(0xFF);
+// Each further transmitter's room is this far ahead in its slow swings, so that no two read alike.
+constexpr qint64 RoomPhaseMs = 97 * 1000;
 
 // Whole milliseconds until dueUs, rounded up: a byte must never go out before its time.
 int msUntil(qint64 dueUs, qint64 nowUs)
@@ -29,21 +37,51 @@ int msUntil(qint64 dueUs, qint64 nowUs)
     return int(qMax<qint64>(0, (dueUs - nowUs + UsPerMs - 1) / UsPerMs));
 }
 
+int speedOf(const TransmitterModel &model)
+{
+    return Registers::baudRateForCode(model.baudCode());
+}
+
+// Transmitters that answer at once drive the line against each other: where any of them sends a
+// 0 bit the line carries a 0, and an idle line carries 1s. What results must never pass for an
+// answer, however the bits fall.
+QByteArray collision(const QList<QByteArray> &answers)
+{
+    int length = 0;
+    for (const QByteArray &answer : answers)
+        length = qMax(length, int(answer.size()));
+    QByteArray line(length, IdleByte);
+    for (const QByteArray &answer : answers) {
+        for (int i = 0; i < answer.size(); ++i)
+            line[i] = char(line.at(i) & answer.at(i));
+    }
+    if (Modbus::receive(QByteArray(), line).action == Modbus::BufferAction::Accept)
+        line[length - 1] = char(line.at(length - 1) ^ 0x01);
+    return line;
+}
+
 } // namespace
 
 struct TransmitterSimulator::Private
 {
+    // What the line carries back after one request.
+    struct Reply
+    {
+        QByteArray bytes;
+        bool fromDevice = false; // false for the adapter's flood, which ignores the line speed
+        int bitsPerSecond = 0; // the speed the answering transmitters heard and answer at
+        // What each answering transmitter (by index) listens with once the reply has gone out.
+        QVector<QPair<int, TransmitterModel::LineSettings>> after;
+    };
+
     // A reply on its way to the tool, byte by byte. Replies never overlap: they queue up in the
     // order the requests came in.
     struct Transmission
     {
-        QByteArray bytes;
+        Reply reply;
         QVector<qint64> dueUs; // when each byte has fully gone out on the line
         int sent = 0;
-        bool fromDevice = false; // false for the adapter's flood, which ignores the line speed
-        bool heard = true; // every byte so far reached the tool at the device's speed
-        // What the device listens with once this reply has gone out.
-        TransmitterModel::LineSettings after {};
+        bool heard = true; // every byte so far reached the tool at the transmitters' speed
     };
 
     explicit Private(TransmitterSimulator *owner)
@@ -58,19 +96,24 @@ struct TransmitterSimulator::Private
     }
 
     qint64 nowUs() const { return clock.nsecsElapsed() / 1000; }
-    int deviceSpeed() const { return Registers::baudRateForCode(model.baudCode()); }
-    bool lineMatches() const;
+    TransmitterModel &first() { return models.first(); }
+    void setTime(int device) { models[device].setTime(clock.elapsed() + device * RoomPhaseMs); }
     void readLine();
     void takeFrames();
-    void handle(const QByteArray &request);
-    void schedule(const QByteArray &reply, bool fromDevice);
+    void acceptClient();
+    void readClient(QTcpSocket *client);
+    void handle(const QByteArray &request, QTcpSocket *client);
+    Reply answer(const QByteArray &request, int lineSpeed);
+    void deliver(const Reply &reply, QTcpSocket *client);
+    void schedule(const Reply &reply);
     void armSendTimer();
     void sendDue();
     void writeToLine(const QByteArray &bytes);
+    void applyAfter(const Reply &reply);
     void shutDown();
 
     TransmitterSimulator *q;
-    TransmitterModel model;
+    QList<TransmitterModel> models {TransmitterModel()};
     Faults faults;
     bool pacing = true;
     int masterFd = -1;
@@ -78,6 +121,8 @@ struct TransmitterSimulator::Private
     QString pty;
     QString link;
     QSocketNotifier *notifier = nullptr;
+    QTcpServer *server = nullptr;
+    QHash<QTcpSocket *, QByteArray> clientBuffers; // what each client sent of a request so far
     RtuReceiver receiver;
     std::deque<Transmission> outgoing;
     qint64 lineFreeUs = 0; // when the last queued byte has gone out
@@ -87,13 +132,8 @@ struct TransmitterSimulator::Private
     QElapsedTimer clock;
 };
 
-bool TransmitterSimulator::Private::lineMatches() const
-{
-    return PosixPty::lineSpeed(masterFd) == deviceSpeed();
-}
-
-// The device's receiver runs at the device's speed: at any other, what it makes of the line is
-// beside the point, since it only answers at its own.
+// The receiver runs at the line's speed: a transmitter at any other makes nothing of what it
+// hears, so its view of the frames is beside the point.
 void TransmitterSimulator::Private::readLine()
 {
     QByteArray bytes;
@@ -109,7 +149,7 @@ void TransmitterSimulator::Private::readLine()
         break;
     }
     // Bytes that come after a silence of t3.5 end the frame before them first.
-    receiver.heard(nowUs(), bytes, deviceSpeed());
+    receiver.heard(nowUs(), bytes, PosixPty::lineSpeed(masterFd));
     takeFrames();
 }
 
@@ -120,7 +160,7 @@ void TransmitterSimulator::Private::takeFrames()
         for (const QByteArray &request : TransmitterModel::requestsIn(frame)) {
             if (masterFd < 0)
                 return;
-            handle(request);
+            handle(request, nullptr);
         }
     }
     const qint64 endUs = receiver.frameEndUs();
@@ -130,53 +170,121 @@ void TransmitterSimulator::Private::takeFrames()
         frameTimer.start(msUntil(endUs, nowUs()));
 }
 
-// The device hears a request only at its own line speed; what it would make of the garbage at
-// any other speed is nothing at all. The request is still counted and reported, so a test can
-// see what the tool sent.
-void TransmitterSimulator::Private::handle(const QByteArray &request)
+void TransmitterSimulator::Private::acceptClient()
+{
+    while (QTcpSocket *client = server->nextPendingConnection()) {
+        clientBuffers.insert(client, QByteArray());
+        connect(client, &QTcpSocket::readyRead, q, [this, client] { readClient(client); });
+        connect(client, &QTcpSocket::disconnected, q, [this, client] {
+            clientBuffers.remove(client);
+            client->deleteLater();
+        });
+    }
+}
+
+// A TCP client sends whole frames, with no silences to tell where one ends: bytes collect until
+// they hold whole requests, and bytes that never do are dropped once they could hold no request.
+void TransmitterSimulator::Private::readClient(QTcpSocket *client)
+{
+    QByteArray &buffer = clientBuffers[client];
+    buffer += client->readAll();
+    const QList<QByteArray> requests = TransmitterModel::requestsIn(buffer);
+    if (!requests.isEmpty() || buffer.size() >= Modbus::MaxBufferSize)
+        buffer.clear();
+    for (const QByteArray &request : requests) {
+        if (masterFd < 0)
+            return;
+        handle(request, client);
+    }
+}
+
+// A request is counted and reported even when nobody answers it, so a test can see what the
+// tool sent.
+void TransmitterSimulator::Private::handle(const QByteArray &request, QTcpSocket *client)
 {
     ++requests;
     emit q->requestReceived(request);
     if (masterFd < 0)
         return;
     if (faults.flood) {
-        schedule(QByteArray(Modbus::MaxBufferSize, FloodByte), false);
+        deliver({QByteArray(Modbus::MaxBufferSize, FloodByte), false, 0, {}}, client);
         return;
     }
-    if (faults.silent || !lineMatches())
+    if (faults.silent)
         return;
-
-    model.setTime(clock.elapsed());
-    const quint64 revision = model.revision();
-    QByteArray reply = model.answer(request);
-    if (model.revision() != revision)
-        emit q->registersWritten();
-    if (reply.isEmpty())
+    Reply reply = answer(request, client ? 0 : PosixPty::lineSpeed(masterFd));
+    if (reply.bytes.isEmpty())
         return;
     if (faults.corruptCrc)
-        reply[reply.size() - 1] = char(reply.at(reply.size() - 1) ^ 0x01);
+        reply.bytes[reply.bytes.size() - 1] = char(reply.bytes.back() ^ 0x01);
     if (faults.strayByte)
-        reply.prepend(StrayByte);
-    schedule(reply, true);
+        reply.bytes.prepend(StrayByte);
+    deliver(reply, client);
+}
+
+// A transmitter hears a request only at its own line speed (lineSpeed 0: any); what it would
+// make of the garbage at any other speed is nothing at all.
+TransmitterSimulator::Private::Reply
+TransmitterSimulator::Private::answer(const QByteArray &request, int lineSpeed)
+{
+    Reply reply;
+    reply.fromDevice = true;
+    QList<QByteArray> answers;
+    QVector<int> answering;
+    bool written = false;
+    for (int i = 0; i < models.size(); ++i) {
+        TransmitterModel &model = models[i];
+        if (lineSpeed != 0 && speedOf(model) != lineSpeed)
+            continue;
+        setTime(i);
+        const quint64 revision = model.revision();
+        const QByteArray bytes = model.answer(request);
+        written = written || model.revision() != revision;
+        if (!bytes.isEmpty()) {
+            answers.append(bytes);
+            answering.append(i);
+        }
+    }
+    if (written)
+        emit q->registersWritten();
+    // Taken once registersWritten has been handled, which may have changed them.
+    for (const int i : qAsConst(answering)) {
+        reply.bitsPerSecond = speedOf(models.at(i));
+        reply.after.append({i, models.at(i).pendingLineSettings()});
+    }
+    reply.bytes = answers.size() > 1 ? collision(answers) : answers.value(0);
+    return reply;
+}
+
+// Over TCP there is no line to pace: the reply goes out whole and at once.
+void TransmitterSimulator::Private::deliver(const Reply &reply, QTcpSocket *client)
+{
+    if (!client) {
+        schedule(reply);
+        return;
+    }
+    client->write(reply.bytes);
+    applyAfter(reply);
+    emit q->replySent(reply.bytes);
 }
 
 // Pieces of a split reply go out with the gap's silence between them; paced, each byte is due
 // one character time after the one before, from the moment the request's t3.5 has passed (the
 // caller's now).
-void TransmitterSimulator::Private::schedule(const QByteArray &reply, bool fromDevice)
+void TransmitterSimulator::Private::schedule(const Reply &reply)
 {
-    const int pieces = qBound(1, faults.splitPieces, reply.size());
+    const QByteArray &bytes = reply.bytes;
+    const int pieces = qBound(1, faults.splitPieces, bytes.size());
     const qint64 gapUs = qMax(0, faults.splitGapMs) * UsPerMs;
-    const qint64 characterUs = fromDevice && pacing ? RtuReceiver::characterUs(deviceSpeed()) : 0;
+    const qint64 characterUs =
+        reply.fromDevice && pacing ? LineTiming::characterUs(reply.bitsPerSecond) : 0;
     Transmission transmission;
-    transmission.bytes = reply;
-    transmission.fromDevice = fromDevice;
-    transmission.after = model.pendingLineSettings();
+    transmission.reply = reply;
     qint64 due = qMax(nowUs() + qMax(0, faults.delayMs) * UsPerMs, lineFreeUs);
     for (int i = 0; i < pieces; ++i) {
         if (i > 0)
             due += gapUs;
-        for (int at = reply.size() * i / pieces; at < reply.size() * (i + 1) / pieces; ++at) {
+        for (int at = bytes.size() * i / pieces; at < bytes.size() * (i + 1) / pieces; ++at) {
             due += characterUs;
             transmission.dueUs.append(due);
         }
@@ -196,32 +304,32 @@ void TransmitterSimulator::Private::armSendTimer()
     sendTimer.start(msUntil(next.dueUs.at(next.sent), nowUs()));
 }
 
-// Every byte whose time has come goes out in one write. A reply goes out at the device's speed:
-// when the tool has moved to another speed (or closed its port, which puts the pseudo-terminal
-// back to its own speed) meanwhile, it hears nothing of what went out then.
+// Every byte whose time has come goes out in one write. A reply goes out at the transmitters'
+// speed: when the tool has moved to another speed (or closed its port, which puts the
+// pseudo-terminal back to its own speed) meanwhile, it hears nothing of what went out then.
 void TransmitterSimulator::Private::sendDue()
 {
     const qint64 now = nowUs();
     while (!outgoing.empty()) {
         Transmission &front = outgoing.front();
+        const QByteArray &bytes = front.reply.bytes;
         int end = front.sent;
-        while (end < front.bytes.size() && front.dueUs.at(end) <= now)
+        while (end < bytes.size() && front.dueUs.at(end) <= now)
             ++end;
         if (end == front.sent)
             break;
-        if (!front.fromDevice || lineMatches())
-            writeToLine(front.bytes.mid(front.sent, end - front.sent));
+        if (!front.reply.fromDevice || PosixPty::lineSpeed(masterFd) == front.reply.bitsPerSecond)
+            writeToLine(bytes.mid(front.sent, end - front.sent));
         else
             front.heard = false;
         front.sent = end;
-        if (end < front.bytes.size())
+        if (end < bytes.size())
             break;
         const Transmission done = front;
         outgoing.pop_front();
-        if (done.fromDevice)
-            model.applyLineSettings(done.after);
+        applyAfter(done.reply);
         if (done.heard)
-            emit q->replySent(done.bytes);
+            emit q->replySent(done.reply.bytes);
         // replySent may have pulled the adapter.
         if (masterFd < 0)
             return;
@@ -245,6 +353,12 @@ void TransmitterSimulator::Private::writeToLine(const QByteArray &bytes)
     }
 }
 
+void TransmitterSimulator::Private::applyAfter(const Reply &reply)
+{
+    for (const auto &[device, settings] : reply.after)
+        models[device].applyLineSettings(settings);
+}
+
 void TransmitterSimulator::Private::shutDown()
 {
     sendTimer.stop();
@@ -256,6 +370,18 @@ void TransmitterSimulator::Private::shutDown()
         notifier->setEnabled(false);
         notifier->deleteLater();
         notifier = nullptr;
+    }
+    // This too may happen inside a client's own signal.
+    for (QTcpSocket *client : clientBuffers.keys()) {
+        client->disconnect(q);
+        client->abort();
+        client->deleteLater();
+    }
+    clientBuffers.clear();
+    if (server) {
+        server->close();
+        server->deleteLater();
+        server = nullptr;
     }
     PosixPty::removeLink(pty, link);
     if (keeperFd >= 0)
@@ -279,6 +405,36 @@ TransmitterSimulator::~TransmitterSimulator()
     d->shutDown();
 }
 
+void TransmitterSimulator::setDevices(const QList<TransmitterModel::LineSettings> &devices)
+{
+    const TransmitterModel factory = d->first();
+    d->models.clear();
+    for (int i = 0; i < devices.size(); ++i) {
+        TransmitterModel model = factory;
+        model.setRegisterValue(Registers::DeviceAddress, devices.at(i).address);
+        model.setRegisterValue(Registers::BaudRateCode, devices.at(i).baudCode);
+        QString serial;
+        for (quint16 reg = 0; reg < Registers::SerialNumberCount; ++reg) {
+            serial += QStringLiteral("%1").arg(model.registerValue(Registers::SerialNumber + reg),
+                                               4, 16, QLatin1Char('0'));
+        }
+        serial = QString::number(serial.toLongLong() + i)
+                     .rightJustified(Registers::SerialNumberDigits, QLatin1Char('0'));
+        const QVector<quint16> words = CommandInputs::serialNumberWords(serial);
+        for (quint16 reg = 0; reg < Registers::SerialNumberCount; ++reg)
+            model.setRegisterValue(Registers::SerialNumber + reg, words.at(reg));
+        d->models.append(model);
+    }
+}
+
+QList<TransmitterModel::LineSettings> TransmitterSimulator::devices() const
+{
+    QList<TransmitterModel::LineSettings> settings;
+    for (const TransmitterModel &model : d->models)
+        settings.append({model.address(), model.baudCode()});
+    return settings;
+}
+
 bool TransmitterSimulator::start(const QString &linkPath)
 {
     if (d->masterFd >= 0)
@@ -296,6 +452,20 @@ bool TransmitterSimulator::start(const QString &linkPath)
     d->notifier = new QSocketNotifier(d->masterFd, QSocketNotifier::Read, this);
     connect(d->notifier, &QSocketNotifier::activated, this, [this] { d->readLine(); });
     return true;
+}
+
+bool TransmitterSimulator::listenTcp(quint16 port)
+{
+    if (d->server)
+        return false;
+    d->server = new QTcpServer(this);
+    connect(d->server, &QTcpServer::newConnection, this, [this] { d->acceptClient(); });
+    return d->server->listen(QHostAddress::LocalHost, port);
+}
+
+quint16 TransmitterSimulator::tcpPort() const
+{
+    return d->server ? d->server->serverPort() : 0;
 }
 
 QString TransmitterSimulator::portPath() const
@@ -340,29 +510,30 @@ void TransmitterSimulator::removeAdapter()
 
 quint16 TransmitterSimulator::registerValue(quint16 reg) const
 {
-    d->model.setTime(d->clock.elapsed());
-    return d->model.registerValue(reg);
+    d->setTime(0);
+    return d->first().registerValue(reg);
 }
 
 bool TransmitterSimulator::setRegisterValue(quint16 reg, quint16 value)
 {
-    d->model.setTime(d->clock.elapsed());
-    return d->model.setRegisterValue(reg, value);
+    d->setTime(0);
+    return d->first().setRegisterValue(reg, value);
 }
 
 quint16 TransmitterSimulator::address() const
 {
-    return d->model.address();
+    return d->first().address();
 }
 
 quint16 TransmitterSimulator::baudCode() const
 {
-    return d->model.baudCode();
+    return d->first().baudCode();
 }
 
 void TransmitterSimulator::setFixedReadings(double temperature, double humidity)
 {
-    d->model.setFixedReadings(temperature, humidity);
+    for (TransmitterModel &model : d->models)
+        model.setFixedReadings(temperature, humidity);
 }
 
 int TransmitterSimulator::requestCount() const
@@ -372,10 +543,10 @@ int TransmitterSimulator::requestCount() const
 
 QByteArray TransmitterSimulator::saveState() const
 {
-    return d->model.saveState();
+    return d->first().saveState();
 }
 
 bool TransmitterSimulator::restoreState(const QByteArray &state)
 {
-    return d->model.restoreState(state);
+    return d->first().restoreState(state);
 }

@@ -1,16 +1,21 @@
 #ifndef TRANSMITTERSIMULATOR_H
 #define TRANSMITTERSIMULATOR_H
 
+#include "transmittermodel.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <memory>
 
-// A simulated temperature and humidity transmitter behind a pseudo-terminal. The tool opens
-// portPath() like a USB serial port; the simulator frames what it reads as an RTU device does,
-// answers the requests it hears at the line speed of its baud code, and can misbehave on purpose
-// (faults) the way real lines and adapters do. Runs in the thread and event loop of its creator.
+// Simulated temperature and humidity transmitters on one line behind a pseudo-terminal. The tool
+// opens portPath() like a USB serial port; the simulator frames what it reads as an RTU device
+// does, answers the requests it hears at the line speed of each transmitter's baud code, and can
+// misbehave on purpose (faults) the way real lines and adapters do. The same line can also be
+// served over TCP, as serial device servers carry RTU frames. Runs in the thread and event loop
+// of its creator.
 class TransmitterSimulator : public QObject
 {
     Q_OBJECT
@@ -30,8 +35,19 @@ public:
     explicit TransmitterSimulator(QObject *parent = nullptr);
     ~TransmitterSimulator() override;
 
+    // The transmitters on the line, one for each address and baud code (one transmitter at
+    // address 1 and 9600 bit/s unless set). Each has its own registers and readings; all but the
+    // first get serial numbers counting up from its one. The faults apply to the whole line.
+    void setDevices(const QList<TransmitterModel::LineSettings> &devices);
+    // What each transmitter listens with now.
+    QList<TransmitterModel::LineSettings> devices() const;
+
     // Creates the pseudo-terminal; with a linkPath, also places a symlink to it there.
     bool start(const QString &linkPath = QString());
+    // Also serves the line to TCP clients on 127.0.0.1 (port 0: any free one): whole requests in,
+    // replies out at once, whatever the baud codes; split and delay do not apply.
+    bool listenTcp(quint16 port);
+    quint16 tcpPort() const;
     // The path the tool opens: the symlink when one was asked for, else the pty's own path.
     QString portPath() const;
     // The pseudo-terminal's own path, also when a symlink stands in front of it.
@@ -51,15 +67,16 @@ public:
     // The adapter is pulled out: the pseudo-terminal disappears under the tool's open port.
     void removeAdapter();
 
-    // Device state. Registers not in the map read as 0 here and answer with an exception.
+    // The first transmitter's state. Registers not in the map read as 0 here and answer with an
+    // exception.
     quint16 registerValue(quint16 reg) const;
     // False, with nothing changed, for a register the device lacks or a value it would refuse.
     bool setRegisterValue(quint16 reg, quint16 value);
     quint16 address() const;
     quint16 baudCode() const;
 
-    // Holds temperature (degrees Celsius) and relative humidity (%) fixed, for tests that check
-    // displayed values; without it the readings drift like a real room's.
+    // Holds temperature (degrees Celsius) and relative humidity (%) of every transmitter fixed,
+    // for tests that check displayed values; without it the readings drift like a real room's.
     void setFixedReadings(double temperature, double humidity);
 
     int requestCount() const; // requests read, answered or not

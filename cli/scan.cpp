@@ -1,0 +1,145 @@
+// scan and info: the identity and output settings of transmitters, found on the line or named.
+#include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/session.h"
+#include "platform/platform.h"
+
+#include <cstdio>
+
+namespace Cli {
+
+namespace {
+
+constexpr int BarWidth = 30;
+
+const QVector<Column> IdentityColumns {
+    {QStringLiteral("address"), QStringLiteral("Address"), 0},
+    {QStringLiteral("baud_rate"), QStringLiteral("Baud rate"), 0},
+    {QStringLiteral("serial_number"), QStringLiteral("Serial number"), 0},
+    {QStringLiteral("range_min"), QStringLiteral("Range min (\u2103)"), 0},
+    {QStringLiteral("range_max"), QStringLiteral("Range max (\u2103)"), 0},
+    {QStringLiteral("channels"), QStringLiteral("Channels"), 0},
+    {QStringLiteral("output"), QStringLiteral("Output"), 0},
+};
+
+// The window's names for the output data codes.
+QString outputName(int code)
+{
+    static const QStringList names {"Temperature", "Humidity", "TDEW"};
+    return names.value(code, code < 0 ? QString() : QString::number(code));
+}
+
+QVector<Field> identityRecord(const Identity &identity)
+{
+    return {integer(identity.address),
+            integer(identity.rate),
+            text(identity.serialNumber),
+            number(identity.rangeMin / 10.0, 1),
+            number(identity.rangeMax / 10.0, 1),
+            integer(identity.channels),
+            text(outputName(identity.outputData))};
+}
+
+void printError(const QString &text)
+{
+    std::fputs(qUtf8Printable(text), stderr);
+}
+
+// How far the scan has come, on stderr: a bar redrawn in place on a terminal, else a line for
+// each rate.
+class Progress
+{
+public:
+    explicit Progress(int addresses)
+        : total(addresses)
+        , terminal(Platform::isTerminal(stderr))
+    {}
+
+    void startRate(int bitsPerSecond)
+    {
+        rate = bitsPerSecond;
+        if (!terminal)
+            printError(QStringLiteral("Scanning %1 addresses at %2 bit/s\n").arg(total).arg(rate));
+    }
+    void show(int done) const
+    {
+        if (!terminal)
+            return;
+        const int filled = BarWidth * done / total;
+        printError(QStringLiteral("\r%1 bit/s [%2%3] %4/%5")
+                       .arg(rate, 6)
+                       .arg(QString(filled, QLatin1Char('#')), QString(BarWidth - filled, '.'))
+                       .arg(done)
+                       .arg(total));
+    }
+    // Makes room for a line of its own: the bar is drawn again at the next step.
+    void clear() const
+    {
+        if (terminal)
+            printError(QStringLiteral("\r\x1b[K"));
+    }
+
+private:
+    int total;
+    bool terminal;
+    int rate = 0;
+};
+
+} // namespace
+
+int scan(Session &session, const Options &options)
+{
+    Output out(options.format, IdentityColumns);
+    if (!out.open(QString()) || !out.header())
+        return Exit::Done;
+    if (const int status = session.open())
+        return status;
+    Progress progress(options.scanAddresses.size());
+    for (const int rate : options.scanBauds) {
+        session.master().setBitsPerSecond(rate);
+        progress.startRate(rate);
+        for (int i = 0; i < options.scanAddresses.size(); ++i) {
+            progress.show(i);
+            const QByteArray request = informationRead(quint8(options.scanAddresses.at(i)));
+            const Master::Answer answer = session.master().ask(request);
+            if (answer.result == Master::Result::TimedOut)
+                continue;
+            progress.clear();
+            Identity identity = identityOf(answer.reply, rate);
+            switch (answer.result) {
+            case Master::Result::Answered:
+                if (const int status = session.readOutputs(&identity))
+                    return status;
+                if (!out.record(identityRecord(identity)))
+                    return Exit::Done;
+                continue;
+            case Master::Result::Refused:
+            case Master::Result::FailedCheck:
+                // Something is there, though not a transmitter that answers: worth a word.
+                session.report(request, answer);
+                continue;
+            default:
+                return session.report(request, answer);
+            }
+        }
+        progress.clear();
+    }
+    return Exit::Done;
+}
+
+int info(Session &session, const Options &options)
+{
+    Output out(options.format, IdentityColumns);
+    if (!out.open(QString()))
+        return Exit::Done;
+    Identity identity;
+    if (const int status = session.connect(&identity))
+        return status;
+    if (const int status = session.readOutputs(&identity))
+        return status;
+    out.header();
+    out.record(identityRecord(identity));
+    return Exit::Done;
+}
+
+} // namespace Cli

@@ -1,0 +1,112 @@
+// set: one write to the transmitter, verified by reading it back (but for the heater, which the
+// transmitter does not let read).
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "protocol/frame.h"
+#include "protocol/registers.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace Cli {
+
+namespace {
+
+QString degrees(qint16 tenths)
+{
+    return QString::number(tenths / 10.0, 'f', 1);
+}
+
+quint16 baudCodeOf(int rate)
+{
+    const auto &rates = Registers::BaudRates;
+    return quint16(Registers::FirstBaudCode
+                   + (std::find(rates.cbegin(), rates.cend(), rate) - rates.cbegin()));
+}
+
+int done(const QString &text)
+{
+    std::fputs(qUtf8Printable(text + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+    return Exit::Done;
+}
+
+int notKept(const QString &what, const QString &readBack)
+{
+    return Session::fail(Exit::Failed,
+                         QStringLiteral("the transmitter did not keep the new %1: it reads back %2")
+                             .arg(what, readBack));
+}
+
+} // namespace
+
+// The write goes to the transmitter's own address, never to address 0, so that on a line of
+// several no other takes it.
+int set(Session &session, const Options &options)
+{
+    Identity identity;
+    if (const int status = session.connect(&identity))
+        return status;
+    const Setting &setting = options.setting;
+    const quint8 address = identity.address;
+    QByteArray write;
+    switch (setting.what) {
+    case Setting::Address:
+        write = Modbus::writeRequest(address, Registers::DeviceAddress, quint16(setting.value));
+        break;
+    case Setting::Baud:
+        write = Modbus::writeRequest(address, Registers::BaudRateCode, baudCodeOf(setting.value));
+        break;
+    case Setting::Range:
+        write = Modbus::blockWrite(address, Registers::TemperatureRangeBlock,
+                                   {quint16(setting.rangeMin), quint16(setting.rangeMax)});
+        break;
+    case Setting::Heater:
+        write = Modbus::writeRequest(address, Registers::Heater,
+                                     setting.value ? Registers::HeaterOn : Registers::HeaterOff);
+        break;
+    }
+    Master::Answer answer;
+    if (const int status = session.ask(write, &answer))
+        return status;
+    if (setting.what == Setting::Heater) {
+        return done(QStringLiteral("The heater of the transmitter at address %1 is now %2")
+                        .arg(address)
+                        .arg(setting.value ? "on" : "off"));
+    }
+
+    // The transmitter takes a new address or rate once its echo has gone out.
+    const quint8 readBackAddress =
+        setting.what == Setting::Address ? quint8(setting.value) : address;
+    if (setting.what == Setting::Baud)
+        session.master().setBitsPerSecond(setting.value);
+    if (const int status = session.ask(informationRead(readBackAddress), &answer))
+        return status;
+    const ReplyDecoder::Reply &kept = answer.reply;
+    switch (setting.what) {
+    case Setting::Address:
+        if (kept.deviceAddress != setting.value)
+            return notKept(QStringLiteral("address"), QString::number(*kept.deviceAddress));
+        return done(QStringLiteral("The transmitter at address %1 now has address %2")
+                        .arg(address)
+                        .arg(setting.value));
+    case Setting::Baud:
+        if (Registers::baudRateForCode(kept.baudRateCode.value_or(0)) != setting.value)
+            return notKept(QStringLiteral("baud rate"),
+                           QStringLiteral("code %1").arg(kept.baudRateCode.value_or(0)));
+        return done(QStringLiteral("The transmitter at address %1 now answers at %2 bit/s")
+                        .arg(address)
+                        .arg(setting.value));
+    default:
+        if (kept.tempRangeMin != setting.rangeMin || kept.tempRangeMax != setting.rangeMax)
+            return notKept(QStringLiteral("range"),
+                           QStringLiteral("%1 to %2")
+                               .arg(degrees(*kept.tempRangeMin), degrees(*kept.tempRangeMax)));
+        return done(QStringLiteral("The transmitter at address %1 now has the range %2 to %3 "
+                                   "\u2103")
+                        .arg(address)
+                        .arg(degrees(setting.rangeMin), degrees(setting.rangeMax)));
+    }
+}
+
+} // namespace Cli

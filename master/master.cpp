@@ -1,0 +1,225 @@
+#include "master/master.h"
+
+#include "master/transport.h"
+#include "protocol/exchange.h"
+#include "protocol/frame.h"
+#include "protocol/linetiming.h"
+
+#include <QEventLoop>
+
+namespace {
+
+constexpr qint64 UsPerMs = 1000;
+
+} // namespace
+
+Master::Master(QObject *parent)
+    : QObject(parent)
+{
+    // A coarse timer may fire early, and a request must never go out before its silence.
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, this, &Master::onTimer);
+    clock.start();
+}
+
+Master::~Master() = default;
+
+bool Master::open(const QString &port, int bitsPerSecond)
+{
+    rate = bitsPerSecond;
+    transport = Transport::forPort(port, this);
+    connect(transport, &Transport::received, this, &Master::onReceived);
+    connect(transport, &Transport::failed, this, &Master::onFailed);
+    connect(transport, &Transport::ready, this, &Master::wake);
+    if (!transport->open(bitsPerSecond)) {
+        error = transport->errorString();
+        return false;
+    }
+    if (!transport->isReady() && !cancelled && !lost) {
+        QEventLoop loop;
+        waiting = &loop;
+        QTimer::singleShot(ConnectTimeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        waiting = nullptr;
+    }
+    if (!transport->isReady() && error.isEmpty())
+        error = cancelled ? QStringLiteral("interrupted") : QStringLiteral("timed out");
+    return transport->isReady() && !cancelled;
+}
+
+void Master::setBitsPerSecond(int bitsPerSecond)
+{
+    rate = bitsPerSecond;
+    transport->setBitsPerSecond(bitsPerSecond);
+}
+
+bool Master::start(const QByteArray &request)
+{
+    if (state != State::Idle || cancelled || lost || !transport || !transport->isReady())
+        return false;
+    this->request = request;
+    attemptsLeft = retries;
+    sendWhenSilent();
+    return true;
+}
+
+Master::Answer Master::ask(const QByteArray &request)
+{
+    Answer answer;
+    answer.result = lost ? Result::PortLost : Result::Cancelled;
+    if (!start(request))
+        return answer;
+    QEventLoop loop;
+    const QMetaObject::Connection done =
+        connect(this, &Master::finished, &loop, [&answer, &loop](const Answer &outcome) {
+            answer = outcome;
+            loop.quit();
+        });
+    loop.exec();
+    disconnect(done);
+    return answer;
+}
+
+bool Master::pause(int ms)
+{
+    if (cancelled || lost)
+        return false;
+    QEventLoop loop;
+    waiting = &loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+    waiting = nullptr;
+    return !cancelled && !lost;
+}
+
+void Master::cancel()
+{
+    cancelled = true;
+    if (state != State::Idle)
+        finish(Result::Cancelled);
+    wake();
+}
+
+void Master::wake()
+{
+    if (waiting)
+        waiting->quit();
+}
+
+void Master::arm(qint64 dueUs)
+{
+    // Rounded up: never before its time.
+    timer.start(int(qMax<qint64>(0, (dueUs - nowUs() + UsPerMs - 1) / UsPerMs)));
+}
+
+// The silence is counted from the last byte on the line, whichever way it went.
+void Master::sendWhenSilent()
+{
+    state = State::Spacing;
+    const qint64 quietFromUs = qMax(requestEndUs, lastHeardUs);
+    const qint64 dueUs = quietFromUs + LineTiming::t35Us(rate);
+    if (dueUs <= nowUs())
+        send();
+    else
+        arm(dueUs);
+}
+
+void Master::send()
+{
+    state = State::Awaiting;
+    buffer.clear();
+    heard = false;
+    discarding = false;
+    sentUs = nowUs();
+    transport->write(request);
+    ++count.sent;
+    requestEndUs = sentUs + LineTiming::wireUs(request.size(), rate);
+    const qint64 allowanceUs = timeoutMs > 0
+        ? timeoutMs * UsPerMs
+        : LineTiming::wireUs(Modbus::expectedReplySize(request), rate) + TurnaroundMs * UsPerMs;
+    deadlineUs = requestEndUs + allowanceUs;
+    arm(deadlineUs);
+}
+
+void Master::onReceived(const QByteArray &bytes)
+{
+    const qint64 now = nowUs();
+    const qint64 previousUs = lastHeardUs;
+    lastHeardUs = now;
+    if (state == State::Spacing) {
+        sendWhenSilent();
+        return;
+    }
+    if (state != State::Awaiting)
+        return;
+    // A transmitter answers only after t3.5 of silence behind the request, so on a line of our
+    // own whatever comes sooner belongs to an earlier request: it is dropped with the rest of
+    // its frame, the bytes that follow it without a silence.
+    const bool tooSoon = transport->isLine() && now < sentUs + LineTiming::t35Us(rate);
+    if (tooSoon || (discarding && now - previousUs < LineTiming::t35Us(rate))) {
+        discarding = true;
+        return;
+    }
+    discarding = false;
+    // An answer that has begun gets the time its length needs, whatever the timeout left.
+    if (!heard) {
+        const int rest = qMax(0, Modbus::expectedReplySize(request) - int(bytes.size()));
+        deadlineUs =
+            qMax(deadlineUs, now + LineTiming::wireUs(rest, rate) + TurnaroundMs * UsPerMs);
+        arm(deadlineUs);
+    }
+    heard = true;
+    const Modbus::Receipt receipt = Modbus::receive(buffer, bytes);
+    buffer = receipt.buffer;
+    if (receipt.action != Modbus::BufferAction::Accept)
+        return;
+    // An intact frame that does not fit is some other request's answer; the real one may follow.
+    if (!Modbus::fits(request, receipt.frame))
+        return;
+    if (Modbus::isException(receipt.frame)) {
+        ++count.exceptions;
+        finish(Result::Refused, receipt.frame);
+    } else {
+        ++count.answered;
+        finish(Result::Answered, receipt.frame, receipt.dataLength);
+    }
+}
+
+void Master::onTimer()
+{
+    if (state == State::Spacing) {
+        send();
+        return;
+    }
+    ++(heard ? count.failedCheck : count.timedOut);
+    if (attemptsLeft > 0) {
+        --attemptsLeft;
+        sendWhenSilent();
+        return;
+    }
+    finish(heard ? Result::FailedCheck : Result::TimedOut);
+}
+
+void Master::onFailed(const QString &why)
+{
+    lost = true;
+    error = why;
+    if (state != State::Idle)
+        finish(Result::PortLost);
+    wake();
+}
+
+void Master::finish(Result result, const QByteArray &frame, int dataLength)
+{
+    state = State::Idle;
+    timer.stop();
+    Answer answer;
+    answer.result = result;
+    answer.frame = frame;
+    if (result == Result::Refused)
+        answer.exceptionCode = quint8(Modbus::field(frame, Modbus::ByteCountOffset, 1));
+    else if (result == Result::Answered)
+        answer.reply = ReplyDecoder::decode(Modbus::requestRegister(request), frame, dataLength);
+    emit finished(answer);
+}

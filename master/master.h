@@ -1,0 +1,126 @@
+#ifndef MASTER_H
+#define MASTER_H
+
+#include "protocol/replydecoder.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+class QEventLoop;
+class Transport;
+
+// The master on a line of transmitters: one request at a time, each sent once the line has
+// been silent for t3.5, sent again after each attempt that brought no answer, up to the retries.
+// An answer is the first frame the receive step accepts that fits the request; bytes that come
+// while nothing is asked, or too soon after a request to answer it (a late reply to an earlier
+// one), are discarded. Requests are built and answers decoded by the protocol library.
+class Master : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Result {
+        Answered,
+        Refused, // an exception reply
+        TimedOut, // nothing came
+        FailedCheck, // bytes came, but no intact answer to the request
+        PortLost,
+        Cancelled,
+    };
+
+    struct Answer
+    {
+        Result result = Result::Cancelled;
+        QByteArray frame; // the accepted reply, when Answered or Refused
+        ReplyDecoder::Reply reply; // decoded by the request's start register
+        quint8 exceptionCode = 0; // when Refused
+    };
+
+    // Every attempt counts as sent, and ends in one of the others (unless cancelled or lost).
+    struct Counters
+    {
+        quint64 sent = 0;
+        quint64 answered = 0;
+        quint64 timedOut = 0;
+        quint64 failedCheck = 0;
+        quint64 exceptions = 0;
+    };
+
+    // Allowed for the transmitter to start answering, and for the adapters and the system in
+    // between, on top of the wire times.
+    static constexpr int TurnaroundMs = 100;
+    static constexpr int ConnectTimeoutMs = 5000;
+
+    explicit Master(QObject *parent = nullptr);
+    ~Master() override;
+
+    // Opens a serial port, or RTU over TCP for tcp://HOST:PORT, waiting until it is connected;
+    // once for each master. False, with errorString() set, when it cannot be.
+    bool open(const QString &port, int bitsPerSecond);
+    QString errorString() const { return error; }
+
+    void setBitsPerSecond(int bitsPerSecond);
+    int bitsPerSecond() const { return rate; }
+    // How long to wait for the answer to begin once the request has gone out; 0 (the default):
+    // the answer's wire time at the rate plus TurnaroundMs. An answer that has begun gets its
+    // wire time plus TurnaroundMs to end, whatever is left of the timeout.
+    void setTimeout(int ms) { timeoutMs = ms; }
+    void setRetries(int count) { retries = count; }
+    int retryCount() const { return retries; }
+
+    // Starts a transaction; finished() tells how it ended. False, with nothing sent, while one
+    // is under way, after cancel() and once the port is lost.
+    bool start(const QByteArray &request);
+    // start(), then waits for the outcome in a local event loop.
+    Answer ask(const QByteArray &request);
+    // Waits ms in a local event loop; false when cancelled or the port was lost meanwhile.
+    bool pause(int ms);
+    // Ends the transaction and any wait at once; nothing is sent from then on.
+    void cancel();
+    bool isCancelled() const { return cancelled; }
+
+    const Counters &counters() const { return count; }
+
+signals:
+    void finished(const Master::Answer &answer);
+
+private:
+    enum class State { Idle, Spacing, Awaiting };
+
+    qint64 nowUs() const { return clock.nsecsElapsed() / 1000; }
+    void arm(qint64 dueUs);
+    void sendWhenSilent();
+    void send();
+    void onReceived(const QByteArray &bytes);
+    void onTimer();
+    void onFailed(const QString &why);
+    void finish(Result result, const QByteArray &frame = QByteArray(), int dataLength = 0);
+    void wake();
+
+    Transport *transport = nullptr;
+    QString error;
+    int rate = 9600;
+    int timeoutMs = 0;
+    int retries = 0;
+    bool cancelled = false;
+    bool lost = false;
+    Counters count;
+
+    State state = State::Idle;
+    QByteArray request;
+    int attemptsLeft = 0;
+    QByteArray buffer; // what the current attempt heard that may still become its answer
+    bool heard = false; // the attempt heard bytes beyond those discarded
+    bool discarding = false; // the frame on the line began too soon to be the answer
+    qint64 sentUs = 0;
+    qint64 requestEndUs = 0; // when the request's last byte has gone out on the line
+    qint64 deadlineUs = 0; // when the attempt ends unanswered
+    qint64 lastHeardUs = -1;
+    QElapsedTimer clock;
+    QTimer timer;
+    QEventLoop *waiting = nullptr; // the local loop of open() or pause()
+};
+
+#endif // MASTER_H

@@ -365,6 +365,12 @@ void TransmitterSimulator::setFixedReadings(double temperature, double humidity)
     d->model.setFixedReadings(temperature, humidity);
 }
 
+void TransmitterSimulator::setSettling(double temperature, double humidity, double timeConstantS)
+{
+    d->model.setTime(d->clock.elapsed());
+    d->model.setSettling(temperature, humidity, timeConstantS);
+}
+
 int TransmitterSimulator::requestCount() const
 {
     return d->requests;

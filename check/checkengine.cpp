@@ -77,22 +77,26 @@ RecordStore &CheckEngine::records()
     return *recordStore;
 }
 
-bool CheckEngine::takePoint(Check::Kind kind, const Transmitter &transmitter,
-                            const std::array<double, CheckedQuantities> &references,
-                            const QString &earlyReason)
+bool CheckEngine::canTakePoint(const Transmitter &transmitter, const QString &earlyReason) const
 {
     const GateState state = gate();
-    const bool early = !state.met();
-    if ((early && earlyReason.trimmed().isEmpty()) || transmitter.serialNumber.isEmpty()
+    if ((!state.met() && earlyReason.trimmed().isEmpty()) || transmitter.serialNumber.isEmpty()
         || polledSerial != transmitter.serialNumber
         || std::any_of(state.quantities.cbegin(), state.quantities.cend(),
                        [](const QuantityGate &q) { return q.statistics.count == 0; }))
         return false;
-    if (isOpen() && current.transmitter.serialNumber != transmitter.serialNumber)
+    return isOpen() ? current.transmitter.serialNumber == transmitter.serialNumber : allStored();
+}
+
+bool CheckEngine::takePoint(Check::Kind kind, const Transmitter &transmitter,
+                            const std::array<double, CheckedQuantities> &references,
+                            const QString &earlyReason)
+{
+    if (!canTakePoint(transmitter, earlyReason))
         return false;
+    const GateState state = gate();
+    const bool early = !state.met();
     if (!isOpen()) {
-        if (!allStored())
-            return false;
         current = Check();
         current.kind = kind;
         current.transmitter = transmitter;

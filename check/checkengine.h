@@ -43,10 +43,11 @@ public:
     bool allStored() const;
     RecordStore &records();
 
-    // A point of the open check, or of a new one of kind for transmitter; stored at once. Refused
-    // (false) when the gate is not met and no reason is given, when a quantity has no reading in
-    // the window, when the readings or the open check are of another transmitter, or when the
-    // last check is not stored yet.
+    // Whether takePoint() would take a point now: not when the gate is not met and no reason is
+    // given, when a quantity has no reading in the window, when the readings or the open check
+    // are of another transmitter, or when the last check is not stored yet.
+    bool canTakePoint(const Transmitter &transmitter, const QString &earlyReason) const;
+    // A point of the open check, or of a new one of kind for transmitter; stored at once.
     bool takePoint(Check::Kind kind, const Transmitter &transmitter,
                    const std::array<double, CheckedQuantities> &references,
                    const QString &earlyReason = QString());

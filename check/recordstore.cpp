@@ -312,8 +312,7 @@ bool RecordStore::migrate(QSqlQuery &query)
     if (!execute(query, postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE")))
         return false;
     bool done = (!postgres
-                 || execute(query, QStringLiteral("SELECT pg_advisory_xact_lock(?)"),
-                            {MigrationLock}))
+                 || execute(query, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(MigrationLock)))
         && execute(query,
                    QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER "
                                   "NOT NULL)"))
@@ -347,10 +346,11 @@ bool RecordStore::migrate(QSqlQuery &query)
 bool RecordStore::execute(QSqlQuery &query, const QString &sql, const QVariantList &values)
 {
     query.setForwardOnly(true);
-    bool done = query.prepare(sql);
+    // Without values the statement goes as it is: PostgreSQL cannot prepare BEGIN or COMMIT.
+    bool done = values.isEmpty() || query.prepare(sql);
     for (const QVariant &value : values)
         query.addBindValue(value);
-    done = done && query.exec();
+    done = done && (values.isEmpty() ? query.exec(sql) : query.exec());
     if (!done)
         error = tr("The records database %1 did not take the request: %2")
                     .arg(location(), query.lastError().text());

@@ -305,7 +305,7 @@ void TestCheck::records()
     RecordStore station(db.url());
     const QDateTime nine(QDate(2026, 12, 7), QTime(9, 0, 0, 125));
     Check first = sampleCheck("Bench 1", nine);
-    QVERIFY(station.addCheck(first));
+    QVERIFY2(station.addCheck(first), qPrintable(station.errorString()));
     for (CheckPoint &point : first.points)
         QVERIFY(station.addPoint(first, point));
     first.result = first.decision();

@@ -16,6 +16,7 @@ private slots:
     void answers();
     void line();
     void state();
+    void settling();
     void program();
 };
 
@@ -127,6 +128,28 @@ void TestSimulator::state()
         QVERIFY2(!restored.restoreState(bad) && restored.saveState() == model.saveState(), bad);
 }
 
+// A step to a set point: from the room's readings, within the noise of the set point after ten
+// time constants, the same noise for the same moment.
+void TestSimulator::settling()
+{
+    TransmitterModel model, again;
+    model.setTime(1000);
+    const TransmitterModel::Readings room = model.readings();
+    for (TransmitterModel *m : {&model, &again})
+        m->setTime(1000), m->setSettling(30.0, 75.0, 10.0);
+    model.setTime(1001);
+    QVERIFY(qAbs(model.readings().temperature - room.temperature) < 0.05);
+    double spread = 0;
+    for (qint64 ms = 101000; ms < 101050; ++ms) {
+        model.setTime(ms), again.setTime(ms);
+        const TransmitterModel::Readings r = model.readings();
+        QVERIFY(qAbs(r.temperature - 30.0) <= 0.021 && qAbs(r.humidity - 75.0) <= 0.11);
+        QCOMPARE(again.readings().temperature, r.temperature);
+        spread = qMax(spread, qAbs(r.temperature - 30.0));
+    }
+    QVERIFY(spread > 0.005);
+}
+
 void TestSimulator::program()
 {
     const QString path = QCoreApplication::applicationDirPath() + "/../tools/tr451-simulator";
@@ -139,6 +162,7 @@ void TestSimulator::program()
     QVERIFY(simulator.waitForFinished(10000) && simulator.exitStatus() == QProcess::NormalExit
             && !QFileInfo(link).isSymLink());
     QCOMPARE(QProcess::execute(path, {"--address", "248"}), 2);
+    QCOMPARE(QProcess::execute(path, {"--settle", "30,101,60"}), 2);
 }
 
 QTEST_GUILESS_MAIN(TestSimulator)

@@ -28,7 +28,7 @@ QString fieldRow(const QString &name, const QString &value)
 
 QString time(const QDateTime &at)
 {
-    return at.isValid() ? at.toString(TimeFormat) : QStringLiteral("---");
+    return at.isValid() ? at.toLocalTime().toString(TimeFormat) : QStringLiteral("---");
 }
 
 } // namespace
@@ -111,7 +111,7 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
             const QuantityPoint &v = point.quantities[size_t(q)];
             html += QStringLiteral("<tr>");
             for (const QString &text :
-                 {QString::number(p + 1), point.takenAt.toString(QStringLiteral("HH:mm:ss")),
+                 {QString::number(p + 1), point.takenAt.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
                   quantities[q] + QStringLiteral(" (") + units[q] + ')', number(v.reference, 2),
                   number(v.mean, 3), number(v.standardDeviation, 3),
                   number(v.driftPerMinute, 3), number(v.error, 3), QString::number(v.samples),

@@ -54,6 +54,7 @@ struct Check
     Transmitter transmitter;
     // The station's settings when the check began (without its database).
     StationSettings settings;
+    // In UTC or local time, as they came; shown in local time.
     QDateTime startedAt;
     QDateTime finishedAt; // null while open
     Result result = Result::Open;

@@ -111,10 +111,11 @@ QVariant timeValue(const QDateTime &time)
     return time.isValid() ? QVariant(time.toUTC().toString(Qt::ISODateWithMs)) : QVariant();
 }
 
+// In UTC: local time costs a time zone lookup each, which thousands of checks would feel; they
+// are shown in local time.
 QDateTime timeFrom(const QVariant &value)
 {
-    return value.isNull() ? QDateTime()
-                          : QDateTime::fromString(value.toString(), Qt::ISODateWithMs).toLocalTime();
+    return value.isNull() ? QDateTime() : QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
 }
 
 // A quantity without a value (a drift of one reading) is NULL in the records.

@@ -482,7 +482,9 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
     </message>
     <message numerus="yes">
         <source>%n check(s) of %1 in %2</source>
-        <translation><numerusform>%2 中 %1 的 %n 次核查</numerusform></translation>
+        <translation>
+            <numerusform>%2 中 %1 的 %n 次核查</numerusform>
+        </translation>
     </message>
 </context>
 <context>

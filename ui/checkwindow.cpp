@@ -171,7 +171,7 @@ void CheckWindow::showCheck()
                            : tr("%1 check of %2, begun %3: %4.")
                                  .arg(Certificate::kindText(check.kind),
                                       check.transmitter.serialNumber,
-                                      check.startedAt.toString(TimeFormat),
+                                      check.startedAt.toLocalTime().toString(TimeFormat),
                                       open ? tr("open") : Certificate::resultText(check.result));
     if (!engine->allStored())
         state += ' ' + tr("Not everything is stored yet: press Store again once the database "
@@ -181,7 +181,7 @@ void CheckWindow::showCheck()
     ui->tablePoints->setRowCount(check.points.size());
     for (int row = 0; row < check.points.size(); ++row) {
         const CheckPoint &point = check.points[row];
-        QStringList texts = {point.takenAt.toString(TimeFormat)};
+        QStringList texts = {point.takenAt.toLocalTime().toString(TimeFormat)};
         for (const QuantityPoint &q : point.quantities) {
             texts << Certificate::number(q.reference, 2)
                   << Certificate::number(q.mean, ValueDecimals)
@@ -239,7 +239,7 @@ void CheckWindow::chooseCertificateFile(const Check &check)
     const QString suggested =
         QStringLiteral("%1-%2.pdf")
             .arg(check.transmitter.serialNumber,
-                 check.startedAt.toString(QStringLiteral("yyyyMMdd-HHmm")));
+                 check.startedAt.toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
     const QString fileName = QFileDialog::getSaveFileName(this, tr("Save certificate"), suggested,
                                                           tr("PDF files (*.pdf)"));
     if (!fileName.isEmpty())

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QList>
 
+class HistoryModel;
 class RecordStore;
 
 namespace Ui {
@@ -29,11 +30,13 @@ signals:
     void certificateRequested(const Check &check);
 
 private:
+    int selectedRow() const; // -1 when none is selected
     void requestCertificate();
 
     Ui::HistoryDialog *ui;
     RecordStore &records;
     QList<Check> checks;
+    HistoryModel *model;
 };
 
 #endif // HISTORYDIALOG_H

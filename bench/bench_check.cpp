@@ -7,8 +7,6 @@
 // first page of that check's certificate.
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_check
 #include "check/certificate.h"
-#include "check/checkengine.h"
-#include "display/trendsession.h"
 #include "support/testdatabase.h"
 #include "support/windowfixture.h"
 #include "ui/checkwindow.h"
@@ -92,11 +90,9 @@ void BenchCheck::records()
     TestDatabase db(backend);
     if (db.url().isEmpty())
         QSKIP(qPrintable(db.why()));
-    StationSettings settings;
-    settings.database = db.url();
-    TrendSession session;
-    CheckEngine engine(session);
-    engine.setSettings(settings);
+    EngineFixture fixture(db.url());
+    TrendSession &session = fixture.session;
+    CheckEngine &engine = fixture.engine;
     // Steady readings once a second up to now, from two minutes ago at first: the gate is met.
     qint64 fed = QDeadlineTimer::current().deadline() - 121 * 1000;
     const auto feed = [&] {
@@ -144,8 +140,8 @@ void BenchCheck::records()
     db.exec(QStringLiteral("INSERT INTO points (check_id,%1) SELECT checks.id,%2 FROM checks, "
                            "points WHERE points.check_id = (SELECT MIN(id) FROM checks) AND "
                            "checks.id > (SELECT MIN(id) FROM checks)")
-                .arg(pointColumns, QString(pointColumns).replace(QRegularExpression("(\\w+)"),
-                                                                 "points.\\1")));
+                .arg(pointColumns,
+                     QString(pointColumns).replace(QRegularExpression("(\\w+)"), "points.\\1")));
     const double fullHistory = medianMs(openHistory);
     QList<Check> history;
     QVERIFY(reader.history(Serial, &history));
@@ -209,8 +205,9 @@ void BenchCheck::screenshot()
     const QString pdf = home.filePath("certificate.pdf");
     QString error;
     QVERIFY(Certificate::write(history[0], pdf, &error));
-    QCOMPARE(QProcess::execute("pdftoppm", {"-png", "-r", "80", "-singlefile", "-f", "1", pdf,
-                                            certificate.chopped(4)}),
+    QCOMPARE(QProcess::execute(
+                 "pdftoppm",
+                 {"-png", "-r", "80", "-singlefile", "-f", "1", pdf, certificate.chopped(4)}),
              0);
 }
 

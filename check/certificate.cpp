@@ -1,5 +1,6 @@
 #include "check/certificate.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFont>
 #include <QPageLayout>
 #include <QPageSize>
@@ -18,7 +19,8 @@ const QString TimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 QString cell(const QString &text, const char *tag = "td")
 {
-    return QStringLiteral("<%1 align=\"left\">%2</%1>").arg(QLatin1String(tag), text.toHtmlEscaped());
+    return QStringLiteral("<%1 align=\"left\">%2</%1>")
+        .arg(QLatin1String(tag), text.toHtmlEscaped());
 }
 
 QString fieldRow(const QString &name, const QString &value)
@@ -69,7 +71,8 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
     const StationSettings &s = check.settings;
     const QString units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiteral("%RH")};
     const QString quantities[CheckedQuantities] = {tr("Temperature"), tr("Humidity")};
-    const auto both = [&](const std::array<double, CheckedQuantities> &values, const QString &form) {
+    const auto both = [&](const std::array<double, CheckedQuantities> &values,
+                          const QString &form) {
         return form.arg(number(values[0], 2), units[0], number(values[1], 2), units[1]);
     };
 
@@ -100,9 +103,9 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
     html += QStringLiteral("</table><h3>%1</h3><table width=\"100%\" border=\"1\" "
                            "cellspacing=\"0\" cellpadding=\"3\"><tr>")
                 .arg(tr("Points").toHtmlEscaped());
-    for (const QString &title : {tr("Point"), tr("Time"), tr("Quantity"), tr("Reference"),
-                                 tr("Mean"), tr("Std dev"), tr("Drift /min"), tr("Error"),
-                                 tr("Samples"), tr("Result")})
+    for (const QString &title :
+         {tr("Point"), tr("Time"), tr("Quantity"), tr("Reference"), tr("Mean"), tr("Std dev"),
+          tr("Drift /min"), tr("Error"), tr("Samples"), tr("Result")})
         html += cell(title, "th");
     html += QStringLiteral("</tr>");
     for (int p = 0; p < check.points.size(); ++p) {
@@ -111,10 +114,11 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
             const QuantityPoint &v = point.quantities[size_t(q)];
             html += QStringLiteral("<tr>");
             for (const QString &text :
-                 {QString::number(p + 1), point.takenAt.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
+                 {QString::number(p + 1),
+                  point.takenAt.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
                   quantities[q] + QStringLiteral(" (") + units[q] + ')', number(v.reference, 2),
-                  number(v.mean, 3), number(v.standardDeviation, 3),
-                  number(v.driftPerMinute, 3), number(v.error, 3), QString::number(v.samples),
+                  number(v.mean, 3), number(v.standardDeviation, 3), number(v.driftPerMinute, 3),
+                  number(v.error, 3), QString::number(v.samples),
                   resultText(v.passed ? Check::Result::Pass : Check::Result::Fail)})
                 html += cell(text);
             html += QStringLiteral("</tr>");
@@ -139,7 +143,11 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
         writer.setResolution(Resolution);
         writer.setTitle(tr("Calibration check certificate") + ' ' + t.serialNumber);
         writer.setCreator(QStringLiteral("TR-451&573 Test Tools"));
+        // Laid out with the writer's own metrics: laid out for the screen and scaled, table
+        // columns come out narrower than their words.
         QTextDocument document;
+        document.documentLayout()->setPaintDevice(&writer);
+        document.setPageSize(writer.pageLayout().paintRectPixels(Resolution).size());
         QFont font = document.defaultFont();
         font.setPointSizeF(FontPoints);
         document.setDefaultFont(font);

@@ -53,12 +53,15 @@ const Columns &pointColumns()
         Columns all = {{"check_id", "BIGINT NOT NULL REFERENCES checks (id)"},
                        {"taken_at", "TEXT NOT NULL"},
                        {"early_reason", "TEXT"}};
-        for (const QString &quantity : {QStringLiteral("temperature"), QStringLiteral("humidity")}) {
-            for (const auto &[name, type] :
-                 Columns {{"reference", "DOUBLE PRECISION"}, {"mean", "DOUBLE PRECISION"},
-                          {"deviation", "DOUBLE PRECISION"}, {"drift", "DOUBLE PRECISION"},
-                          {"error", "DOUBLE PRECISION"}, {"samples", "INTEGER"},
-                          {"passed", "INTEGER"}})
+        for (const QString &quantity :
+             {QStringLiteral("temperature"), QStringLiteral("humidity")}) {
+            for (const auto &[name, type] : Columns {{"reference", "DOUBLE PRECISION"},
+                                                     {"mean", "DOUBLE PRECISION"},
+                                                     {"deviation", "DOUBLE PRECISION"},
+                                                     {"drift", "DOUBLE PRECISION"},
+                                                     {"error", "DOUBLE PRECISION"},
+                                                     {"samples", "INTEGER"},
+                                                     {"passed", "INTEGER"}})
                 all.append({quantity + '_' + name, type});
         }
         return all;
@@ -89,7 +92,8 @@ QString creation(const QString &table, const Columns &columns, bool postgres)
                                         : QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT")};
     for (const auto &[name, type] : columns)
         definitions << name + ' ' + type;
-    return QStringLiteral("CREATE TABLE %1 (%2)").arg(table, definitions.join(QStringLiteral(", ")));
+    return QStringLiteral("CREATE TABLE %1 (%2)")
+        .arg(table, definitions.join(QStringLiteral(", ")));
 }
 
 // The statements that bring the schema from version - 1 to version.
@@ -97,10 +101,11 @@ QStringList migration(int version, bool postgres)
 {
     switch (version) {
     case 1:
-        return {creation(QStringLiteral("checks"), checkColumns(), postgres),
-                creation(QStringLiteral("points"), pointColumns(), postgres),
-                QStringLiteral("CREATE INDEX checks_by_serial ON checks (serial_number, started_at)"),
-                QStringLiteral("CREATE INDEX points_by_check ON points (check_id)")};
+        return {
+            creation(QStringLiteral("checks"), checkColumns(), postgres),
+            creation(QStringLiteral("points"), pointColumns(), postgres),
+            QStringLiteral("CREATE INDEX checks_by_serial ON checks (serial_number, started_at)"),
+            QStringLiteral("CREATE INDEX points_by_check ON points (check_id)")};
     default:
         return {};
     }
@@ -115,7 +120,8 @@ QVariant timeValue(const QDateTime &time)
 // are shown in local time.
 QDateTime timeFrom(const QVariant &value)
 {
-    return value.isNull() ? QDateTime() : QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+    return value.isNull() ? QDateTime()
+                          : QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
 }
 
 // A quantity without a value (a drift of one reading) is NULL in the records.
@@ -257,7 +263,8 @@ QString RecordStore::defaultFile()
 
 QString RecordStore::location() const
 {
-    return postgres ? QUrl(target).toString(QUrl::RemovePassword) : QDir::toNativeSeparators(target);
+    return postgres ? QUrl(target).toString(QUrl::RemovePassword)
+                    : QDir::toNativeSeparators(target);
 }
 
 bool RecordStore::open()
@@ -312,8 +319,9 @@ bool RecordStore::migrate(QSqlQuery &query)
     // transaction and PostgreSQL's transaction lock let one through at a time.
     if (!execute(query, postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE")))
         return false;
-    bool done = (!postgres
-                 || execute(query, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(MigrationLock)))
+    bool done =
+        (!postgres
+         || execute(query, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(MigrationLock)))
         && execute(query,
                    QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER "
                                   "NOT NULL)"))

@@ -2,8 +2,6 @@
 // settling sequences, points and the decision rule, the records on SQLite and PostgreSQL
 // (another station, a refused write, two writers at once) and the certificate.
 #include "check/certificate.h"
-#include "check/checkengine.h"
-#include "display/trendsession.h"
 #include "support/testdatabase.h"
 
 #include <QDeadlineTimer>
@@ -77,8 +75,7 @@ Check sampleCheck(const QString &station, const QDateTime &startedAt)
     s.limits = {90000, {0.04, 0.2}, {0.03, 0.25}};
     check.startedAt = startedAt;
     GateState gate;
-    for (auto &[q, mean, deviation] :
-         {std::tuple {0, 23.451, 0.012}, std::tuple {1, 47.1, 0.08}}) {
+    for (auto &[q, mean, deviation] : {std::tuple {0, 23.451, 0.012}, std::tuple {1, 47.1, 0.08}}) {
         gate.quantities[size_t(q)].statistics = {120, mean, mean, mean, mean, deviation, -0.01};
     }
     check.points << Decision::point(gate, {23.40, 45.5}, s.tolerance);
@@ -91,11 +88,15 @@ Check sampleCheck(const QString &station, const QDateTime &startedAt)
 QString describe(const Check &c)
 {
     const StationSettings &s = c.settings;
-    QStringList parts = {CheckText::kind(c.kind), c.transmitter.serialNumber,
+    QStringList parts = {CheckText::kind(c.kind),
+                         c.transmitter.serialNumber,
                          QString::number(c.transmitter.address),
                          QString::number(c.transmitter.rangeMin),
-                         QString::number(c.transmitter.rangeMax), s.operatorName, s.station,
-                         s.referenceInstrument, s.referenceCertificate,
+                         QString::number(c.transmitter.rangeMax),
+                         s.operatorName,
+                         s.station,
+                         s.referenceInstrument,
+                         s.referenceCertificate,
                          s.referenceDue.toString(Qt::ISODate),
                          QString::number(s.limits.windowMs),
                          QString::number(c.startedAt.toMSecsSinceEpoch()),
@@ -243,8 +244,8 @@ void TestCheck::gate()
     }
     GateLimits limits;
     limits.windowMs = ms(s.window);
-    const GateState state = StabilityGate::evaluate(
-        store, ms(s.now < 0 ? s.seconds : s.now), ms(s.since), limits);
+    const GateState state =
+        StabilityGate::evaluate(store, ms(s.now < 0 ? s.seconds : s.now), ms(s.since), limits);
     QCOMPARE(describe(state), expected);
     QCOMPARE(state.met(), expected == "fsq fsq");
 }
@@ -341,11 +342,9 @@ void TestCheck::refusedWrite()
     TestDatabase db(backend);
     if (db.url().isEmpty())
         QSKIP(qPrintable(db.why()));
-    StationSettings settings;
-    settings.database = db.url();
-    TrendSession session;
-    CheckEngine engine(session);
-    engine.setSettings(settings);
+    EngineFixture fixture(db.url());
+    TrendSession &session = fixture.session;
+    CheckEngine &engine = fixture.engine;
     QSignalSpy told(&engine, &CheckEngine::storeFailed);
     feed(session, Serial, 3);
     const Transmitter transmitter {Serial, 1, -40, 125};
@@ -401,14 +400,18 @@ void TestCheck::certificate_data()
 {
     QTest::addColumn<QString>("language");
     QTest::addColumn<QStringList>("texts");
-    QTest::newRow("English") << ""
-                             << QStringList {"Calibration check certificate", "CAL-2026-0142",
-                                             "23.451", "1.600", "chamber door opened",
-                                             "Overall result: Fail"};
-    QTest::newRow("Chinese") << "Chinese"
-                             << QStringList {QString::fromUtf8("校准核查证书"), "CAL-2026-0142",
-                                             "23.451", "1.600", "chamber door opened",
-                                             QString::fromUtf8("总体结果：不合格")};
+    QTest::newRow("English") << "" << QStringList {"Calibration check certificate",
+                                                   "CAL-2026-0142",
+                                                   "23.451",
+                                                   "1.600",
+                                                   "chamber door opened",
+                                                   "Overall result: Fail"};
+    QTest::newRow("Chinese") << "Chinese" << QStringList {QString::fromUtf8("校准核查证书"),
+                                                          "CAL-2026-0142",
+                                                          "23.451",
+                                                          "1.600",
+                                                          "chamber door opened",
+                                                          QString::fromUtf8("总体结果：不合格")};
 }
 
 // An A4 PDF whose text holds the serial number, the points and the result, in the tool's
@@ -430,8 +433,9 @@ void TestCheck::certificate()
     QCoreApplication::removeTranslator(&translator);
     if (QStandardPaths::findExecutable("pdftotext").isEmpty())
         QSKIP("pdftotext and pdfinfo (Debian: poppler-utils) are not installed");
-    QVERIFY(run("pdfinfo", {file}).contains(QRegularExpression("Page size: +595[.0-9]* x "
-                                                               "84[12][.0-9]* pts \\(A4\\)")));
+    QVERIFY(run("pdfinfo", {file})
+                .contains(QRegularExpression("Page size: +595[.0-9]* x "
+                                             "84[12][.0-9]* pts \\(A4\\)")));
     // Compared as plain characters without spaces: the PDF has ligatures and breaks lines.
     const auto plain = [](const QString &text) {
         return text.normalized(QString::NormalizationForm_KC).remove(QRegularExpression("\\s"));

@@ -147,7 +147,8 @@ void CheckWindow::showGate()
                                  Certificate::number(s.standardDeviation, ValueDecimals),
                                  Certificate::number(s.driftPerMinute, ValueDecimals),
                                  Certificate::number(s.mean - references[q], ValueDecimals),
-                                 QString::number(s.count), state};
+                                 QString::number(s.count),
+                                 state};
         for (int column = 0; column < int(std::size(texts)); ++column)
             ui->tableLive->item(q, column)->setText(texts[column]);
     }
@@ -167,15 +168,16 @@ void CheckWindow::showCheck()
     ui->groupBoxStation->setEnabled(!open);
     ui->groupBoxConditions->setEnabled(!open);
     ui->comboBoxKind->setEnabled(!open);
-    QString state = !begun ? tr("No check yet: the first point taken begins one.")
-                           : tr("%1 check of %2, begun %3: %4.")
-                                 .arg(Certificate::kindText(check.kind),
-                                      check.transmitter.serialNumber,
-                                      check.startedAt.toLocalTime().toString(TimeFormat),
-                                      open ? tr("open") : Certificate::resultText(check.result));
+    QString state = !begun
+        ? tr("No check yet: the first point taken begins one.")
+        : tr("%1 check of %2, begun %3: %4.")
+              .arg(Certificate::kindText(check.kind), check.transmitter.serialNumber,
+                   check.startedAt.toLocalTime().toString(TimeFormat),
+                   open ? tr("open") : Certificate::resultText(check.result));
     if (!engine->allStored())
-        state += ' ' + tr("Not everything is stored yet: press Store again once the database "
-                          "can be reached.");
+        state += ' '
+            + tr("Not everything is stored yet: press Store again once the database "
+                 "can be reached.");
     ui->labelCheck->setText(state);
 
     ui->tablePoints->setRowCount(check.points.size());
@@ -207,8 +209,8 @@ void CheckWindow::showCheck()
 
 void CheckWindow::takePoint()
 {
-    const auto kind = ui->comboBoxKind->currentIndex() == 1 ? Check::Kind::AsLeft
-                                                              : Check::Kind::AsFound;
+    const auto kind =
+        ui->comboBoxKind->currentIndex() == 1 ? Check::Kind::AsLeft : Check::Kind::AsFound;
     if (engine->takePoint(kind, linked(),
                           {ui->doubleSpinBoxReferenceTemperature->value(),
                            ui->doubleSpinBoxReferenceHumidity->value()},

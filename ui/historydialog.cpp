@@ -55,7 +55,7 @@ public:
             return QAbstractTableModel::headerData(section, orientation, role);
         const QString titles[] = {HistoryDialog::tr("Started"), HistoryDialog::tr("Kind"),
                                   HistoryDialog::tr("Station"), HistoryDialog::tr("Operator"),
-                                  HistoryDialog::tr("Points"), HistoryDialog::tr("Result")};
+                                  HistoryDialog::tr("Points"),  HistoryDialog::tr("Result")};
         return titles[section];
     }
 

@@ -38,8 +38,10 @@ TestDatabase::TestDatabase(const QString &kind)
         connection = dir.filePath(QStringLiteral("records.sqlite"));
         return;
     }
-    server = qEnvironmentVariable("TR451_TEST_POSTGRESQL", QStringLiteral("postgresql:///postgres"));
-    name = QStringLiteral("tr451_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(created++);
+    server =
+        qEnvironmentVariable("TR451_TEST_POSTGRESQL", QStringLiteral("postgresql:///postgres"));
+    name =
+        QStringLiteral("tr451_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(created++);
     const QString failure = run(server, QStringLiteral("CREATE DATABASE ") + name);
     if (!failure.isEmpty()) {
         reason = QStringLiteral("No PostgreSQL server at %1 (%2): set TR451_TEST_POSTGRESQL to "

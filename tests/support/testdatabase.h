@@ -1,6 +1,9 @@
 #ifndef TESTDATABASE_H
 #define TESTDATABASE_H
 
+#include "check/checkengine.h"
+#include "display/trendsession.h"
+
 #include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
@@ -26,6 +29,20 @@ private:
     QString reason;
     QString server; // the PostgreSQL server's URL, for dropping the database
     QString name;
+};
+
+// A check engine on a session of its own, keeping its records at url.
+struct EngineFixture
+{
+    explicit EngineFixture(const QString &url)
+    {
+        StationSettings settings;
+        settings.database = url;
+        engine.setSettings(settings);
+    }
+
+    TrendSession session;
+    CheckEngine engine {session};
 };
 
 #endif // TESTDATABASE_H

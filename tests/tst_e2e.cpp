@@ -13,7 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSerialPort>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -302,7 +302,10 @@ void TestE2e::check()
     QCOMPARE(stored(), "pass1");
     f.run("pushButtonHistory");
     QTRY_VERIFY(f.window.findChild<HistoryDialog *>());
-    QCOMPARE(f.window.findChild<HistoryDialog *>()->findChild<QTableWidget *>()->rowCount(), 1);
+    const QAbstractItemModel *listed =
+        f.window.findChild<HistoryDialog *>()->findChild<QTableView *>()->model();
+    QCOMPARE(listed->rowCount(), 1);
+    QCOMPARE(listed->index(0, 5).data().toString(), "Pass");
     QVERIFY(f.boxes.messages.isEmpty());
     qunsetenv("TR451_DATABASE");
 }

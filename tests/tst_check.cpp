@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <csignal>
 #include <thread>
 
 namespace {
@@ -151,6 +152,8 @@ private slots:
     void refusedWrite();
     void concurrentWriters_data() { backends(); }
     void concurrentWriters();
+    void killedAfterPoint();
+    void takePointAndDie();
     void certificate_data();
     void certificate();
 
@@ -394,6 +397,35 @@ void TestCheck::concurrentWriters()
     QVERIFY(stored.next());
     QCOMPARE(stored.value(0).toInt(), 2 * Points);
     QCOMPARE(stored.value(1).toInt(), 2);
+}
+
+// The point is in the records the moment it is taken: a process killed right after loses none.
+void TestCheck::killedAfterPoint()
+{
+    TestDatabase db("sqlite");
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TR451_DIE_AFTER_POINT", db.url());
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {"takePointAndDie"});
+    QVERIFY(child.waitForFinished(20000));
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    QSqlQuery stored = db.exec("SELECT COUNT(*) FROM points");
+    QVERIFY(stored.next());
+    QCOMPARE(stored.value(0).toInt(), 1);
+}
+
+// The child of killedAfterPoint.
+void TestCheck::takePointAndDie()
+{
+    const QString url = qEnvironmentVariable("TR451_DIE_AFTER_POINT");
+    if (url.isEmpty())
+        QSKIP("the child of killedAfterPoint");
+    EngineFixture fixture(url);
+    feed(fixture.session, Serial, 3);
+    QVERIFY(fixture.engine.takePoint(Check::Kind::AsFound, {Serial, 1, -40, 125}, {23.4, 45.0},
+                                     "no time to settle"));
+    std::raise(SIGKILL);
 }
 
 void TestCheck::certificate_data()

@@ -86,10 +86,7 @@ void BenchCheck::records_data()
 
 void BenchCheck::records()
 {
-    QFETCH(QString, backend);
-    TestDatabase db(backend);
-    if (db.url().isEmpty())
-        QSKIP(qPrintable(db.why()));
+    TR451_TEST_DATABASE(db);
     EngineFixture fixture(db.url());
     TrendSession &session = fixture.session;
     CheckEngine &engine = fixture.engine;

@@ -89,34 +89,24 @@ Check sampleCheck(const QString &station, const QDateTime &startedAt)
 QString describe(const Check &c)
 {
     const StationSettings &s = c.settings;
-    QStringList parts = {CheckText::kind(c.kind),
-                         c.transmitter.serialNumber,
-                         QString::number(c.transmitter.address),
-                         QString::number(c.transmitter.rangeMin),
-                         QString::number(c.transmitter.rangeMax),
-                         s.operatorName,
-                         s.station,
-                         s.referenceInstrument,
-                         s.referenceCertificate,
-                         s.referenceDue.toString(Qt::ISODate),
-                         QString::number(s.limits.windowMs),
-                         QString::number(c.startedAt.toMSecsSinceEpoch()),
-                         QString::number(c.finishedAt.toMSecsSinceEpoch()),
-                         CheckText::result(c.result)};
-    for (int q = 0; q < CheckedQuantities; ++q) {
-        parts << QString::number(s.tolerance[size_t(q)])
-              << QString::number(s.limits.maxDrift[size_t(q)])
-              << QString::number(s.limits.maxStandardDeviation[size_t(q)]);
-    }
-    for (const CheckPoint &p : c.points) {
-        parts << QString::number(p.takenAt.toMSecsSinceEpoch()) << p.earlyReason;
-        for (const QuantityPoint &q : p.quantities) {
-            for (double value : {q.reference, q.mean, q.standardDeviation, q.driftPerMinute,
-                                 q.error, double(q.samples), double(q.passed)})
-                parts << QString::number(value);
+    const GateLimits &l = s.limits;
+    QString text;
+    {
+        QDebug out(&text); // writes its text when it goes
+        out << int(c.kind) << c.transmitter.serialNumber << c.transmitter.address
+            << c.transmitter.rangeMin << c.transmitter.rangeMax << s.operatorName << s.station
+            << s.referenceInstrument << s.referenceCertificate << s.referenceDue << l.windowMs
+            << c.startedAt.toMSecsSinceEpoch() << c.finishedAt.toMSecsSinceEpoch() << int(c.result)
+            << s.tolerance[0] << s.tolerance[1] << l.maxDrift[0] << l.maxDrift[1]
+            << l.maxStandardDeviation[0] << l.maxStandardDeviation[1];
+        for (const CheckPoint &p : c.points) {
+            out << p.takenAt.toMSecsSinceEpoch() << p.earlyReason;
+            for (const QuantityPoint &q : p.quantities)
+                out << q.reference << q.mean << q.standardDeviation << q.driftPerMinute << q.error
+                    << q.samples << q.passed;
         }
     }
-    return parts.join('|');
+    return text;
 }
 
 QString run(const QString &program, const QStringList &arguments)
@@ -302,10 +292,7 @@ void TestCheck::overall()
 // serial number asked for; the schema made once.
 void TestCheck::records()
 {
-    QFETCH(QString, backend);
-    TestDatabase db(backend);
-    if (db.url().isEmpty())
-        QSKIP(qPrintable(db.why()));
+    TR451_TEST_DATABASE(db);
     RecordStore station(db.url());
     const QDateTime nine(QDate(2026, 12, 7), QTime(9, 0, 0, 125));
     Check first = sampleCheck("Bench 1", nine);
@@ -341,10 +328,7 @@ void TestCheck::records()
 // stored, no new check begins, and storing again gets everything in.
 void TestCheck::refusedWrite()
 {
-    QFETCH(QString, backend);
-    TestDatabase db(backend);
-    if (db.url().isEmpty())
-        QSKIP(qPrintable(db.why()));
+    TR451_TEST_DATABASE(db);
     EngineFixture fixture(db.url());
     TrendSession &session = fixture.session;
     CheckEngine &engine = fixture.engine;
@@ -375,10 +359,7 @@ void TestCheck::refusedWrite()
 // Two stations on one new database at once: the schema is made once and no point is lost.
 void TestCheck::concurrentWriters()
 {
-    QFETCH(QString, backend);
-    TestDatabase db(backend);
-    if (db.url().isEmpty())
-        QSKIP(qPrintable(db.why()));
+    TR451_TEST_DATABASE(db);
     constexpr int Points = 40;
     std::atomic<int> failures {0};
     const auto station = [&](const QString &name) {

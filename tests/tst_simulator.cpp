@@ -16,7 +16,6 @@ private slots:
     void answers();
     void line();
     void state();
-    void settling();
     void program();
 };
 
@@ -126,28 +125,6 @@ void TestSimulator::state()
     QCOMPARE(restored.address(), quint8(9));
     for (const char *bad : {"0300 0001", "0000 0001", "0101 0009", "0109 zz", "0109 1 2"})
         QVERIFY2(!restored.restoreState(bad) && restored.saveState() == model.saveState(), bad);
-}
-
-// A step to a set point: from the room's readings, within the noise of the set point after ten
-// time constants, the same noise for the same moment.
-void TestSimulator::settling()
-{
-    TransmitterModel model, again;
-    model.setTime(1000);
-    const TransmitterModel::Readings room = model.readings();
-    for (TransmitterModel *m : {&model, &again})
-        m->setTime(1000), m->setSettling(30.0, 75.0, 10.0);
-    model.setTime(1001);
-    QVERIFY(qAbs(model.readings().temperature - room.temperature) < 0.05);
-    double spread = 0;
-    for (qint64 ms = 101000; ms < 101050; ++ms) {
-        model.setTime(ms), again.setTime(ms);
-        const TransmitterModel::Readings r = model.readings();
-        QVERIFY(qAbs(r.temperature - 30.0) <= 0.021 && qAbs(r.humidity - 75.0) <= 0.11);
-        QCOMPARE(again.readings().temperature, r.temperature);
-        spread = qMax(spread, qAbs(r.temperature - 30.0));
-    }
-    QVERIFY(spread > 0.005);
 }
 
 void TestSimulator::program()

@@ -31,6 +31,14 @@ private:
     QString name;
 };
 
+// In a test function whose data has the column "backend": the database db of that backend, or
+// the test skipped, saying why.
+#define TR451_TEST_DATABASE(db)                                                                    \
+    QFETCH(QString, backend);                                                                      \
+    TestDatabase db(backend);                                                                      \
+    if (db.url().isEmpty())                                                                        \
+    QSKIP(qPrintable(db.why()))
+
 // A check engine on a session of its own, keeping its records at url.
 struct EngineFixture
 {

@@ -198,7 +198,7 @@ void BenchCheck::screenshot()
     f.run("pushButtonFinish");
     RecordStore records;
     QList<Check> history;
-    QVERIFY(records.history(Serial, &history) && records.loadPoints(history[0]));
+    QVERIFY(records.history(Serial, &history) && records.load(history[0]));
     const QString pdf = home.filePath("certificate.pdf");
     QString error;
     QVERIFY(Certificate::write(history[0], pdf, &error));

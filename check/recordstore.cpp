@@ -354,7 +354,9 @@ bool RecordStore::migrate(QSqlQuery &query)
 
 bool RecordStore::execute(QSqlQuery &query, const QString &sql, const QVariantList &values)
 {
-    query.setForwardOnly(true);
+    // Not forward-only: Qt's PostgreSQL driver then fetches a row at a time, which makes a long
+    // history several times slower.
+    query.setForwardOnly(false);
     // Without values the statement goes as it is: PostgreSQL cannot prepare BEGIN or COMMIT.
     bool done = values.isEmpty() || query.prepare(sql);
     for (const QVariant &value : values)
@@ -417,39 +419,53 @@ bool RecordStore::history(const QString &serialNumber, QList<Check> *checks)
 {
     if (!open())
         return false;
+    // Only what the list shows: a serial number may have thousands of checks.
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     if (!execute(query,
-                 QStringLiteral("SELECT id, %1, (SELECT COUNT(*) FROM points WHERE check_id = "
-                                "checks.id) FROM checks WHERE serial_number = ? ORDER BY "
-                                "started_at DESC, id DESC")
-                     .arg(names(checkColumns())),
+                 QStringLiteral("SELECT id, kind, station, operator_name, started_at, result, "
+                                "(SELECT COUNT(*) FROM points WHERE check_id = checks.id) FROM "
+                                "checks WHERE serial_number = ? ORDER BY started_at DESC, id DESC"),
                  {serialNumber}))
         return reconnectLater();
     checks->clear();
     while (query.next()) {
-        Check check = checkFrom(query, 1);
+        Check check;
         check.id = query.value(0).toLongLong();
-        check.storedPointCount = query.value(checkColumns().size() + 1).toInt();
+        check.transmitter.serialNumber = serialNumber;
+        check.kind = CheckText::kindFrom(query.value(1).toString());
+        check.settings.station = query.value(2).toString();
+        check.settings.operatorName = query.value(3).toString();
+        check.startedAt = timeFrom(query.value(4));
+        check.result = check.storedResult = CheckText::resultFrom(query.value(5).toString());
+        check.storedPointCount = query.value(6).toInt();
         checks->append(check);
     }
     return true;
 }
 
-bool RecordStore::loadPoints(Check &check)
+bool RecordStore::load(Check &check)
 {
     if (!open())
         return false;
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     if (!execute(query,
+                 QStringLiteral("SELECT %1 FROM checks WHERE id = ?").arg(names(checkColumns())),
+                 {check.id})
+        || !query.next())
+        return reconnectLater();
+    Check loaded = checkFrom(query, 0);
+    loaded.id = check.id;
+    if (!execute(query,
                  QStringLiteral("SELECT id, %1 FROM points WHERE check_id = ? ORDER BY id")
                      .arg(names(pointColumns())),
                  {check.id}))
         return reconnectLater();
-    check.points.clear();
     while (query.next()) {
         CheckPoint point = pointFrom(query, 2);
         point.id = query.value(0).toLongLong();
-        check.points.append(point);
+        loaded.points.append(point);
     }
+    loaded.storedPointCount = loaded.points.size();
+    check = loaded;
     return true;
 }

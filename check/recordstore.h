@@ -47,9 +47,11 @@ public:
     bool addCheck(Check &check); // sets check.id
     bool addPoint(const Check &check, CheckPoint &point); // sets point.id
     bool storeResult(Check &check); // finish or abandonment; sets check.storedResult
-    // The checks of a serial number from every station, newest first, without their points.
+    // The checks of a serial number from every station, newest first, as a list shows them:
+    // kind, station, operator, start, result and the number of points stored.
     bool history(const QString &serialNumber, QList<Check> *checks);
-    bool loadPoints(Check &check);
+    // The whole of a check of the history (by its id), with its points.
+    bool load(Check &check);
 
     QString errorString() const { return error; }
 

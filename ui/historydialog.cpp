@@ -112,7 +112,7 @@ void HistoryDialog::requestCertificate()
     if (row < 0)
         return;
     Check &check = checks[row];
-    if (!records.loadPoints(check)) {
+    if (!records.load(check)) {
         ui->labelStatus->setText(records.errorString());
         return;
     }

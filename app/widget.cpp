@@ -76,6 +76,7 @@ Widget::Widget(QWidget *parent)
     connect(serialPort, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { handleSerialError(error); });
     connect(ui->pushButtonTrend, &QPushButton::clicked, this, [this] { showTrendWindow(); });
+    connect(ui->pushButtonCheck, &QPushButton::clicked, this, [this] { showCheckWindow(); });
     ui->textBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->textBrowser, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &position) { showLogMenu(position); });

@@ -8,6 +8,7 @@
 
 class QPoint;
 class QSerialPort;
+class CheckWindow;
 class QTimer;
 class TrendSession;
 class TrendWindow;
@@ -121,6 +122,9 @@ private:
     // The trend window over the session's readings, made at the first click of Trend
     // (ui/trendwindow.cpp).
     void showTrendWindow();
+    // The calibration check of the linked transmitter, made at the first click of Check
+    // (ui/checkwindow.cpp).
+    void showCheckWindow();
     // The message log's context menu, with "Save log as..." (ui/messagelog.cpp).
     void showLogMenu(const QPoint &position);
     void saveLog();
@@ -142,6 +146,7 @@ private:
     // Every accepted reading of the session, for the trend and the calibration check.
     TrendSession *session = nullptr;
     TrendWindow *trend = nullptr;
+    CheckWindow *check = nullptr;
 };
 
 #endif // WIDGET_H

@@ -2,10 +2,504 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>Certificate</name>
+    <message>
+        <source>Decision rule: simple acceptance. A quantity passes when |error| ≤ tolerance, the error being the transmitter&apos;s mean over the stability window minus the reference; the check passes when every quantity of every point passes.</source>
+        <translation>判定规则：简单接受。误差为变送器在稳定窗口内的平均值减去参考值；当 |误差| ≤ 允差时该量合格；所有点的所有量均合格时核查合格。</translation>
+    </message>
+    <message>
+        <source>As left</source>
+        <translation>调整后</translation>
+    </message>
+    <message>
+        <source>As found</source>
+        <translation>调整前</translation>
+    </message>
+    <message>
+        <source>Pass</source>
+        <translation>合格</translation>
+    </message>
+    <message>
+        <source>Fail</source>
+        <translation>不合格</translation>
+    </message>
+    <message>
+        <source>Abandoned</source>
+        <translation>已放弃</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>未完成</translation>
+    </message>
+    <message>
+        <source>Temperature</source>
+        <translation>温度</translation>
+    </message>
+    <message>
+        <source>Humidity</source>
+        <translation>湿度</translation>
+    </message>
+    <message>
+        <source>Calibration check certificate</source>
+        <translation>校准核查证书</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Temperature output range</source>
+        <translation>温度输出范围</translation>
+    </message>
+    <message>
+        <source>Kind of check</source>
+        <translation>核查类型</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>工位</translation>
+    </message>
+    <message>
+        <source>Operator</source>
+        <translation>操作员</translation>
+    </message>
+    <message>
+        <source>Started</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>Finished</source>
+        <translation>结束时间</translation>
+    </message>
+    <message>
+        <source>Reference instrument</source>
+        <translation>参考仪器</translation>
+    </message>
+    <message>
+        <source>Reference certificate number</source>
+        <translation>参考仪器证书编号</translation>
+    </message>
+    <message>
+        <source>Reference calibration due</source>
+        <translation>参考仪器校准到期日</translation>
+    </message>
+    <message>
+        <source>Stability window</source>
+        <translation>稳定窗口</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>Stability limits</source>
+        <translation>稳定限值</translation>
+    </message>
+    <message>
+        <source>|drift| ≤ %1 %2/min and %3 %4/min</source>
+        <translation>|漂移| ≤ %1 %2/分钟 和 %3 %4/分钟</translation>
+    </message>
+    <message>
+        <source>std dev ≤ %1 %2 and %3 %4</source>
+        <translation>标准差 ≤ %1 %2 和 %3 %4</translation>
+    </message>
+    <message>
+        <source>Tolerance</source>
+        <translation>允差</translation>
+    </message>
+    <message>
+        <source>Points</source>
+        <translation>核查点</translation>
+    </message>
+    <message>
+        <source>Point</source>
+        <translation>点</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>Quantity</source>
+        <translation>量</translation>
+    </message>
+    <message>
+        <source>Reference</source>
+        <translation>参考值</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>平均值</translation>
+    </message>
+    <message>
+        <source>Std dev</source>
+        <translation>标准差</translation>
+    </message>
+    <message>
+        <source>Drift /min</source>
+        <translation>漂移/分钟</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>误差</translation>
+    </message>
+    <message>
+        <source>Samples</source>
+        <translation>样本数</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>Point %1 was taken before the readings were stable: %2</source>
+        <translation>点 %1 在读数稳定之前采集：%2</translation>
+    </message>
+    <message>
+        <source>Overall result: %1</source>
+        <translation>总体结果：%1</translation>
+    </message>
+    <message>
+        <source>Cannot write the certificate to %1: %2</source>
+        <translation>无法将证书写入 %1：%2</translation>
+    </message>
+</context>
+<context>
+    <name>CheckWindow</name>
+    <message>
+        <source>Calibration check</source>
+        <translation>校准核查</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>工位</translation>
+    </message>
+    <message>
+        <source>Operator:</source>
+        <translation>操作员:</translation>
+    </message>
+    <message>
+        <source>Station:</source>
+        <translation>工位:</translation>
+    </message>
+    <message>
+        <source>Reference instrument:</source>
+        <translation>参考仪器:</translation>
+    </message>
+    <message>
+        <source>Its certificate number:</source>
+        <translation>其证书编号:</translation>
+    </message>
+    <message>
+        <source>Its calibration due:</source>
+        <translation>其校准到期日:</translation>
+    </message>
+    <message>
+        <source>Records database:</source>
+        <translation>记录数据库:</translation>
+    </message>
+    <message>
+        <source>Conditions</source>
+        <translation>条件</translation>
+    </message>
+    <message>
+        <source>Temperature (℃)</source>
+        <translation>温度(℃)</translation>
+    </message>
+    <message>
+        <source>Humidity (%RH)</source>
+        <translation>湿度(%RH)</translation>
+    </message>
+    <message>
+        <source>Tolerance ±:</source>
+        <translation>允差 ±:</translation>
+    </message>
+    <message>
+        <source>|Drift| per minute at most:</source>
+        <translation>每分钟|漂移|不超过:</translation>
+    </message>
+    <message>
+        <source>Std dev at most:</source>
+        <translation>标准差不超过:</translation>
+    </message>
+    <message>
+        <source>Stability window (s):</source>
+        <translation>稳定窗口(秒):</translation>
+    </message>
+    <message>
+        <source>Point</source>
+        <translation>核查点</translation>
+    </message>
+    <message>
+        <source>No transmitter is linked.</source>
+        <translation>未连接变送器。</translation>
+    </message>
+    <message>
+        <source>Check:</source>
+        <translation>核查:</translation>
+    </message>
+    <message>
+        <source>As found</source>
+        <translation>调整前</translation>
+    </message>
+    <message>
+        <source>As left</source>
+        <translation>调整后</translation>
+    </message>
+    <message>
+        <source>Reference:</source>
+        <translation>参考值:</translation>
+    </message>
+    <message>
+        <source>℃</source>
+        <translation>℃</translation>
+    </message>
+    <message>
+        <source>%RH</source>
+        <translation>%RH</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>平均值</translation>
+    </message>
+    <message>
+        <source>Std dev</source>
+        <translation>标准差</translation>
+    </message>
+    <message>
+        <source>Drift /min</source>
+        <translation>漂移/分钟</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>误差</translation>
+    </message>
+    <message>
+        <source>Samples</source>
+        <translation>样本数</translation>
+    </message>
+    <message>
+        <source>Gate</source>
+        <translation>稳定判据</translation>
+    </message>
+    <message>
+        <source>Reason to take it before the gate is met:</source>
+        <translation>未满足稳定判据即采集的原因:</translation>
+    </message>
+    <message>
+        <source>Take point</source>
+        <translation>采集核查点</translation>
+    </message>
+    <message>
+        <source>Points of the check</source>
+        <translation>本次核查的点</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>Reference ℃</source>
+        <translation>参考值 ℃</translation>
+    </message>
+    <message>
+        <source>Mean ℃</source>
+        <translation>平均值 ℃</translation>
+    </message>
+    <message>
+        <source>Error ℃</source>
+        <translation>误差 ℃</translation>
+    </message>
+    <message>
+        <source>Reference %RH</source>
+        <translation>参考值 %RH</translation>
+    </message>
+    <message>
+        <source>Mean %RH</source>
+        <translation>平均值 %RH</translation>
+    </message>
+    <message>
+        <source>Error %RH</source>
+        <translation>误差 %RH</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>备注</translation>
+    </message>
+    <message>
+        <source>Store again</source>
+        <translation>重新保存</translation>
+    </message>
+    <message>
+        <source>Finish</source>
+        <translation>完成</translation>
+    </message>
+    <message>
+        <source>Abandon</source>
+        <translation>放弃</translation>
+    </message>
+    <message>
+        <source>History...</source>
+        <translation>历史...</translation>
+    </message>
+    <message>
+        <source>Certificate...</source>
+        <translation>证书...</translation>
+    </message>
+    <message>
+        <source>Transmitter %1 at address %2, temperature output range %3 to %4 ℃</source>
+        <translation>变送器 %1，地址 %2，温度输出范围 %3 至 %4 ℃</translation>
+    </message>
+    <message>
+        <source>filling</source>
+        <translation>采集中</translation>
+    </message>
+    <message>
+        <source>drifting</source>
+        <translation>漂移</translation>
+    </message>
+    <message>
+        <source>noisy</source>
+        <translation>波动</translation>
+    </message>
+    <message>
+        <source>met</source>
+        <translation>满足</translation>
+    </message>
+    <message>
+        <source>Stable over the stability window: the point can be taken.</source>
+        <translation>读数在稳定窗口内稳定：可以采集核查点。</translation>
+    </message>
+    <message>
+        <source>Not stable over the stability window yet: a point taken now needs a reason and is marked as taken early.</source>
+        <translation>读数在稳定窗口内尚未稳定：此时采集核查点须填写原因，并标记为提前采集。</translation>
+    </message>
+    <message>
+        <source>No check yet: the first point taken begins one.</source>
+        <translation>尚无核查：采集第一个点即开始一次核查。</translation>
+    </message>
+    <message>
+        <source>%1 check of %2, begun %3: %4.</source>
+        <translation>%2 的%1核查，开始于 %3：%4。</translation>
+    </message>
+    <message>
+        <source>open</source>
+        <translation>进行中</translation>
+    </message>
+    <message>
+        <source>Not everything is stored yet: press Store again once the database can be reached.</source>
+        <translation>尚有内容未保存：数据库可访问后请按“重新保存”。</translation>
+    </message>
+    <message>
+        <source>not stored</source>
+        <translation>未保存</translation>
+    </message>
+    <message>
+        <source>taken early: %1</source>
+        <translation>提前采集：%1</translation>
+    </message>
+    <message>
+        <source>Records</source>
+        <translation>记录</translation>
+    </message>
+    <message>
+        <source>%1
+
+Nothing is lost: what could not be stored stays on screen, marked &quot;not stored&quot;. Press Store again once the database can be reached.</source>
+        <translation>%1
+
+没有丢失任何内容：未能保存的内容留在屏幕上，标记为“未保存”。数据库可访问后请按“重新保存”。</translation>
+    </message>
+    <message>
+        <source>Save certificate</source>
+        <translation>保存证书</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>PDF 文件 (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Certificate</source>
+        <translation>证书</translation>
+    </message>
+</context>
+<context>
     <name>CsvRecorder</name>
     <message>
         <source>The file was removed, moved or replaced</source>
         <translation>文件已被删除、移走或替换</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryDialog</name>
+    <message>
+        <source>Check history</source>
+        <translation>核查历史</translation>
+    </message>
+    <message>
+        <source>Serial number:</source>
+        <translation>序列号:</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>显示</translation>
+    </message>
+    <message>
+        <source>Started</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>类型</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>工位</translation>
+    </message>
+    <message>
+        <source>Operator</source>
+        <translation>操作员</translation>
+    </message>
+    <message>
+        <source>Points</source>
+        <translation>点数</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>Certificate...</source>
+        <translation>证书...</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n check(s) of %1 in %2</source>
+        <translation>
+            <numerusform>%2 中 %1 的 %n 次核查</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>RecordStore</name>
+    <message>
+        <source>The records database %1 cannot be reached: %2</source>
+        <translation>无法访问记录数据库 %1：%2</translation>
+    </message>
+    <message>
+        <source>The records database %1 was made by a newer version of this tool (schema %2; this one knows schema %3).</source>
+        <translation>记录数据库 %1 由本工具的较新版本创建（结构版本 %2；本版本只支持结构版本 %3）。</translation>
+    </message>
+    <message>
+        <source>The records database %1 did not take the request: %2</source>
+        <translation>记录数据库 %1 未接受请求：%2</translation>
     </message>
 </context>
 <context>
@@ -497,6 +991,10 @@ Recording has stopped; the rows written before are kept.</source>
     <message>
         <source>Cannot save the log to %1: %2</source>
         <translation>无法将日志保存到 %1: %2</translation>
+    </message>
+    <message>
+        <source>Check</source>
+        <translation>核查</translation>
     </message>
 </context>
 </TS>

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(g++ cmake make dpkg-dev qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools
-    libqwt-qt5-dev libqt5svg5-dev "$@")
+    libqwt-qt5-dev libqt5svg5-dev libqt5sql5-sqlite libqt5sql5-psql "$@")
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

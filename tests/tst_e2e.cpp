@@ -1,14 +1,19 @@
 // Journeys at the bench against the simulated transmitter: links found, links that fail, polling,
 // every configuration command, a line or adapter that fails, the trend, and a long soak.
 #include "app/appstate.h"
+#include "check/recordstore.h"
 #include "protocol/frame.h"
 #include "support/windowfixture.h"
+#include "ui/checkwindow.h"
+#include "ui/historydialog.h"
 #include "ui/messagelog.h"
 #include "ui/trendwindow.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSerialPort>
+#include <QTableView>
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -27,6 +32,7 @@ private slots:
     void lineFaults();
     void lossBehindABox();
     void trend();
+    void check();
     void soak();
 };
 
@@ -249,6 +255,59 @@ void TestE2e::trend()
     QFile saved(dir.filePath("log"));
     QVERIFY(saved.open(QIODevice::ReadOnly)
             && saved.readAll() == (log->toPlainText() + "\n").toUtf8());
+}
+
+// A check against a transmitter settling towards the reference: the gate opens only once it has
+// settled (a reason opens it earlier), the point is stored at once, a polling stop closes the
+// gate and closing the window leaves the check open; then it is finished and listed.
+void TestE2e::check()
+{
+    QTemporaryDir dir;
+    const QString records = dir.filePath("records.sqlite");
+    qputenv("TR451_DATABASE", records.toLocal8Bit());
+    Bench bench(4, "", true);
+    bench.sim.setSettling(30.0, 75.0, 1.0);
+    WindowFixture f;
+    bench.link(f);
+    f.run("pushButtonCheck");
+    // A short window, so drift limits that a short window's noise stays inside.
+    f.fill("spinBoxWindow=5;doubleSpinBoxDriftTemperature=1;doubleSpinBoxDriftHumidity=5;"
+           "doubleSpinBoxReferenceTemperature=30;doubleSpinBoxReferenceHumidity=75;"
+           "comboBoxRegister=1;comboBoxNum=0");
+    auto *take = f.child<QPushButton>("pushButtonTakePoint");
+    const int linked = bench.replies;
+    f.run("pushButtonRead");
+    QTRY_VERIFY(bench.replies >= linked + 2);
+    QVERIFY(!take->isEnabled());
+    f.fill("lineEditReason=chamber door opened");
+    QVERIFY(take->isEnabled());
+    f.fill("lineEditReason=");
+    QTRY_VERIFY_WITH_TIMEOUT(take->isEnabled(), 20000);
+    QVERIFY(bench.clock.elapsed() > 6000);
+    f.run("pushButtonTakePoint");
+    const auto stored = [&records] {
+        RecordStore store(records);
+        QList<Check> checks;
+        store.history("261206033415", &checks);
+        QStringList summary;
+        for (const Check &check : checks)
+            summary << CheckText::result(check.result) + QString::number(check.storedPointCount);
+        return summary.join(',');
+    };
+    QCOMPARE(stored(), "open1");
+    f.run("pushButtonRead");
+    QTRY_VERIFY(!take->isEnabled());
+    f.window.findChild<CheckWindow *>()->close();
+    f.run("pushButtonCheck,pushButtonFinish");
+    QCOMPARE(stored(), "pass1");
+    f.run("pushButtonHistory");
+    QTRY_VERIFY(f.window.findChild<HistoryDialog *>());
+    const QAbstractItemModel *listed =
+        f.window.findChild<HistoryDialog *>()->findChild<QTableView *>()->model();
+    QCOMPARE(listed->rowCount(), 1);
+    QCOMPARE(listed->index(0, 5).data().toString(), "Pass");
+    QVERIFY(f.boxes.messages.isEmpty());
+    qunsetenv("TR451_DATABASE");
 }
 
 // A bench left running: polling while the line fails in every way it can, linking again after a

@@ -175,7 +175,8 @@ void TestSimulator::program()
     for (const QStringList &bad : {QStringList {"--address", "248"},
                                    {"--address", "1,1"},
                                    {"--address", "1,2", "--baud-code", "4,4,4"},
-                                   {"--tcp", "65536"}})
+                                   {"--tcp", "65536"},
+                                   {"--settle", "30,101,60"}})
         QVERIFY2(QProcess::execute(path, bad) == 2, qPrintable(bad.join(' ')));
 }
 

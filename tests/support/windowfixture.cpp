@@ -4,6 +4,7 @@
 #include "posixpty.h"
 #include "protocol/frame.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -71,6 +72,8 @@ void WindowFixture::fill(const QString &settings)
         QObject *control = child<QObject>(qPrintable(setting.section('=', 0, 0)));
         if (auto *combo = qobject_cast<QComboBox *>(control))
             combo->setCurrentIndex(setting.section('=', 1).toInt());
+        else if (qobject_cast<QAbstractSpinBox *>(control))
+            control->setProperty("value", setting.section('=', 1));
         else
             control->setProperty("text", setting.section('=', 1));
     }

@@ -52,7 +52,8 @@ public:
     }
     QSerialPort *port() const { return child<QSerialPort>("serialPort"); }
 
-    // "lineEditAddress=5;comboBoxBaudRate=2": line edits get the text, combo boxes the index.
+    // "lineEditAddress=5;comboBoxBaudRate=2": line edits get the text, combo boxes the index,
+    // spin boxes the value.
     void fill(const QString &settings);
     // "pushButtonRead,ReadHumitureOrder": buttons of these names are clicked, slots invoked.
     void run(const QByteArray &names);

@@ -86,6 +86,31 @@ bool lineDevices(const QList<int> &addresses, const QList<int> &baudCodes,
     return true;
 }
 
+// Reads --settle T,H,SECONDS into the simulator; false, with a message, when it is given but is
+// not a temperature, a humidity from 0 to 100 and a time constant above 0.
+bool settleOption(const QCommandLineParser &parser, TransmitterSimulator &simulator)
+{
+    if (!parser.isSet("settle"))
+        return true;
+    const QStringList fields = parser.value("settle").split(',');
+    QList<double> numbers;
+    for (const QString &field : fields) {
+        bool ok = false;
+        numbers << field.trimmed().toDouble(&ok);
+        if (!ok)
+            numbers.clear();
+    }
+    if (fields.size() != 3 || numbers.size() != 3 || numbers[1] < 0 || numbers[1] > 100
+        || numbers[2] <= 0) {
+        standardError() << "tr451-simulator: --settle takes T,H,SECONDS: a temperature, a "
+                           "humidity from 0 to 100 and a time constant above 0"
+                        << Qt::endl;
+        return false;
+    }
+    simulator.setSettling(numbers[0], numbers[1], numbers[2]);
+    return true;
+}
+
 bool saveState(const QString &path, const QByteArray &state)
 {
     QSaveFile file(path);
@@ -124,6 +149,10 @@ int main(int argc, char *argv[])
         {"no-pacing", "Send each reply at once rather than at the pace of the line speed."},
         {"remove-after", "Pull the adapter <ms> milliseconds after the first request, then exit.",
          "ms"},
+        {"settle",
+         "Step the readings to <t>,<h> (degrees, %RH) with a time constant of <seconds>, with a "
+         "little noise, like a sensor settling in a chamber.",
+         "t,h,seconds"},
         {"state", "Keep the first transmitter's registers in <file> across runs.", "file"},
         {"verbose", "Print every request and reply in hexadecimal."},
     });
@@ -155,6 +184,8 @@ int main(int argc, char *argv[])
     simulator.setDevices(devices);
     simulator.setFaults(faults);
     simulator.setPacing(!parser.isSet("no-pacing"));
+    if (!settleOption(parser, simulator))
+        return ExitUsage;
 
     const QString statePath = parser.value("state");
     if (!statePath.isEmpty() && QFile::exists(statePath)) {

@@ -41,6 +41,11 @@ constexpr double RoomHumidity = 45.0;
 constexpr double HeaterRise = 3.0;
 constexpr double HeaterTimeConstantS = 60.0;
 
+// A settling sensor's noise: well inside the tightest stability limits a check uses (0.05
+// degrees and 0.3 %RH of standard deviation), so that the gate opens once the step has settled.
+constexpr double SettlingNoiseTemperature = 0.02;
+constexpr double SettlingNoiseHumidity = 0.1;
+
 // Magnus formula over water (Sonntag 1990), good from -45 to 60 degrees Celsius.
 constexpr double MagnusB = 17.62;
 constexpr double MagnusC = 243.12;
@@ -64,6 +69,17 @@ double humidityAt(double temperature, double dewPoint)
     return 100.0
         * std::exp(MagnusB * dewPoint / (MagnusC + dewPoint)
                    - MagnusB * temperature / (MagnusC + temperature));
+}
+
+// Uniform in [-1, 1], the same for the same millisecond and stream: a seeded noise, so that a
+// settling run reads the same every time (splitmix64).
+double noise(qint64 ms, quint64 stream)
+{
+    quint64 z = quint64(ms) * 2 + stream + 0x9E3779B97F4A7C15ULL;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z ^= z >> 31;
+    return double(z >> 11) / double(1ULL << 52) - 1.0;
 }
 
 int roundedDivision(int value, int divisor)
@@ -328,16 +344,29 @@ void TransmitterModel::setFixedReadings(double temperature, double humidity)
     fixedHumidity = humidity;
 }
 
+void TransmitterModel::setSettling(double temperature, double humidity, double timeConstantS)
+{
+    settling = Settling {now, readings(), temperature, humidity, timeConstantS};
+}
+
 TransmitterModel::Readings TransmitterModel::readings() const
 {
     if (fixed)
         return {fixedTemperature, fixedHumidity, dewPointOf(fixedTemperature, fixedHumidity)};
 
     const double t = double(now) / 1000.0;
-    const double room =
+    double room =
         RoomTemperature + 0.8 * std::sin(TwoPi * t / 900.0) + 0.15 * std::sin(TwoPi * t / 67.0);
-    const double roomHumidity =
+    double roomHumidity =
         RoomHumidity + 4.0 * std::sin(TwoPi * t / 1300.0 + 1.0) + 0.6 * std::sin(TwoPi * t / 53.0);
+    if (settling) {
+        const double left = std::exp(-double(now - settling->fromMs) / 1000.0
+                                     / qMax(settling->timeConstantS, 1e-3));
+        room = settling->temperature + (settling->from.temperature - settling->temperature) * left
+            + SettlingNoiseTemperature * noise(now, 0);
+        roomHumidity = settling->humidity + (settling->from.humidity - settling->humidity) * left
+            + SettlingNoiseHumidity * noise(now, 1);
+    }
     // Warming the sensor leaves the moisture in the air alone: the dew point stays, the
     // relative humidity at the sensor drops.
     const double dewPoint = dewPointOf(room, roomHumidity);

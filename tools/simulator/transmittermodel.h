@@ -6,6 +6,8 @@
 #include <QMap>
 #include <QtGlobal>
 
+#include <optional>
+
 // The transmitter as its register map: it answers whole requests and knows nothing of lines,
 // timers or faults. The caller hands in the time, so the readings drift and the heater warms the
 // sensor the same way under a test as on the bench.
@@ -71,6 +73,9 @@ public:
     // Milliseconds since the device was switched on; only ever moves forward.
     void setTime(qint64 ms);
     void setFixedReadings(double temperature, double humidity);
+    // From now on the air steps towards temperature and humidity like a chamber reaching its
+    // set point: exponentially with this time constant, with a little seeded noise on top.
+    void setSettling(double temperature, double humidity, double timeConstantS);
     Readings readings() const;
 
     // The stored registers as text, one "register value" pair of hexadecimal numbers a line.
@@ -97,6 +102,16 @@ private:
     bool fixed = false;
     double fixedTemperature = 0;
     double fixedHumidity = 0;
+
+    struct Settling
+    {
+        qint64 fromMs; // when the step began
+        Readings from; // the air at that moment
+        double temperature;
+        double humidity;
+        double timeConstantS;
+    };
+    std::optional<Settling> settling;
 };
 
 #endif // TRANSMITTERMODEL_H

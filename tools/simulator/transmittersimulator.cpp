@@ -536,6 +536,14 @@ void TransmitterSimulator::setFixedReadings(double temperature, double humidity)
         model.setFixedReadings(temperature, humidity);
 }
 
+void TransmitterSimulator::setSettling(double temperature, double humidity, double timeConstantS)
+{
+    for (int i = 0; i < d->models.size(); ++i) {
+        d->setTime(i);
+        d->models[i].setSettling(temperature, humidity, timeConstantS);
+    }
+}
+
 int TransmitterSimulator::requestCount() const
 {
     return d->requests;

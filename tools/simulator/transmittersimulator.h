@@ -78,6 +78,9 @@ public:
     // Holds temperature (degrees Celsius) and relative humidity (%) of every transmitter fixed,
     // for tests that check displayed values; without it the readings drift like a real room's.
     void setFixedReadings(double temperature, double humidity);
+    // The readings step from now on to temperature and humidity with this time constant, plus
+    // a little noise, like a sensor settling in a chamber.
+    void setSettling(double temperature, double humidity, double timeConstantS);
 
     int requestCount() const; // requests read, answered or not
 

@@ -1,0 +1,157 @@
+#include "check/checkengine.h"
+
+#include "display/trendsession.h"
+
+#include <QDeadlineTimer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int TickMs = 1000;
+
+} // namespace
+
+CheckEngine::CheckEngine(TrendSession &session, QObject *parent)
+    : QObject(parent)
+    , session(session)
+{
+    connect(&session, &TrendSession::readingAdded, this, &CheckEngine::readingAdded);
+    connect(&tick, &QTimer::timeout, this, &CheckEngine::gateChanged);
+    tick.start(TickMs);
+}
+
+CheckEngine::~CheckEngine() = default;
+
+void CheckEngine::setSettings(const StationSettings &settings)
+{
+    station = settings;
+    emit gateChanged();
+}
+
+void CheckEngine::readingAdded(const TrendReading &reading)
+{
+    const bool measured = std::any_of(reading.values.cbegin(), reading.values.cend(),
+                                      [](float value) { return !std::isnan(value); });
+    if (!measured)
+        return;
+    const SampleStore &store = session.samples();
+    const qint64 time = store.rowTime(store.rowCount() - 1);
+    // The window of another transmitter's readings begins with its first.
+    if (polledSerial && *polledSerial != reading.serialNumber)
+        polledSince = time;
+    polledSerial = reading.serialNumber;
+    newest = {time, reading.steadyMs};
+    emit gateChanged();
+}
+
+GateState CheckEngine::gate() const
+{
+    if (!newest)
+        return {};
+    const qint64 now = newest->first + (QDeadlineTimer::current().deadline() - newest->second);
+    return StabilityGate::evaluate(session.samples(), now, polledSince, station.limits);
+}
+
+bool CheckEngine::isOpen() const
+{
+    return current.startedAt.isValid() && current.result == Check::Result::Open;
+}
+
+bool CheckEngine::allStored() const
+{
+    return !current.startedAt.isValid()
+        || (current.stored() && current.storedResult == current.result
+            && std::all_of(current.points.cbegin(), current.points.cend(),
+                           [](const CheckPoint &point) { return point.stored(); }));
+}
+
+RecordStore &CheckEngine::records()
+{
+    // A new database setting takes effect once nothing is left to store in the old one.
+    if (!recordStore || (storeTarget != station.database && !isOpen() && allStored())) {
+        recordStore = std::make_unique<RecordStore>(station.database);
+        storeTarget = station.database;
+    }
+    return *recordStore;
+}
+
+bool CheckEngine::canTakePoint(const Transmitter &transmitter, const QString &earlyReason) const
+{
+    const GateState state = gate();
+    if ((!state.met() && earlyReason.trimmed().isEmpty()) || transmitter.serialNumber.isEmpty()
+        || polledSerial != transmitter.serialNumber
+        || std::any_of(state.quantities.cbegin(), state.quantities.cend(),
+                       [](const QuantityGate &q) { return q.statistics.count == 0; }))
+        return false;
+    return isOpen() ? current.transmitter.serialNumber == transmitter.serialNumber : allStored();
+}
+
+bool CheckEngine::takePoint(Check::Kind kind, const Transmitter &transmitter,
+                            const std::array<double, CheckedQuantities> &references,
+                            const QString &earlyReason)
+{
+    if (!canTakePoint(transmitter, earlyReason))
+        return false;
+    const GateState state = gate();
+    const bool early = !state.met();
+    if (!isOpen()) {
+        current = Check();
+        current.kind = kind;
+        current.transmitter = transmitter;
+        current.settings = station;
+        current.settings.database.clear();
+        current.startedAt = QDateTime::currentDateTime();
+    }
+    current.points.append(Decision::point(state, references, current.settings.tolerance,
+                                          early ? earlyReason.trimmed() : QString()));
+    store();
+    return true;
+}
+
+bool CheckEngine::finish()
+{
+    if (!isOpen() || current.points.isEmpty())
+        return false;
+    close(current.decision());
+    return true;
+}
+
+bool CheckEngine::abandon()
+{
+    if (!isOpen())
+        return false;
+    close(Check::Result::Abandoned);
+    return true;
+}
+
+void CheckEngine::close(Check::Result result)
+{
+    current.result = result;
+    current.finishedAt = QDateTime::currentDateTime();
+    store();
+}
+
+bool CheckEngine::storeAgain()
+{
+    return store();
+}
+
+// In order: the check, its points, its result; a point needs its check's record first.
+bool CheckEngine::store()
+{
+    RecordStore &records = this->records();
+    bool done = !current.startedAt.isValid() || current.stored() || records.addCheck(current);
+    for (CheckPoint &point : current.points)
+        done = done && (point.stored() || records.addPoint(current, point));
+    done = done && (current.storedResult == current.result || records.storeResult(current));
+    if (done) {
+        failureTold = false;
+    } else if (!failureTold) {
+        failureTold = true;
+        emit storeFailed(records.errorString());
+    }
+    emit checkChanged();
+    return done;
+}

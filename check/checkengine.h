@@ -1,0 +1,87 @@
+#ifndef CHECKENGINE_H
+#define CHECKENGINE_H
+
+#include "check/checkrecord.h"
+#include "check/recordstore.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <limits>
+#include <memory>
+#include <optional>
+
+class TrendSession;
+struct TrendReading;
+
+// A calibration check against a reference, without any window: it watches a session's readings,
+// tells whether they are stable over the stability window, takes points, decides and keeps the
+// records. The window feeds it the tool's session; a command line feeds it its own.
+//
+// Whatever is taken is stored at once; what the database cannot take stays here, not stored,
+// until storeAgain() gets it in, and no new check begins before it has. A polling stop or a lost
+// link only closes the gate: the check stays open until finish() or abandon().
+class CheckEngine : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CheckEngine(TrendSession &session, QObject *parent = nullptr);
+    ~CheckEngine() override;
+
+    // The gate follows new limits at once; the rest applies from the next check on.
+    void setSettings(const StationSettings &settings);
+    const StationSettings &settings() const { return station; }
+
+    // Over the stability window ending now, of the readings of the transmitter polled last.
+    // Closed until a reading has come in since this engine exists.
+    GateState gate() const;
+
+    // The open check, else the last one, else an empty one (no points, startedAt invalid).
+    const Check &check() const { return current; }
+    bool isOpen() const;
+    bool allStored() const;
+    RecordStore &records();
+
+    // Whether takePoint() would take a point now: not when the gate is not met and no reason is
+    // given, when a quantity has no reading in the window, when the readings or the open check
+    // are of another transmitter, or when the last check is not stored yet.
+    bool canTakePoint(const Transmitter &transmitter, const QString &earlyReason) const;
+    // A point of the open check, or of a new one of kind for transmitter; stored at once.
+    bool takePoint(Check::Kind kind, const Transmitter &transmitter,
+                   const std::array<double, CheckedQuantities> &references,
+                   const QString &earlyReason = QString());
+    // Closes the open check with its decision, or as abandoned; false when none is open (or,
+    // for finish, it has no point).
+    bool finish();
+    bool abandon();
+    // Writes whatever is not stored yet; true when everything is.
+    bool storeAgain();
+
+signals:
+    // After each reading and each second, so that a gate closes when readings stop.
+    void gateChanged();
+    void checkChanged();
+    // Once, when a write fails after the last one that succeeded: message says why.
+    void storeFailed(const QString &message);
+
+private:
+    void readingAdded(const TrendReading &reading);
+    void close(Check::Result result);
+    bool store();
+
+    TrendSession &session;
+    StationSettings station;
+    Check current;
+    std::unique_ptr<RecordStore> recordStore;
+    QString storeTarget; // the database setting recordStore was made for
+    QTimer tick;
+    bool failureTold = false;
+    // The transmitter the newest readings come from, and the store time its readings begin at.
+    std::optional<QString> polledSerial;
+    qint64 polledSince = std::numeric_limits<qint64>::min();
+    // The newest reading as the store times it, and on the monotonic clock.
+    std::optional<std::pair<qint64, qint64>> newest;
+};
+
+#endif // CHECKENGINE_H

@@ -1,0 +1,86 @@
+#include "check/checkrecord.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace {
+
+constexpr double Thousandths = 1000.0;
+
+const QString KindNames[] = {QStringLiteral("as-found"), QStringLiteral("as-left")};
+const QString ResultNames[] = {QStringLiteral("open"), QStringLiteral("pass"),
+                               QStringLiteral("fail"), QStringLiteral("abandoned")};
+
+int indexOf(const QString *names, int count, const QString &text)
+{
+    return int(std::find(names, names + count, text) - names) % count;
+}
+
+} // namespace
+
+Check::Result Check::decision() const
+{
+    const bool passed = !points.isEmpty()
+        && std::all_of(points.cbegin(), points.cend(),
+                       [](const CheckPoint &point) { return point.passed(); });
+    return passed ? Result::Pass : Result::Fail;
+}
+
+namespace Decision {
+
+QuantityPoint judge(const TrendStatistics &statistics, double reference, double tolerance)
+{
+    QuantityPoint judged;
+    judged.reference = reference;
+    judged.mean = statistics.mean;
+    judged.standardDeviation = statistics.standardDeviation;
+    judged.driftPerMinute = statistics.driftPerMinute;
+    judged.samples = statistics.count;
+    // Without readings there is no error, and nothing passes.
+    judged.error = TrendStatistics::None;
+    if (!std::isfinite(statistics.mean))
+        return judged;
+    const qint64 error = std::llround((statistics.mean - reference) * Thousandths);
+    judged.error = double(error) / Thousandths;
+    judged.passed = std::llabs(error) <= std::llround(tolerance * Thousandths);
+    return judged;
+}
+
+CheckPoint point(const GateState &gate, const std::array<double, CheckedQuantities> &references,
+                 const std::array<double, CheckedQuantities> &tolerances,
+                 const QString &earlyReason)
+{
+    CheckPoint taken;
+    taken.takenAt = QDateTime::currentDateTime();
+    for (size_t q = 0; q < taken.quantities.size(); ++q)
+        taken.quantities[q] = judge(gate.quantities[q].statistics, references[q], tolerances[q]);
+    taken.earlyReason = earlyReason;
+    return taken;
+}
+
+} // namespace Decision
+
+namespace CheckText {
+
+QString kind(Check::Kind kind)
+{
+    return KindNames[int(kind)];
+}
+
+QString result(Check::Result result)
+{
+    return ResultNames[int(result)];
+}
+
+Check::Kind kindFrom(const QString &text)
+{
+    return Check::Kind(indexOf(KindNames, int(std::size(KindNames)), text));
+}
+
+Check::Result resultFrom(const QString &text)
+{
+    return Check::Result(indexOf(ResultNames, int(std::size(ResultNames)), text));
+}
+
+} // namespace CheckText

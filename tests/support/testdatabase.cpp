@@ -1,0 +1,74 @@
+#include "support/testdatabase.h"
+
+#include "check/recordstore.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QUrl>
+
+#include <atomic>
+
+namespace {
+
+std::atomic<int> created {0};
+const QString OwnConnection = QStringLiteral("tr451-test-own");
+
+// Runs sql on a connection of its own to the database at url; the error text when it fails.
+QString run(const QString &url, const QString &sql)
+{
+    const QString connection = QStringLiteral("tr451-test-admin");
+    QString failure;
+    {
+        QSqlDatabase db = RecordStore::addConnection(url, connection);
+        if (!db.open())
+            failure = db.lastError().text();
+        else if (QSqlQuery query(db); !query.exec(sql))
+            failure = query.lastError().text();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return failure;
+}
+
+} // namespace
+
+TestDatabase::TestDatabase(const QString &kind)
+{
+    if (kind == QLatin1String("sqlite")) {
+        connection = dir.filePath(QStringLiteral("records.sqlite"));
+        return;
+    }
+    server =
+        qEnvironmentVariable("TR451_TEST_POSTGRESQL", QStringLiteral("postgresql:///postgres"));
+    name =
+        QStringLiteral("tr451_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(created++);
+    const QString failure = run(server, QStringLiteral("CREATE DATABASE ") + name);
+    if (!failure.isEmpty()) {
+        reason = QStringLiteral("No PostgreSQL server at %1 (%2): set TR451_TEST_POSTGRESQL to "
+                                "one's postgresql:// URL, as .ci/run does")
+                     .arg(server, failure.simplified());
+        name.clear();
+        return;
+    }
+    QUrl url(server);
+    url.setPath('/' + name);
+    connection = url.toString();
+}
+
+TestDatabase::~TestDatabase()
+{
+    QSqlDatabase::removeDatabase(OwnConnection);
+    if (!name.isEmpty())
+        run(server, QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name));
+}
+
+QSqlQuery TestDatabase::exec(const QString &sql)
+{
+    QSqlDatabase db = QSqlDatabase::database(OwnConnection, false);
+    if (!db.isValid())
+        db = RecordStore::addConnection(connection, OwnConnection);
+    db.open();
+    QSqlQuery query(db);
+    query.exec(sql);
+    return query;
+}

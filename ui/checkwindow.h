@@ -1,0 +1,50 @@
+#ifndef CHECKWINDOW_H
+#define CHECKWINDOW_H
+
+#include "check/checkrecord.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class CheckEngine;
+class TrendSession;
+
+namespace Ui {
+class CheckWindow;
+}
+
+// The calibration check of the linked transmitter against a reference: the station's settings,
+// the readings over the stability window with their errors and the gate, the points taken, and
+// the records and certificates. A view of a CheckEngine fed by the session; it knows nothing of
+// the protocol or of the main window. Closing it leaves an open check open.
+class CheckWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // linked tells which transmitter the tool is linked to at the moment.
+    CheckWindow(TrendSession &session, std::function<Transmitter()> linked,
+                QWidget *parent = nullptr);
+    ~CheckWindow() override;
+
+    // Writes check's certificate to fileName; tells the user and returns false when it cannot.
+    bool saveCertificate(const Check &check, const QString &fileName);
+    // Asks for a file name, then saves check's certificate there.
+    void chooseCertificateFile(const Check &check);
+
+private:
+    void showSettings(const StationSettings &settings);
+    void settingsEdited();
+    void showGate();
+    void showCheck();
+    void takePoint();
+    void showHistory();
+    void tellStoreFailure(const QString &message);
+
+    Ui::CheckWindow *ui;
+    CheckEngine *engine;
+    std::function<Transmitter()> linked;
+};
+
+#endif // CHECKWINDOW_H

@@ -1,0 +1,120 @@
+#include "ui/historydialog.h"
+
+#include "check/certificate.h"
+#include "check/recordstore.h"
+#include "ui_historydialog.h"
+
+#include <QAbstractTableModel>
+
+// The checks as table rows, their texts made only for the rows in view: a serial number may have
+// thousands of checks.
+class HistoryModel : public QAbstractTableModel
+{
+public:
+    explicit HistoryModel(const QList<Check> &checks, QObject *parent)
+        : QAbstractTableModel(parent)
+        , checks(checks)
+    {}
+
+    void reset()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex &parent) const override
+    {
+        return parent.isValid() ? 0 : checks.size();
+    }
+    int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : 6; }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole)
+            return QVariant();
+        const Check &check = checks[index.row()];
+        switch (index.column()) {
+        case 0:
+            return check.startedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        case 1:
+            return Certificate::kindText(check.kind);
+        case 2:
+            return check.settings.station;
+        case 3:
+            return check.settings.operatorName;
+        case 4:
+            return check.storedPointCount;
+        default:
+            return Certificate::resultText(check.result);
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return QAbstractTableModel::headerData(section, orientation, role);
+        const QString titles[] = {HistoryDialog::tr("Started"), HistoryDialog::tr("Kind"),
+                                  HistoryDialog::tr("Station"), HistoryDialog::tr("Operator"),
+                                  HistoryDialog::tr("Points"),  HistoryDialog::tr("Result")};
+        return titles[section];
+    }
+
+private:
+    const QList<Check> &checks;
+};
+
+HistoryDialog::HistoryDialog(RecordStore &records, const QString &serialNumber, QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::HistoryDialog)
+    , records(records)
+    , model(new HistoryModel(checks, this))
+{
+    ui->setupUi(this);
+    ui->tableChecks->setModel(model);
+    ui->tableChecks->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    ui->lineEditSerial->setText(serialNumber);
+    connect(ui->pushButtonShow, &QPushButton::clicked, this, &HistoryDialog::showChecks);
+    connect(ui->lineEditSerial, &QLineEdit::returnPressed, this, &HistoryDialog::showChecks);
+    connect(ui->pushButtonCertificate, &QPushButton::clicked, this,
+            &HistoryDialog::requestCertificate);
+    connect(ui->pushButtonClose, &QPushButton::clicked, this, &QDialog::close);
+    connect(ui->tableChecks->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { ui->pushButtonCertificate->setEnabled(selectedRow() >= 0); });
+    showChecks();
+}
+
+HistoryDialog::~HistoryDialog()
+{
+    delete ui;
+}
+
+int HistoryDialog::selectedRow() const
+{
+    const QModelIndexList rows = ui->tableChecks->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void HistoryDialog::showChecks()
+{
+    const QString serialNumber = ui->lineEditSerial->text().trimmed();
+    checks.clear();
+    const bool read = records.history(serialNumber, &checks);
+    ui->labelStatus->setText(read ? tr("%n check(s) of %1 in %2", nullptr, checks.size())
+                                        .arg(serialNumber, records.location())
+                                  : records.errorString());
+    model->reset();
+    ui->pushButtonCertificate->setEnabled(false);
+}
+
+void HistoryDialog::requestCertificate()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    Check &check = checks[row];
+    if (!records.load(check)) {
+        ui->labelStatus->setText(records.errorString());
+        return;
+    }
+    emit certificateRequested(check);
+}

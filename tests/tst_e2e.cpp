@@ -14,8 +14,8 @@
 #include <QPushButton>
 #include <QSerialPort>
 #include <QTableView>
+#include <QTest>
 #include <QTextBrowser>
-#include <QtTest>
 
 static const QString UsbError = "Error: USB device error, please reconnect USB device!";
 

@@ -8,7 +8,7 @@
 #include "transmittersimulator.h"
 
 #include <QSocketNotifier>
-#include <QtTest>
+#include <QTest>
 
 #include <unistd.h>
 

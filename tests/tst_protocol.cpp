@@ -9,7 +9,7 @@
 #include "protocol/registers.h"
 #include "protocol/replydecoder.h"
 
-#include <QtTest>
+#include <QTest>
 
 static QByteArray bytes(const char *hexText)
 {

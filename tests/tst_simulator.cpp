@@ -6,9 +6,11 @@
 #include "transmittermodel.h"
 #include "transmittersimulator.h"
 
+#include <QProcess>
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QTcpSocket>
-#include <QtTest>
+#include <QTest>
 
 class TestSimulator : public QObject
 {

@@ -6,7 +6,7 @@
 #include "display/trendsession.h"
 #include "display/trendstatistics.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <cerrno>
 #include <csignal>

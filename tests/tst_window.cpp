@@ -21,11 +21,11 @@
 #include <QScrollBar>
 #include <QSerialPort>
 #include <QTableWidget>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTranslator>
-#include <QtTest>
 #include <qwt_plot.h>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_panner.h>

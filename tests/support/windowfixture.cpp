@@ -12,9 +12,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSerialPort>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QtTest>
 
 #include <poll.h>
 #include <unistd.h>

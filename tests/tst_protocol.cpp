@@ -101,28 +101,25 @@ void TestProtocol::frames_data()
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QByteArray>("wire");
     const QVector<quint16> none;
-    QTest::newRow("identity read")
-        << Modbus::readRequest(1, 0x0100, 9) << QByteArray("01 03 01 00 00 09 84 30");
-    QTest::newRow("address 0") << Modbus::readRequest(0, 0x0100, 1)
-                               << QByteArray("00 03 01 00 00 01 84 27");
-    QTest::newRow("heater on") << Modbus::writeRequest(1, 0x0109, 1)
-                               << QByteArray("01 06 01 09 00 01 99 F4");
-    QTest::newRow("new address 5")
-        << Modbus::writeRequest(0, 0x0100, 5) << QByteArray("00 06 01 00 00 05 49 E4");
-    QTest::newRow("range -40.0 to 80.0")
-        << Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {0xFE70, 0x0320})
-        << QByteArray("01 10 01 07 01 08 04 FE 70 03 20 9E A8");
-    QTest::newRow("serial number") << Modbus::blockWrite(
-        1, Registers::SerialNumberBlock, CommandInputs::serialNumberWords("261206033415"))
-                                   << QByteArray("01 10 01 04 01 06 06 26 12 06 03 34 15 F6 84");
-    QTest::newRow("output block") << Modbus::blockWrite(1, Registers::OutputWriteBack, none)
-                                  << "01 10 01 10 01 1A 17 " + QByteArray("00 ").repeated(22)
-            + "03 B4";
-    QTest::newRow("calibration block")
-        << Modbus::blockWrite(1, Registers::CalibrationWriteBack, none)
-        << "01 10 02 04 02 2C 29 " + QByteArray("00 ").repeated(82) + "A3 08";
-    QTest::newRow("exception") << Modbus::exceptionReply(1, 0x03, 2)
-                               << QByteArray("01 83 02 C0 F1");
+    const auto row = [](const char *name, const QByteArray &frame, const QByteArray &wire) {
+        QTest::newRow(name) << frame << wire;
+    };
+    row("identity read", Modbus::readRequest(1, 0x0100, 9), "01 03 01 00 00 09 84 30");
+    row("address 0", Modbus::readRequest(0, 0x0100, 1), "00 03 01 00 00 01 84 27");
+    row("heater on", Modbus::writeRequest(1, 0x0109, 1), "01 06 01 09 00 01 99 F4");
+    row("new address 5", Modbus::writeRequest(0, 0x0100, 5), "00 06 01 00 00 05 49 E4");
+    row("range -40.0 to 80.0",
+        Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {0xFE70, 0x0320}),
+        "01 10 01 07 01 08 04 FE 70 03 20 9E A8");
+    row("serial number",
+        Modbus::blockWrite(1, Registers::SerialNumberBlock,
+                           CommandInputs::serialNumberWords("261206033415")),
+        "01 10 01 04 01 06 06 26 12 06 03 34 15 F6 84");
+    row("output block", Modbus::blockWrite(1, Registers::OutputWriteBack, none),
+        "01 10 01 10 01 1A 17 " + QByteArray("00 ").repeated(22) + "03 B4");
+    row("calibration block", Modbus::blockWrite(1, Registers::CalibrationWriteBack, none),
+        "01 10 02 04 02 2C 29 " + QByteArray("00 ").repeated(82) + "A3 08");
+    row("exception", Modbus::exceptionReply(1, 0x03, 2), "01 83 02 C0 F1");
 }
 
 void TestProtocol::frames()
@@ -186,28 +183,28 @@ void TestProtocol::exchange_data()
     const QVector<quint16> nine(9, 0);
     const QByteArray heater = Modbus::writeRequest(1, 0x0109, 1);
     const QByteArray range = Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {1, 2});
-    QTest::newRow("read") << read << Modbus::readReply(1, nine) << true << 23;
-    QTest::newRow("read, other address") << read << Modbus::readReply(2, nine) << false << 23;
-    QTest::newRow("address 0, answered by 7")
-        << Modbus::readRequest(0, 0x0000, 4) << Modbus::readReply(7, {1, 2, 3, 4}) << true << 13;
-    QTest::newRow("read, other count") << read << Modbus::readReply(1, nine.mid(1)) << false << 23;
-    QTest::newRow("read, exception") << read << Modbus::exceptionReply(1, 0x03, 2) << true << 23;
-    QTest::newRow("read, exception of a write")
-        << read << Modbus::exceptionReply(1, 0x06, 2) << false << 23;
-    QTest::newRow("read, write echo") << read << Modbus::writeRequest(1, 0x0100, 9) << false << 23;
-    QTest::newRow("write") << heater << heater << true << 8;
-    QTest::newRow("write, other value")
-        << heater << Modbus::writeRequest(1, 0x0109, 0) << false << 8;
-    QTest::newRow("write, other register")
-        << heater << Modbus::writeRequest(1, 0x0108, 1) << false << 8;
-    QTest::newRow("block") << range << Modbus::shortFrame(1, 0x10, 0x0107, 2) << true << 8;
-    QTest::newRow("block, last register for count")
-        << range << Modbus::shortFrame(1, 0x10, 0x0107, 0x0108) << false << 8;
-    QTest::newRow("block, other first")
-        << range << Modbus::shortFrame(1, 0x10, 0x0104, 2) << false << 8;
-    QTest::newRow("unknown function")
-        << Modbus::shortFrame(1, 0x2B, 0, 0) << Modbus::withCrc(bytes("012B00")) << false << 5;
-    QTest::newRow("short request") << read.left(6) << Modbus::readReply(1, nine) << false << 23;
+    const auto row = [](const char *name, const QByteArray &request, const QByteArray &reply,
+                        bool fits, int expectedSize) {
+        QTest::newRow(name) << request << reply << fits << expectedSize;
+    };
+    row("read", read, Modbus::readReply(1, nine), true, 23);
+    row("read, other address", read, Modbus::readReply(2, nine), false, 23);
+    row("address 0, answered by 7", Modbus::readRequest(0, 0x0000, 4),
+        Modbus::readReply(7, {1, 2, 3, 4}), true, 13);
+    row("read, other count", read, Modbus::readReply(1, nine.mid(1)), false, 23);
+    row("read, exception", read, Modbus::exceptionReply(1, 0x03, 2), true, 23);
+    row("read, exception of a write", read, Modbus::exceptionReply(1, 0x06, 2), false, 23);
+    row("read, write echo", read, Modbus::writeRequest(1, 0x0100, 9), false, 23);
+    row("write", heater, heater, true, 8);
+    row("write, other value", heater, Modbus::writeRequest(1, 0x0109, 0), false, 8);
+    row("write, other register", heater, Modbus::writeRequest(1, 0x0108, 1), false, 8);
+    row("block", range, Modbus::shortFrame(1, 0x10, 0x0107, 2), true, 8);
+    row("block, last register for count", range, Modbus::shortFrame(1, 0x10, 0x0107, 0x0108), false,
+        8);
+    row("block, other first", range, Modbus::shortFrame(1, 0x10, 0x0104, 2), false, 8);
+    row("unknown function", Modbus::shortFrame(1, 0x2B, 0, 0), Modbus::withCrc(bytes("012B00")),
+        false, 5);
+    row("short request", read.left(6), Modbus::readReply(1, nine), false, 23);
 }
 
 void TestProtocol::exchange()
@@ -237,67 +234,54 @@ void TestProtocol::decode_data()
         return Modbus::writeRequest(1, reg, value);
     };
     const QByteArray blockEcho = Modbus::shortFrame(1, 0x10, 0x0104, 3);
-    QTest::newRow("all, hundredths")
-        << quint16(0x0000) << all << "Readings mode=0 hundredths t=-200 h=65336 d=-200 s=7";
-    QTest::newRow("all, tenths") << quint16(0x0004) << all
-                                 << "Readings mode=0 tenths t=-200 h=65336 d=-200 s=7";
-    QTest::newRow("temperature") << quint16(0x0000) << reply({0xFF38})
-                                 << "Readings mode=1 hundredths t=-200";
-    QTest::newRow("humidity") << quint16(0x0001) << reply({4567})
-                              << "Readings mode=2 hundredths h=4567";
-    QTest::newRow("dew point") << quint16(0x0002) << reply({0xFFFE})
-                               << "Readings mode=3 hundredths d=-2";
-    QTest::newRow("status") << quint16(0x0003) << reply({5}) << "Readings mode=4 hundredths s=5";
-    QTest::newRow("temperature, tenths")
-        << quint16(0x0004) << reply({235}) << "Readings mode=1 tenths t=235";
-    QTest::newRow("humidity, tenths")
-        << quint16(0x0005) << reply({457}) << "Readings mode=2 tenths h=457";
-    QTest::newRow("dew point, tenths")
-        << quint16(0x0006) << reply({80}) << "Readings mode=3 tenths d=80";
-    QTest::newRow("status, tenths")
-        << quint16(0x0007) << reply({1}) << "Readings mode=4 tenths s=1";
-    QTest::newRow("two registers") << quint16(0x0000) << reply({1, 2}) << "None";
-    QTest::newRow("all from humidity") << quint16(0x0001) << all << "None";
-    QTest::newRow("echo to a poll") << quint16(0x0001) << echo(0x0001, 5) << "None";
-    QTest::newRow("exception to a poll") << quint16(0x0000) << exception(0x03) << "None";
-    QTest::newRow("identity")
-        << quint16(0x0100) << info
-        << "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 max=1250 refresh";
-    QTest::newRow("address read") << quint16(0x0100) << reply({5}) << "Information addr=5";
-    QTest::newRow("short identity") << quint16(0x0100) << reply({5, 6, 7, 1, 0x2612})
-                                    << "Information addr=5 baud=6 r102=7 dual=1 refresh";
-    QTest::newRow("identity to range min")
-        << quint16(0x0100) << reply({1, 4, 0, 1, 0x2612, 0x0603, 0x3415, 0xFE70})
-        << "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 refresh";
-    QTest::newRow("empty identity") << quint16(0x0100) << reply({}) << "None";
-    QTest::newRow("address echo") << quint16(0x0100) << echo(0x0100, 0x1207)
-                                  << "AddressEcho addr=7";
-    QTest::newRow("exception to identity") << quint16(0x0100) << exception(0x03) << "None";
-    QTest::newRow("baud read") << quint16(0x0101) << reply({6}) << "BaudRate baud=6";
-    QTest::newRow("empty baud read") << quint16(0x0101) << reply({}) << "BaudRate";
-    QTest::newRow("baud echo") << quint16(0x0101) << echo(0x0101, 3) << "BaudRate baud=3";
-    QTest::newRow("baud, other function") << quint16(0x0101) << blockEcho << "BaudRate";
-    QTest::newRow("exception to baud") << quint16(0x0101) << exception(0x06) << "BaudRate";
-    QTest::newRow("serial read") << quint16(0x0104) << reply({0x0000, 0x0000, 0x00AB})
-                                 << "SerialNumber sn=0000000000ab";
-    QTest::newRow("serial echo") << quint16(0x0104) << blockEcho << "SerialNumber written";
-    QTest::newRow("serial, other function") << quint16(0x0104) << echo(0x0104, 1) << "SerialNumber";
-    QTest::newRow("short serial read") << quint16(0x0104) << reply({1, 2}) << "SerialNumber";
-    QTest::newRow("exception to serial") << quint16(0x0104) << exception(0x10) << "SerialNumber";
-    QTest::newRow("output block") << quint16(0x010A) << reply(output)
-                                  << "OutputBlock n=17 first=0 last=-1";
-    QTest::newRow("short output block") << quint16(0x010A) << reply(output.mid(1)) << "None";
-    QTest::newRow("long output block")
-        << quint16(0x010A) << reply(output + QVector<quint16> {0}) << "None";
-    QTest::newRow("calibration block")
-        << quint16(0x0200) << reply(calibration) << "CalibrationBlock n=45 first=3 last=9";
-    QTest::newRow("short calibration") << quint16(0x0200) << reply(calibration.mid(1)) << "None";
-    QTest::newRow("calibration echo") << quint16(0x0200) << echo(0x0200, 0) << "None";
-    QTest::newRow("range echo") << quint16(0x0107) << Modbus::shortFrame(1, 0x10, 0x0107, 2)
-                                << "None";
-    QTest::newRow("heater echo") << quint16(0x0109) << echo(0x0109, 1) << "None";
-    QTest::newRow("unit register") << quint16(0x0008) << reply({1}) << "None";
-    QTest::newRow("before any request") << quint16(0xFFFF) << reply({1}) << "None";
+    const auto row = [](const char *name, quint16 pending, const QByteArray &frame,
+                        const char *decoded) {
+        QTest::newRow(name) << pending << frame << QString(decoded);
+    };
+    row("all, hundredths", 0x0000, all, "Readings mode=0 hundredths t=-200 h=65336 d=-200 s=7");
+    row("all, tenths", 0x0004, all, "Readings mode=0 tenths t=-200 h=65336 d=-200 s=7");
+    row("temperature", 0x0000, reply({0xFF38}), "Readings mode=1 hundredths t=-200");
+    row("humidity", 0x0001, reply({4567}), "Readings mode=2 hundredths h=4567");
+    row("dew point", 0x0002, reply({0xFFFE}), "Readings mode=3 hundredths d=-2");
+    row("status", 0x0003, reply({5}), "Readings mode=4 hundredths s=5");
+    row("temperature, tenths", 0x0004, reply({235}), "Readings mode=1 tenths t=235");
+    row("humidity, tenths", 0x0005, reply({457}), "Readings mode=2 tenths h=457");
+    row("dew point, tenths", 0x0006, reply({80}), "Readings mode=3 tenths d=80");
+    row("status, tenths", 0x0007, reply({1}), "Readings mode=4 tenths s=1");
+    row("two registers", 0x0000, reply({1, 2}), "None");
+    row("all from humidity", 0x0001, all, "None");
+    row("echo to a poll", 0x0001, echo(0x0001, 5), "None");
+    row("exception to a poll", 0x0000, exception(0x03), "None");
+    row("identity", 0x0100, info,
+        "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 max=1250 refresh");
+    row("address read", 0x0100, reply({5}), "Information addr=5");
+    row("short identity", 0x0100, reply({5, 6, 7, 1, 0x2612}),
+        "Information addr=5 baud=6 r102=7 dual=1 refresh");
+    row("identity to range min", 0x0100, reply({1, 4, 0, 1, 0x2612, 0x0603, 0x3415, 0xFE70}),
+        "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 refresh");
+    row("empty identity", 0x0100, reply({}), "None");
+    row("address echo", 0x0100, echo(0x0100, 0x1207), "AddressEcho addr=7");
+    row("exception to identity", 0x0100, exception(0x03), "None");
+    row("baud read", 0x0101, reply({6}), "BaudRate baud=6");
+    row("empty baud read", 0x0101, reply({}), "BaudRate");
+    row("baud echo", 0x0101, echo(0x0101, 3), "BaudRate baud=3");
+    row("baud, other function", 0x0101, blockEcho, "BaudRate");
+    row("exception to baud", 0x0101, exception(0x06), "BaudRate");
+    row("serial read", 0x0104, reply({0x0000, 0x0000, 0x00AB}), "SerialNumber sn=0000000000ab");
+    row("serial echo", 0x0104, blockEcho, "SerialNumber written");
+    row("serial, other function", 0x0104, echo(0x0104, 1), "SerialNumber");
+    row("short serial read", 0x0104, reply({1, 2}), "SerialNumber");
+    row("exception to serial", 0x0104, exception(0x10), "SerialNumber");
+    row("output block", 0x010A, reply(output), "OutputBlock n=17 first=0 last=-1");
+    row("short output block", 0x010A, reply(output.mid(1)), "None");
+    row("long output block", 0x010A, reply(output + QVector<quint16> {0}), "None");
+    row("calibration block", 0x0200, reply(calibration), "CalibrationBlock n=45 first=3 last=9");
+    row("short calibration", 0x0200, reply(calibration.mid(1)), "None");
+    row("calibration echo", 0x0200, echo(0x0200, 0), "None");
+    row("range echo", 0x0107, Modbus::shortFrame(1, 0x10, 0x0107, 2), "None");
+    row("heater echo", 0x0109, echo(0x0109, 1), "None");
+    row("unit register", 0x0008, reply({1}), "None");
+    row("before any request", 0xFFFF, reply({1}), "None");
 }
 
 void TestProtocol::decode()

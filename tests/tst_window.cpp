@@ -149,53 +149,41 @@ void TestWindow::commands_data()
     output.first() = calibration.first() = Registers::ApplyBlock;
     output.last() = quint16(CachedOutput);
     calibration.last() = quint16(CachedCalibration);
-    QTest::newRow("address read") << "" << QByteArray("pushButtonAddressRead")
-                                  << readRequest(1, 0x0100, 1) << both << true << "";
-    QTest::newRow("address read at 7") << "lineEditAddress=7" << QByteArray("pushButtonAddressRead")
-                                       << readRequest(7, 0x0100, 1) << both << true << "";
-    QTest::newRow("address write") << "lineEditAddress=247" << QByteArray("pushButtonAddress")
-                                   << writeRequest(0, 0x0100, 247) << both << false << "";
-    QTest::newRow("baud 115200") << "comboBoxBaudRate=5" << QByteArray("pushButtonBaudRate")
-                                 << writeRequest(1, 0x0101, 6) << both << true << "";
-    QTest::newRow("serial read") << "" << QByteArray("pushButtonReadSN")
-                                 << readRequest(1, 0x0104, 3) << both << true << "";
-    QTest::newRow("range") << "lineEditRangeMin=25.3;lineEditRangeMax=-40"
-                           << QByteArray("pushButtonTempRange")
-                           << blockWrite(1, Registers::TemperatureRangeBlock, {253, 0xFE70}) << none
-                           << true << "";
-    QTest::newRow("heater on") << "" << QByteArray("pushButtonHeaterON")
-                               << writeRequest(1, 0x0109, 1) << both << true << "";
-    QTest::newRow("heater off") << "" << QByteArray("pushButtonHeaterOFF")
-                                << writeRequest(1, 0x0109, 0) << both << true << "";
-    QTest::newRow("manual serial")
-        << "lineEditSN=0000000000AB" << QByteArray("PushButtonMANUSetupSlot")
-        << blockWrite(1, Registers::SerialNumberBlock, {0, 0, 0xAB}) << poll << true << "";
-    QTest::newRow("output read") << "" << QByteArray("PushButtonOutputReadSlot")
-                                 << readRequest(1, 0x010A, 17) << both << true << "";
-    QTest::newRow("output apply") << "" << QByteArray("PushButtonOutputApplySlot")
-                                  << blockWrite(1, Registers::OutputWriteBack, output) << none
-                                  << false << "";
-    QTest::newRow("output, no button") << "" << QByteArray("PushButtonOutputSlot")
-                                       << writeRequest(1, 0x0000, 0) << both << true << "";
-    QTest::newRow("calibration read") << "" << QByteArray("PushButtonCalibrationReadSlot")
-                                      << readRequest(1, 0x0200, 45) << both << true << "";
-    QTest::newRow("calibration apply")
-        << "" << QByteArray("PushButtonCalibrationApplySlot")
-        << blockWrite(1, Registers::CalibrationWriteBack, calibration) << none << false << "";
-    QTest::newRow("calibration reset") << "" << QByteArray("PushButtonCalibrationResetSlot")
-                                       << writeRequest(1, 0x0204, 0) << both << true << "";
-    QTest::newRow("cap clear") << "" << QByteArray("PushButtonCapClearSlot")
-                               << writeRequest(1, 0x0202, 0) << both << true << "";
-    QTest::newRow("res clear") << "" << QByteArray("PushButtonResClearSlot")
-                               << writeRequest(1, 0x0200, 0) << both << true << "";
-    QTest::newRow("unit") << "" << QByteArray("PushButtonUnitSlot") << writeRequest(1, 0x0008, 0)
-                          << both << true << "";
-    QTest::newRow("poll, *100 all")
-        << "comboBoxRegister=1;comboBoxNum=0" << QByteArray("pushButtonRead,ReadHumitureOrder")
-        << readRequest(1, 0x0000, 4) << poll << true << "";
-    QTest::newRow("poll, *10 humidity") << "lineEditAddress=abc;comboBoxRegister=0;comboBoxNum=2"
-                                        << QByteArray("pushButtonRead,ReadHumitureOrder")
-                                        << readRequest(0, 0x0005, 1) << poll << true << "";
+    const auto send = [](const char *name, const QString &setup, const char *run,
+                         const QByteArray &frame, const QString &timers, bool clears) {
+        QTest::newRow(name) << setup << QByteArray(run) << frame << timers << clears << QString();
+    };
+    send("address read", "", "pushButtonAddressRead", readRequest(1, 0x0100, 1), both, true);
+    send("address read at 7", "lineEditAddress=7", "pushButtonAddressRead",
+         readRequest(7, 0x0100, 1), both, true);
+    send("address write", "lineEditAddress=247", "pushButtonAddress", writeRequest(0, 0x0100, 247),
+         both, false);
+    send("baud 115200", "comboBoxBaudRate=5", "pushButtonBaudRate", writeRequest(1, 0x0101, 6),
+         both, true);
+    send("serial read", "", "pushButtonReadSN", readRequest(1, 0x0104, 3), both, true);
+    send("range", "lineEditRangeMin=25.3;lineEditRangeMax=-40", "pushButtonTempRange",
+         blockWrite(1, Registers::TemperatureRangeBlock, {253, 0xFE70}), none, true);
+    send("heater on", "", "pushButtonHeaterON", writeRequest(1, 0x0109, 1), both, true);
+    send("heater off", "", "pushButtonHeaterOFF", writeRequest(1, 0x0109, 0), both, true);
+    send("manual serial", "lineEditSN=0000000000AB", "PushButtonMANUSetupSlot",
+         blockWrite(1, Registers::SerialNumberBlock, {0, 0, 0xAB}), poll, true);
+    send("output read", "", "PushButtonOutputReadSlot", readRequest(1, 0x010A, 17), both, true);
+    send("output apply", "", "PushButtonOutputApplySlot",
+         blockWrite(1, Registers::OutputWriteBack, output), none, false);
+    send("output, no button", "", "PushButtonOutputSlot", writeRequest(1, 0x0000, 0), both, true);
+    send("calibration read", "", "PushButtonCalibrationReadSlot", readRequest(1, 0x0200, 45), both,
+         true);
+    send("calibration apply", "", "PushButtonCalibrationApplySlot",
+         blockWrite(1, Registers::CalibrationWriteBack, calibration), none, false);
+    send("calibration reset", "", "PushButtonCalibrationResetSlot", writeRequest(1, 0x0204, 0),
+         both, true);
+    send("cap clear", "", "PushButtonCapClearSlot", writeRequest(1, 0x0202, 0), both, true);
+    send("res clear", "", "PushButtonResClearSlot", writeRequest(1, 0x0200, 0), both, true);
+    send("unit", "", "PushButtonUnitSlot", writeRequest(1, 0x0008, 0), both, true);
+    send("poll, *100 all", "comboBoxRegister=1;comboBoxNum=0", "pushButtonRead,ReadHumitureOrder",
+         readRequest(1, 0x0000, 4), poll, true);
+    send("poll, *10 humidity", "lineEditAddress=abc;comboBoxRegister=0;comboBoxNum=2",
+         "pushButtonRead,ReadHumitureOrder", readRequest(0, 0x0005, 1), poll, true);
     // Refused: a message, nothing sent or logged, nothing started.
     const QString refused = "timerResponse=off;timerReadHumiture=off;pushButtonRead=Read";
     const QString between = "The address is between 1 and 247!";
@@ -293,59 +281,50 @@ void TestWindow::answers_data()
     QTest::addColumn<QByteArray>("run");
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QString>("shown");
-    const QByteArray poll("pushButtonRead,ReadHumitureOrder");
-    QTest::newRow("identity")
-        << "" << QByteArray("pushButtonAddressRead")
-        << frame("010312 0007 0005 0003 0001 2612 0603 3415 FE6B 04E2")
-        << "lineEditAddress=7;comboBoxBaudRate=19200;lineEditSN=261206033415;lineEditRangeMin=-40."
-           "5;lineEditRangeMax=125.0;comboBoxChannel#2;timerDelay=100";
-    QTest::newRow("identity, unknown baud code")
-        << "" << QByteArray("pushButtonAddressRead")
-        << frame("01030E 0003 0007 0000 0000 0000 0000 0001")
-        << "lineEditAddress=3;comboBoxBaudRate=;lineEditSN=000000000001;lineEditRangeMin=-40;"
-           "comboBoxChannel#1;timerDelay=100";
-    QTest::newRow("address read")
-        << "" << QByteArray("pushButtonAddressRead") << frame("010302 0005")
-        << "lineEditAddress=5;lineEditSN=;comboBoxChannel#1;timerDelay=off";
-    QTest::newRow("baud echo") << "" << QByteArray("pushButtonBaudRate") << frame("010601010002")
-                               << "comboBoxBaudRate=2400";
-    QTest::newRow("serial read") << "" << QByteArray("pushButtonReadSN")
-                                 << frame("010306 0000 0000 00AB") << "lineEditSN=0000000000ab";
-    QTest::newRow("output block") << "comboBoxOutputData=2"
-                                  << QByteArray("PushButtonOutputReadSlot")
-                                  << frame("010322 0000 0000" + QByteArray("0000").repeated(15))
-                                  << "comboBoxOutputData=Temperature";
-    QTest::newRow("output block, unknown output")
-        << "comboBoxOutputData=1" << QByteArray("PushButtonOutputReadSlot")
-        << frame("010322 0000 0003" + QByteArray("0000").repeated(15))
-        << "comboBoxOutputData=Humidity";
-    QTest::newRow("all, *100") << "comboBoxRegister=1;comboBoxNum=0" << poll
-                               << frame("010308 0929 11D7 FF38 0000")
-                               << QString::fromUtf8(
-                                      "labelTemperature=Temperature:<font color=red>23.45℃  "
-                                      "</font><font color=green>10.153mA  </font>"
-                                      "<font color=blue>1.923V  </font><font "
-                                      "color=blue>3.845V</font>;labelHumidity~>45.67%  "
-                                      "</font><font color=green>11.307mA;labelDewTemp~>-2.00℃  <");
-    QTest::newRow("humidity above 0x7FFF")
-        << "comboBoxRegister=1;comboBoxNum=2" << poll << frame("010302 FF38")
-        << "labelHumidity~>653.36%  </font><font color=green>108.538mA";
-    QTest::newRow("humidity, *10")
-        << "comboBoxRegister=0;comboBoxNum=2" << poll << frame("010302 01C9")
-        << "labelTemperature=Temperature:---;labelHumidity~>45.7%  <;labelDewTemp=DewTemp:---";
-    QTest::newRow("temperature, equal ends")
-        << "lineEditRangeMin=;lineEditRangeMax=;comboBoxRegister=1;comboBoxNum=1" << poll
-        << frame("010302 0929") << "labelTemperature~>---mA  <;labelHumidity=Humidity:---";
-    QTest::newRow("status")
-        << "comboBoxRegister=1;comboBoxNum=4" << poll << frame("010302 0001")
-        << "labelTemperature=Temperature:---;labelHumidity=Humidity:---;labelDewTemp=DewTemp:---";
-    QTest::newRow("exception") << "" << QByteArray("pushButtonAddressRead") << frame("018302")
-                               << "lineEditAddress=1";
+    const char *poll = "pushButtonRead,ReadHumitureOrder";
+    const auto row = [](const char *name, const QString &setup, const char *run,
+                        const QByteArray &answer, const QString &shown) {
+        QTest::newRow(name) << setup << QByteArray(run) << answer << shown;
+    };
+    row("identity", "", "pushButtonAddressRead",
+        frame("010312 0007 0005 0003 0001 2612 0603 3415 FE6B 04E2"),
+        "lineEditAddress=7;comboBoxBaudRate=19200;lineEditSN=261206033415;lineEditRangeMin=-40."
+        "5;lineEditRangeMax=125.0;comboBoxChannel#2;timerDelay=100");
+    row("identity, unknown baud code", "", "pushButtonAddressRead",
+        frame("01030E 0003 0007 0000 0000 0000 0000 0001"),
+        "lineEditAddress=3;comboBoxBaudRate=;lineEditSN=000000000001;lineEditRangeMin=-40;"
+        "comboBoxChannel#1;timerDelay=100");
+    row("address read", "", "pushButtonAddressRead", frame("010302 0005"),
+        "lineEditAddress=5;lineEditSN=;comboBoxChannel#1;timerDelay=off");
+    row("baud echo", "", "pushButtonBaudRate", frame("010601010002"), "comboBoxBaudRate=2400");
+    row("serial read", "", "pushButtonReadSN", frame("010306 0000 0000 00AB"),
+        "lineEditSN=0000000000ab");
+    row("output block", "comboBoxOutputData=2", "PushButtonOutputReadSlot",
+        frame("010322 0000 0000" + QByteArray("0000").repeated(15)),
+        "comboBoxOutputData=Temperature");
+    row("output block, unknown output", "comboBoxOutputData=1", "PushButtonOutputReadSlot",
+        frame("010322 0000 0003" + QByteArray("0000").repeated(15)), "comboBoxOutputData=Humidity");
+    row("all, *100", "comboBoxRegister=1;comboBoxNum=0", poll, frame("010308 0929 11D7 FF38 0000"),
+        QString::fromUtf8("labelTemperature=Temperature:<font color=red>23.45℃  "
+                          "</font><font color=green>10.153mA  </font>"
+                          "<font color=blue>1.923V  </font><font "
+                          "color=blue>3.845V</font>;labelHumidity~>45.67%  "
+                          "</font><font color=green>11.307mA;labelDewTemp~>-2.00℃  <"));
+    row("humidity above 0x7FFF", "comboBoxRegister=1;comboBoxNum=2", poll, frame("010302 FF38"),
+        "labelHumidity~>653.36%  </font><font color=green>108.538mA");
+    row("humidity, *10", "comboBoxRegister=0;comboBoxNum=2", poll, frame("010302 01C9"),
+        "labelTemperature=Temperature:---;labelHumidity~>45.7%  <;labelDewTemp=DewTemp:---");
+    row("temperature, equal ends",
+        "lineEditRangeMin=;lineEditRangeMax=;comboBoxRegister=1;comboBoxNum=1", poll,
+        frame("010302 0929"), "labelTemperature~>---mA  <;labelHumidity=Humidity:---");
+    row("status", "comboBoxRegister=1;comboBoxNum=4", poll, frame("010302 0001"),
+        "labelTemperature=Temperature:---;labelHumidity=Humidity:---;labelDewTemp=DewTemp:---");
+    row("exception", "", "pushButtonAddressRead", frame("018302"), "lineEditAddress=1");
     // A refused baud rate or serial number leaves the control showing what the device reported.
-    QTest::newRow("exception to baud") << "comboBoxBaudRate=5" << QByteArray("pushButtonBaudRate")
-                                       << frame("018603") << "comboBoxBaudRate=2400";
-    QTest::newRow("exception to serial") << "lineEditSN=x" << QByteArray("pushButtonReadSN")
-                                         << frame("018302") << "lineEditSN=0123456789ab";
+    row("exception to baud", "comboBoxBaudRate=5", "pushButtonBaudRate", frame("018603"),
+        "comboBoxBaudRate=2400");
+    row("exception to serial", "lineEditSN=x", "pushButtonReadSN", frame("018302"),
+        "lineEditSN=0123456789ab");
 }
 
 void TestWindow::answers()

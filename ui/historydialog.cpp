@@ -89,6 +89,9 @@ HistoryDialog::HistoryDialog(CheckEngine &engine, const QString &serialNumber, Q
 
 HistoryDialog::~HistoryDialog()
 {
+    // The model shows checks, which go before the table does: a table hidden as the dialog goes
+    // may still ask it for rows.
+    delete model;
     delete ui;
 }
 

@@ -110,9 +110,8 @@ void BenchCheck::records()
         QVERIFY(engine.takePoint(Check::Kind::AsFound, transmitter, {23.4, 45.0}));
     };
     // As the technician meets it: the history dialog read and shown.
-    RecordStore reader(db.url());
     const auto openHistory = [&] {
-        HistoryDialog dialog(reader, Serial);
+        HistoryDialog dialog(engine, Serial);
         dialog.show();
         QCoreApplication::processEvents();
     };
@@ -141,7 +140,7 @@ void BenchCheck::records()
                      QString(pointColumns).replace(QRegularExpression("(\\w+)"), "points.\\1")));
     const double fullHistory = medianMs(openHistory);
     QList<Check> history;
-    QVERIFY(reader.history(Serial, &history));
+    QVERIFY(engine.records().history(Serial, &history));
     QCOMPARE(history.size(), StoredChecks);
     QCOMPARE(history.first().storedPointCount, 3);
     feed();

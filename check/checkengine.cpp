@@ -110,6 +110,21 @@ bool CheckEngine::takePoint(Check::Kind kind, const Transmitter &transmitter,
     return true;
 }
 
+bool CheckEngine::resume(qint64 checkId)
+{
+    if (isOpen() && current.id == checkId)
+        return true;
+    if (isOpen() || !allStored())
+        return false;
+    Check earlier;
+    earlier.id = checkId;
+    if (!records().load(earlier) || earlier.result != Check::Result::Open)
+        return false;
+    current = earlier;
+    emit checkChanged();
+    return true;
+}
+
 bool CheckEngine::finish()
 {
     if (!isOpen() || current.points.isEmpty())

@@ -42,6 +42,10 @@ public:
     // A Qt SQL connection of this name, not yet open, to the database that connection names.
     static QSqlDatabase addConnection(const QString &connection, const QString &name);
 
+    // Connects, and creates or migrates the schema, unless connected already; the calls below
+    // do so themselves. False, with errorString() in plain words, when the database cannot be
+    // reached: a command line learns it before it waits for anything.
+    bool open();
     // Each returns false, with errorString() in plain words, when the database cannot be
     // reached or refuses the write; nothing is then changed in the argument.
     bool addCheck(Check &check); // sets check.id
@@ -56,7 +60,6 @@ public:
     QString errorString() const { return error; }
 
 private:
-    bool open();
     bool migrate(QSqlQuery &query);
     bool execute(QSqlQuery &query, const QString &sql, const QVariantList &values = {});
     bool reconnectLater(); // returns false

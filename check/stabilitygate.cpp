@@ -8,6 +8,14 @@ bool GateLimits::operator==(const GateLimits &other) const
         && maxStandardDeviation == other.maxStandardDeviation;
 }
 
+QuantityGate::Phase QuantityGate::phase() const
+{
+    return !filled ? Phase::Filling
+        : !steady  ? Phase::Drifting
+        : !quiet   ? Phase::Noisy
+                   : Phase::Met;
+}
+
 namespace StabilityGate {
 
 qint64 edgeMs(qint64 windowMs)

@@ -31,7 +31,10 @@ struct QuantityGate
     bool steady = false; // |drift| within its limit
     bool quiet = false; // standard deviation within its limit
 
-    bool met() const { return filled && steady && quiet; }
+    // The first condition not met, as the window and the command line name it.
+    enum class Phase { Filling, Drifting, Noisy, Met };
+    Phase phase() const;
+    bool met() const { return phase() == Phase::Met; }
 };
 
 struct GateState

@@ -13,6 +13,8 @@ int scan(Session &session, const Options &options);
 int info(Session &session, const Options &options);
 int read(Session &session, const Options &options);
 int set(Session &session, const Options &options);
+int check(Session &session, const Options &options);
+int history(const Options &options);
 
 } // namespace Cli
 

@@ -5,9 +5,12 @@
 #include "cli/session.h"
 #include "platform/platform.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -24,14 +27,32 @@ int run(Cli::Session &session, const Cli::Options &options)
         return Cli::info(session, options);
     if (options.command == QLatin1String("read"))
         return Cli::read(session, options);
+    if (options.command == QLatin1String("check"))
+        return Cli::check(session, options);
     return Cli::set(session, options);
+}
+
+// Whether a certificate is asked for, whose PDF writer needs Qt Gui; told by the bytes given,
+// before there is an application to read them as text.
+bool writesCertificate(int argc, char *argv[])
+{
+    return std::any_of(argv + 1, argv + argc, [](const char *argument) {
+        return std::strncmp(argument, "--certificate", std::strlen("--certificate")) == 0;
+    });
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Qt Gui on the offscreen platform needs no display; no other command loads it.
+    std::unique_ptr<QCoreApplication> app;
+    if (writesCertificate(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("tr451"));
     // A reader that goes away (tr451 read | head) ends the run through a failed write.
     Platform::ignoreBrokenPipe();
@@ -51,10 +72,12 @@ int main(int argc, char *argv[])
     }
     if (options.command == QLatin1String("ports"))
         return Cli::ports(options);
+    if (options.command == QLatin1String("history"))
+        return Cli::history(options);
 
     Cli::Session session(options,
                          options.command == QLatin1String("scan") ? ScanRetries : DefaultRetries);
-    Platform::watchInterrupts(&app, [&session] { session.interrupt(); });
+    Platform::watchInterrupts(app.get(), [&session] { session.interrupt(); });
     const int status = run(session, options);
     if (options.stats)
         std::fputs(qUtf8Printable(session.counters() + QLatin1Char('\n')), stderr);

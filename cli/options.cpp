@@ -4,6 +4,7 @@
 #include "protocol/registers.h"
 
 #include <QMap>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <climits>
@@ -20,14 +21,21 @@ struct KnownOption
 };
 
 constexpr KnownOption KnownOptions[] = {
-    {"port", nullptr, true},    {"baud", nullptr, true},     {"address", nullptr, true},
-    {"timeout", nullptr, true}, {"retries", nullptr, true},  {"format", nullptr, true},
-    {"stats", nullptr, false},  {"addresses", "scan", true}, {"bauds", "scan", true},
-    {"count", "read", true},    {"interval", "read", true},  {"scale", "read", true},
-    {"what", "read", true},     {"output", "read", true},
+    {"port", nullptr, true},         {"baud", nullptr, true},
+    {"address", nullptr, true},      {"timeout", nullptr, true},
+    {"retries", nullptr, true},      {"format", nullptr, true},
+    {"stats", nullptr, false},       {"addresses", "scan", true},
+    {"bauds", "scan", true},         {"count", "read", true},
+    {"interval", "read", true},      {"scale", "read", true},
+    {"what", "read", true},          {"output", "read", true},
+    {"kind", "check", true},         {"ref-temperature", "check", true},
+    {"ref-humidity", "check", true}, {"window", "check", true},
+    {"wait-stable", "check", true},  {"certificate", "check", true},
 };
 
-const QStringList Commands {"ports", "scan", "info", "read", "set"};
+const QStringList Commands {"ports", "scan", "info", "read", "set", "check", "history"};
+// The commands that speak to no transmitter.
+const QStringList Offline {"ports", "history"};
 // The Read selector's quantities, in its order.
 const QStringList Quantities {"all", "temperature", "humidity", "dewpoint", "status"};
 const QStringList Formats {"table", "csv", "json"};
@@ -36,6 +44,26 @@ constexpr int SettingArguments[] = {1, 1, 2, 1};
 constexpr int MaxTimeoutMs = 600000;
 constexpr int MaxRetries = 100;
 constexpr int MaxIntervalMs = 24 * 3600 * 1000;
+
+// The references as the check window takes them: in its ranges, to hundredths.
+struct ReferenceOption
+{
+    const char *name;
+    const char *unit;
+    double low;
+    double high;
+};
+constexpr ReferenceOption References[CheckedQuantities] = {
+    {"ref-temperature", "degrees", -60, 150},
+    {"ref-humidity", "%RH", 0, 100},
+};
+const QStringList CheckKinds {"as-found", "as-left"};
+// The check window's range of stability windows.
+constexpr int MinWindowS = 5;
+constexpr int MaxWindowS = 3600;
+// Long enough for a humidity step in a chamber to settle.
+constexpr int DefaultWaitStableS = 1800;
+constexpr int MaxWaitStableS = 24 * 3600;
 
 const KnownOption *findOption(const QString &name)
 {
@@ -73,6 +101,16 @@ bool isRate(int rate)
 QList<int> searchOrder()
 {
     return QList<int>(Registers::BaudSearchOrder.cbegin(), Registers::BaudSearchOrder.cend());
+}
+
+bool reference(const QString &text, const ReferenceOption &option, double *value)
+{
+    static const QRegularExpression hundredths(QStringLiteral("^-?[0-9]+(\\.[0-9]{1,2})?$"));
+    const double number = text.toDouble();
+    if (!hundredths.match(text).hasMatch() || number < option.low || number > option.high)
+        return false;
+    *value = number;
+    return true;
 }
 
 // "auto" or "all" (whichever allAs is) for every rate fastest first, else rates separated by
@@ -198,6 +236,30 @@ QString convert(const QMap<QString, QString> &given, Options *o)
     o->output = value("output");
     if (has("output") && o->output.isEmpty())
         return QStringLiteral("--output takes a file name");
+    if (has("kind") && !CheckKinds.contains(value("kind")))
+        return QStringLiteral("--kind takes as-found or as-left");
+    o->kind = CheckText::kindFrom(value("kind"));
+    for (int q = 0; q < CheckedQuantities; ++q) {
+        const ReferenceOption &option = References[q];
+        if (has(option.name) && !reference(value(option.name), option, &o->references[size_t(q)]))
+            return QStringLiteral("--%1 takes %2 from %3 to %4, to hundredths at most")
+                .arg(option.name, option.unit)
+                .arg(option.low)
+                .arg(option.high);
+    }
+    int windowS = 0;
+    if (!number("window", MinWindowS, MaxWindowS, &windowS))
+        return QStringLiteral("--window takes seconds from %1 to %2")
+            .arg(MinWindowS)
+            .arg(MaxWindowS);
+    o->windowMs = windowS * 1000;
+    int waitS = DefaultWaitStableS;
+    if (!number("wait-stable", 1, MaxWaitStableS, &waitS))
+        return QStringLiteral("--wait-stable takes seconds from 1 to %1").arg(MaxWaitStableS);
+    o->waitStableMs = waitS * 1000;
+    o->certificate = value("certificate");
+    if (has("certificate") && o->certificate.isEmpty())
+        return QStringLiteral("--certificate takes a file name");
     return QString();
 }
 
@@ -250,7 +312,8 @@ Parsed parse(const QStringList &arguments, const QString &environmentPort)
     if (!Commands.contains(o.command)) {
         return fail((o.command.isEmpty() ? QStringLiteral("no command given")
                                          : QStringLiteral("unknown command \"%1\"").arg(o.command))
-                    + QStringLiteral("; the commands are ports, scan, info, read and set"));
+                    + QStringLiteral("; the commands are ports, scan, info, read, set, check "
+                                     "and history"));
     }
     for (auto it = given.cbegin(); it != given.cend(); ++it) {
         const KnownOption *known = findOption(it.key());
@@ -262,14 +325,23 @@ Parsed parse(const QStringList &arguments, const QString &environmentPort)
         const QString reason = parseSetting(words.mid(1), &o.setting);
         if (!reason.isEmpty())
             return fail(reason);
+    } else if (o.command == QLatin1String("history")) {
+        if (words.size() != 2)
+            return fail(QStringLiteral("history takes the transmitter's serial number"));
+        o.serialNumber = words.at(1);
     } else if (words.size() > 1) {
         return fail(QStringLiteral("%1 takes no argument \"%2\"").arg(o.command, words.at(1)));
     }
+    const bool referenced = given.contains(QStringLiteral("ref-temperature"))
+        && given.contains(QStringLiteral("ref-humidity"));
+    if (o.command == QLatin1String("check")
+        && (!given.contains(QStringLiteral("kind")) || !referenced))
+        return fail(QStringLiteral("check needs --kind, --ref-temperature and --ref-humidity"));
     const QString reason = convert(given, &o);
     if (!reason.isEmpty())
         return fail(reason);
     o.port = given.value(QStringLiteral("port"), environmentPort);
-    if (o.port.isEmpty() && o.command != QLatin1String("ports"))
+    if (o.port.isEmpty() && !Offline.contains(o.command))
         return fail(QStringLiteral("no port given: name one with --port or TR451_PORT"));
     return parsed;
 }
@@ -293,6 +365,15 @@ QString usage()
         "    --what all|temperature|humidity|dewpoint|status\n"
         "    --output FILE              append to FILE instead of writing to stdout\n"
         "  set address N | baud RATE | range MIN MAX | heater on|off\n"
+        "  check                      one point of a calibration check against a reference,\n"
+        "                             stored in the check's records\n"
+        "    --kind as-found|as-left    (needed)\n"
+        "    --ref-temperature T        the reference's degrees (needed)\n"
+        "    --ref-humidity H           the reference's %RH (needed)\n"
+        "    --window S                 stability window (default: the station's)\n"
+        "    --wait-stable S            give up after S s unstable (default 1800)\n"
+        "    --certificate FILE         also write the check's certificate (PDF)\n"
+        "  history SERIAL             the stored checks of a serial number, newest first\n"
         "\n"
         "Options of every command:\n"
         "  --port NAME                serial port, or tcp://HOST:PORT (default: TR451_PORT)\n"
@@ -304,8 +385,9 @@ QString usage()
         "  --format table|csv|json    default: table on a terminal, else csv\n"
         "  --stats                    print the request counters to stderr at the end\n"
         "\n"
-        "Exit status: 0 done, 1 failed, 2 bad usage or input, 3 port not opened,\n"
-        "4 no answer, 5 refused by the transmitter, 130 interrupted.\n");
+        "Exit status: 0 done (check: passed), 1 failed, 2 bad usage or input, 3 port not\n"
+        "opened, 4 no answer, 5 refused by the transmitter, 6 check failed, 7 not stable in\n"
+        "time, 8 records database not reached or not written, 130 interrupted.\n");
 }
 
 } // namespace Cli

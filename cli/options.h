@@ -1,6 +1,7 @@
 #ifndef OPTIONS_H
 #define OPTIONS_H
 
+#include "check/checkrecord.h"
 #include "protocol/readings.h"
 
 #include <QList>
@@ -44,6 +45,14 @@ struct Options
     QString output;
 
     Setting setting;
+
+    Check::Kind kind = Check::Kind::AsFound;
+    std::array<double, CheckedQuantities> references {};
+    qint64 windowMs = 0; // 0: the station's stability window
+    qint64 waitStableMs = 0;
+    QString certificate;
+
+    QString serialNumber; // of history
 };
 
 struct Parsed

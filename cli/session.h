@@ -16,6 +16,9 @@ constexpr int Usage = 2;
 constexpr int PortNotOpened = 3;
 constexpr int NoAnswer = 4;
 constexpr int Refused = 5;
+constexpr int CheckFailed = 6; // the point was stored and judged: not within tolerance
+constexpr int NotStable = 7; // nothing was stored
+constexpr int Records = 8; // the records database could not be reached or refused a write
 constexpr int Interrupted = 130; // as a shell reports a command ended by Ctrl+C
 } // namespace Exit
 

@@ -486,6 +486,18 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
             <numerusform>%2 中 %1 的 %n 次核查</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Finish check</source>
+        <translation>完成核查</translation>
+    </message>
+    <message>
+        <source>Abandon check</source>
+        <translation>放弃核查</translation>
+    </message>
+    <message>
+        <source>The Check window has a check that is open or not stored yet: finish, abandon or store it there first.</source>
+        <translation>核查窗口中有进行中或尚未保存的核查：请先在那里完成、放弃或保存它。</translation>
+    </message>
 </context>
 <context>
     <name>RecordStore</name>

@@ -142,6 +142,7 @@ private slots:
     void refusedWrite();
     void concurrentWriters_data() { backends(); }
     void concurrentWriters();
+    void killedAfterPoint_data();
     void killedAfterPoint();
     void takePointAndDie();
     void certificate_data();
@@ -380,7 +381,20 @@ void TestCheck::concurrentWriters()
     QCOMPARE(stored.value(1).toInt(), 2);
 }
 
+void TestCheck::killedAfterPoint_data()
+{
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<QString>("result"); // as the records hold it
+    QTest::newRow("finished later") << "finish"
+                                    << "pass";
+    QTest::newRow("abandoned later") << "abandon"
+                                     << "abandoned";
+    QTest::newRow("while a check is open here") << "take a point"
+                                                << "open";
+}
+
 // The point is in the records the moment it is taken: a process killed right after loses none.
+// A later run finishes or abandons the check left open, but not over a check of its own.
 void TestCheck::killedAfterPoint()
 {
     TestDatabase db("sqlite");
@@ -394,6 +408,25 @@ void TestCheck::killedAfterPoint()
     QSqlQuery stored = db.exec("SELECT COUNT(*) FROM points");
     QVERIFY(stored.next());
     QCOMPARE(stored.value(0).toInt(), 1);
+    stored.finish(); // SQLite lets no other connection write while it reads
+
+    QFETCH(QString, then);
+    EngineFixture later(db.url());
+    CheckEngine &engine = later.engine;
+    QList<Check> left;
+    QVERIFY(engine.records().history(Serial, &left) && left.size() == 1);
+    const bool busy = then == "take a point";
+    if (busy) {
+        feed(later.session, Serial, 3);
+        QVERIFY(engine.takePoint(Check::Kind::AsLeft, {Serial, 1, -40, 125}, {23.4, 45.0}, "!"));
+    }
+    // Once it is the open check, asking again changes nothing.
+    QCOMPARE(engine.resume(left[0].id) && engine.resume(left[0].id), !busy);
+    QVERIFY(busy || (then == "finish" ? engine.finish() : engine.abandon()));
+    QVERIFY(!engine.resume(left[0].id));
+    stored = db.exec(QString("SELECT result FROM checks WHERE id = %1").arg(left[0].id));
+    QVERIFY(stored.next());
+    QTEST(stored.value(0).toString(), "result");
 }
 
 // The child of killedAfterPoint.

@@ -1,5 +1,5 @@
 // The tr451 program through its exit status and output, against the simulated transmitters (on a
-// pseudo-terminal and over TCP) and pymodbus.
+// pseudo-terminal and over TCP) and pymodbus, and with the calibration check's records.
 #include "display/csvrecorder.h"
 #include "display/trendfeed.h"
 #include "protocol/frame.h"
@@ -80,6 +80,8 @@ private slots:
     void interrupted_data();
     void interrupted();
     void closedPipe();
+    void check_data();
+    void check();
 
 private:
     QTemporaryDir dir;
@@ -120,6 +122,14 @@ void TestCli::refused_data()
     QTest::newRow("range no number") << "set range abc 20" << 2 << "the range limit \"abc\" is not";
     QTest::newRow("rate") << "set baud 300" << 2 << "the baud rate is one of 1200, 2400, 4800";
     QTest::newRow("scan address 0") << "scan --addresses 0-5" << 2 << "--addresses takes addresses";
+    QTest::newRow("check, no reference") << "check --kind as-found --ref-humidity 50" << 2
+                                         << "check needs --kind, --ref-temperature and";
+    QTest::newRow("check, kind") << "check --kind as-fund --ref-temperature 1 --ref-humidity 2" << 2
+                                 << "--kind takes as-found or as-left";
+    QTest::newRow("check, thousandths")
+        << "check --kind as-left --ref-temperature 1 --ref-humidity 50.125" << 2
+        << "--ref-humidity takes %RH from 0 to 100, to hundredths at most";
+    QTest::newRow("history, no serial") << "history noport" << 2 << "history takes the";
     QTest::newRow("no port") << "info noport" << 2 << "no port given: name one with --port or";
     QTest::newRow("port not opened") << "info --port /no/tty" << 3 << "cannot open /no/tty: ";
     QTest::newRow("nobody at the address")
@@ -367,6 +377,70 @@ void TestCli::closedPipe()
     QCOMPARE(tr451.exitCode(), 0);
     const QByteArray lines = head.readAllStandardOutput();
     QVERIFY(lines.count("\r\n") == 3 && lines.endsWith("\r\n"));
+}
+
+void TestCli::check_data()
+{
+    QTest::addColumn<QString>("database"); // empty: a file of this run's own
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said"); // on stderr
+    QTest::addColumn<QString>("history"); // kind to result of each check, newest first
+    const QString check = "check --baud 115200 --window 5 --ref-humidity 75 --kind ";
+    const QString met = "temperature met, humidity met\n";
+    QTest::newRow("records out of reach")
+        << "postgresql://127.0.0.1:1/records" << check + "as-found --ref-temperature 30" << 8
+        << "tr451: The records database postgresql://127.0.0.1:1/records cannot be reached"
+        << "";
+    QTest::newRow("stable, within tolerance")
+        << "" << check + "as-found --ref-temperature 30" << 0 << met << "as-found,,,1,pass";
+    QTest::newRow("stable, a degree off")
+        << "" << check + "as-left --ref-temperature 31 --certificate" << 6 << met
+        << "as-left,,,1,fail as-found,,,1,pass";
+    QTest::newRow("not stable in time")
+        << "" << check + "as-left --ref-temperature 30 --wait-stable 3" << 7
+        << "tr451: the readings were not stable within 3 s; nothing was stored\n"
+        << "as-left,,,1,fail as-found,,,1,pass";
+}
+
+// A point from a script as the window takes it, against a transmitter settling in a chamber: the
+// station's remembered limits (loose, for a short window), the point stored in the same records
+// and listed by history, nothing stored when not stable in time; the certificate of the check.
+void TestCli::check()
+{
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    QSettings station(dir.filePath("tr451-test-tools/station.ini"), QSettings::IniFormat);
+    station.setValue("stability/drift/temperature", 1);
+    station.setValue("stability/drift/humidity", 5);
+    station.sync();
+    QFETCH(QString, database);
+    qputenv("TR451_DATABASE",
+            (database.isEmpty() ? dir.filePath("records.sqlite") : database).toUtf8());
+    sim->setDevices({{1, 6}});
+    sim->setSettling(30, 75, 0.5);
+    QFETCH(QString, arguments);
+    const QString certificate = dir.filePath("check.pdf");
+    const Run result =
+        run(*sim, QString(arguments).replace("--certificate", "--certificate " + certificate));
+    QTEST(result.status, "status");
+    QFETCH(QString, said);
+    QVERIFY2(result.err.contains(said), qPrintable(result.err));
+    QCOMPARE(result.out.count(QString(result.status ? ",fail" : ",pass") + "\r\n"),
+             int(result.status < 7));
+    QStringList listed = run(*sim, "history 261206033415 noport").out.split("\r\n").mid(1);
+    for (QString &check : listed)
+        check = check.section(',', 1);
+    QTEST(listed.join(' ').trimmed(), "history");
+
+    if (!arguments.contains("--certificate"))
+        return;
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {certificate, "-"});
+    if (!pdftotext.waitForFinished())
+        QSKIP("pdftotext (Debian: poppler-utils) is not installed");
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    QVERIFY2(text.contains("261206033415") && text.contains("Overall result: Fail"),
+             qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -136,19 +136,17 @@ void CheckWindow::showGate()
     const GateState gate = engine->gate();
     const double references[] = {ui->doubleSpinBoxReferenceTemperature->value(),
                                  ui->doubleSpinBoxReferenceHumidity->value()};
+    // In the order of QuantityGate::Phase.
+    const QString phases[] = {tr("filling"), tr("drifting"), tr("noisy"), tr("met")};
     for (int q = 0; q < CheckedQuantities; ++q) {
         const QuantityGate &g = gate.quantities[size_t(q)];
         const TrendStatistics &s = g.statistics;
-        const QString state = !g.filled ? tr("filling")
-            : !g.steady                 ? tr("drifting")
-            : !g.quiet                  ? tr("noisy")
-                                        : tr("met");
         const QString texts[] = {Certificate::number(s.mean, ValueDecimals),
                                  Certificate::number(s.standardDeviation, ValueDecimals),
                                  Certificate::number(s.driftPerMinute, ValueDecimals),
                                  Certificate::number(s.mean - references[q], ValueDecimals),
                                  QString::number(s.count),
-                                 state};
+                                 phases[int(g.phase())]};
         for (int column = 0; column < int(std::size(texts)); ++column)
             ui->tableLive->item(q, column)->setText(texts[column]);
     }
@@ -229,7 +227,7 @@ void CheckWindow::tellStoreFailure(const QString &message)
 
 void CheckWindow::showHistory()
 {
-    auto *dialog = new HistoryDialog(engine->records(), linked().serialNumber, this);
+    auto *dialog = new HistoryDialog(*engine, linked().serialNumber, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &HistoryDialog::certificateRequested, this,
             &CheckWindow::chooseCertificateFile);

@@ -1,7 +1,7 @@
 #include "ui/historydialog.h"
 
 #include "check/certificate.h"
-#include "check/recordstore.h"
+#include "check/checkengine.h"
 #include "ui_historydialog.h"
 
 #include <QAbstractTableModel>
@@ -63,10 +63,10 @@ private:
     const QList<Check> &checks;
 };
 
-HistoryDialog::HistoryDialog(RecordStore &records, const QString &serialNumber, QWidget *parent)
+HistoryDialog::HistoryDialog(CheckEngine &engine, const QString &serialNumber, QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::HistoryDialog)
-    , records(records)
+    , engine(engine)
     , model(new HistoryModel(checks, this))
 {
     ui->setupUi(this);
@@ -77,14 +77,21 @@ HistoryDialog::HistoryDialog(RecordStore &records, const QString &serialNumber, 
     connect(ui->lineEditSerial, &QLineEdit::returnPressed, this, &HistoryDialog::showChecks);
     connect(ui->pushButtonCertificate, &QPushButton::clicked, this,
             &HistoryDialog::requestCertificate);
+    connect(ui->pushButtonFinishOpen, &QPushButton::clicked, this,
+            [this] { closeOpenCheck(true); });
+    connect(ui->pushButtonAbandonOpen, &QPushButton::clicked, this,
+            [this] { closeOpenCheck(false); });
     connect(ui->pushButtonClose, &QPushButton::clicked, this, &QDialog::close);
     connect(ui->tableChecks->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { ui->pushButtonCertificate->setEnabled(selectedRow() >= 0); });
+            &HistoryDialog::showSelection);
     showChecks();
 }
 
 HistoryDialog::~HistoryDialog()
 {
+    // The model shows checks, which go before the table does: a table hidden as the dialog goes
+    // may still ask it for rows.
+    delete model;
     delete ui;
 }
 
@@ -96,6 +103,7 @@ int HistoryDialog::selectedRow() const
 
 void HistoryDialog::showChecks()
 {
+    RecordStore &records = engine.records();
     const QString serialNumber = ui->lineEditSerial->text().trimmed();
     checks.clear();
     const bool read = records.history(serialNumber, &checks);
@@ -103,7 +111,16 @@ void HistoryDialog::showChecks()
                                         .arg(serialNumber, records.location())
                                   : records.errorString());
     model->reset();
-    ui->pushButtonCertificate->setEnabled(false);
+    showSelection();
+}
+
+void HistoryDialog::showSelection()
+{
+    const int row = selectedRow();
+    const bool open = row >= 0 && checks[row].result == Check::Result::Open;
+    ui->pushButtonCertificate->setEnabled(row >= 0);
+    ui->pushButtonFinishOpen->setEnabled(open && checks[row].storedPointCount > 0);
+    ui->pushButtonAbandonOpen->setEnabled(open);
 }
 
 void HistoryDialog::requestCertificate()
@@ -112,9 +129,25 @@ void HistoryDialog::requestCertificate()
     if (row < 0)
         return;
     Check &check = checks[row];
-    if (!records.load(check)) {
-        ui->labelStatus->setText(records.errorString());
+    if (!engine.records().load(check)) {
+        ui->labelStatus->setText(engine.records().errorString());
         return;
     }
     emit certificateRequested(check);
+}
+
+void HistoryDialog::closeOpenCheck(bool finish)
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    const bool closed =
+        engine.resume(checks[row].id) && (finish ? engine.finish() : engine.abandon());
+    const QString reason = engine.isOpen() || !engine.allStored()
+        ? tr("The Check window has a check that is open or not stored yet: finish, abandon or "
+             "store it there first.")
+        : engine.records().errorString();
+    showChecks();
+    if (!closed && !reason.isEmpty())
+        ui->labelStatus->setText(reason);
 }

@@ -6,21 +6,23 @@
 #include <QDialog>
 #include <QList>
 
+class CheckEngine;
 class HistoryModel;
-class RecordStore;
 
 namespace Ui {
 class HistoryDialog;
 }
 
 // The stored checks of a serial number from every station, newest first; any of them can be
-// written again as a certificate.
+// written again as a certificate, and one left open (by a run that was closed or crashed
+// mid-check) can be finished, when it has points, or abandoned.
 class HistoryDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    HistoryDialog(RecordStore &records, const QString &serialNumber, QWidget *parent = nullptr);
+    // Through engine's records; an open check is closed as engine's open check.
+    HistoryDialog(CheckEngine &engine, const QString &serialNumber, QWidget *parent = nullptr);
     ~HistoryDialog() override;
 
     void showChecks();
@@ -31,10 +33,12 @@ signals:
 
 private:
     int selectedRow() const; // -1 when none is selected
+    void showSelection();
     void requestCertificate();
+    void closeOpenCheck(bool finish);
 
     Ui::HistoryDialog *ui;
-    RecordStore &records;
+    CheckEngine &engine;
     QList<Check> checks;
     HistoryModel *model;
 };

@@ -347,6 +347,7 @@ void TransmitterModel::setFixedReadings(double temperature, double humidity)
 void TransmitterModel::setSettling(double temperature, double humidity, double timeConstantS)
 {
     settling = Settling {now, readings(), temperature, humidity, timeConstantS};
+    fixed = false;
 }
 
 TransmitterModel::Readings TransmitterModel::readings() const

@@ -74,7 +74,8 @@ public:
     void setTime(qint64 ms);
     void setFixedReadings(double temperature, double humidity);
     // From now on the air steps towards temperature and humidity like a chamber reaching its
-    // set point: exponentially with this time constant, with a little seeded noise on top.
+    // set point: exponentially with this time constant, with a little seeded noise on top; fixed
+    // readings step from where they are held.
     void setSettling(double temperature, double humidity, double timeConstantS);
     Readings readings() const;
 

@@ -1,0 +1,167 @@
+// check: one point of a calibration check, for chamber automation scripts. The readings are
+// polled as read polls them and go to the same check engine as the check window's, with the
+// station's settings that the window keeps: the gate, the point, its decision and the records
+// are the window's own.
+#include "check/certificate.h"
+#include "check/checkengine.h"
+#include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/session.h"
+#include "display/csvrecorder.h"
+#include "display/trendfeed.h"
+#include "display/trendsession.h"
+#include "protocol/commandinputs.h"
+#include "protocol/frame.h"
+
+#include <cstdio>
+
+namespace Cli {
+
+namespace {
+
+const QString QuantityKeys[CheckedQuantities] = {QStringLiteral("temperature"),
+                                                 QStringLiteral("humidity")};
+const QString QuantityTitles[CheckedQuantities] = {QStringLiteral("Temperature"),
+                                                   QStringLiteral("Humidity")};
+const QString Units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiteral("%RH")};
+// In the order of QuantityGate::Phase.
+const QStringList PhaseNames {"filling", "drifting", "noisy", "met"};
+
+// As the window polls: the default stability limits are meant for a reading a second.
+constexpr int PollIntervalMs = 1000;
+constexpr float TenthsPerDegree = 10.0f;
+// As the certificate shows them.
+constexpr int ReferenceDecimals = 2;
+constexpr int ValueDecimals = 3;
+
+QVector<Column> pointColumns()
+{
+    QVector<Column> columns {{QStringLiteral("time"), QStringLiteral("Time"), 0},
+                             {QStringLiteral("serial_number"), QStringLiteral("Serial number"), 0},
+                             {QStringLiteral("kind"), QStringLiteral("Kind"), 0}};
+    for (int q = 0; q < CheckedQuantities; ++q) {
+        const QString key = QuantityKeys[q] + QLatin1Char('_');
+        const QString title = QuantityTitles[q] + QLatin1Char(' ');
+        const QString unit = QStringLiteral(" (%1)").arg(Units[q]);
+        columns << Column {key + "reference", title + "reference" + unit, 0}
+                << Column {key + "mean", title + "mean" + unit, 0}
+                << Column {key + "std_dev", title + "std dev" + unit, 0}
+                << Column {key + "drift",
+                           title + "drift" + QStringLiteral(" (%1/min)").arg(Units[q]), 0}
+                << Column {key + "error", title + "error" + unit, 0}
+                << Column {key + "samples", title + "samples", 0}
+                << Column {key + "result", title + "result", 0};
+    }
+    columns << Column {QStringLiteral("result"), QStringLiteral("Result"), 0};
+    return columns;
+}
+
+QString passOrFail(bool passed)
+{
+    return CheckText::result(passed ? Check::Result::Pass : Check::Result::Fail);
+}
+
+QVector<Field> pointRecord(const Check &check, const CheckPoint &point)
+{
+    QVector<Field> fields {text(Csv::isoTime(point.takenAt)), text(check.transmitter.serialNumber),
+                           text(CheckText::kind(check.kind))};
+    for (const QuantityPoint &q : point.quantities) {
+        fields << number(q.reference, ReferenceDecimals) << number(q.mean, ValueDecimals)
+               << number(q.standardDeviation, ValueDecimals)
+               << number(q.driftPerMinute, ValueDecimals) << number(q.error, ValueDecimals)
+               << integer(q.samples) << text(passOrFail(q.passed));
+    }
+    fields << text(passOrFail(point.passed()));
+    return fields;
+}
+
+// The gate on stderr whenever a quantity's state changes, so that a log shows how the wait went
+// without a line a second.
+class Progress
+{
+public:
+    void show(const GateState &gate, qint64 waitedMs)
+    {
+        QStringList states;
+        for (int q = 0; q < CheckedQuantities; ++q) {
+            states << QuantityKeys[q] + QLatin1Char(' ')
+                    + PhaseNames.at(int(gate.quantities[size_t(q)].phase()));
+        }
+        const QString state = states.join(QLatin1String(", "));
+        if (state == shown)
+            return;
+        shown = state;
+        std::fputs(
+            qUtf8Printable(
+                QStringLiteral("Stability after %1 s: %2\n").arg(waitedMs / 1000).arg(state)),
+            stderr);
+    }
+
+private:
+    QString shown;
+};
+
+} // namespace
+
+int check(Session &session, const Options &options)
+{
+    StationSettings station = StationSettings::load();
+    if (options.windowMs > 0)
+        station.limits.windowMs = options.windowMs;
+    TrendSession readings;
+    CheckEngine engine(readings);
+    engine.setSettings(station);
+    // Records that cannot be reached are known before the wait rather than after it.
+    if (!engine.records().open())
+        return Session::fail(Exit::Records, engine.records().errorString());
+
+    Identity identity;
+    if (const int status = session.connect(&identity))
+        return status;
+    const Transmitter transmitter {identity.serialNumber, identity.address,
+                                   identity.rangeMin / TenthsPerDegree,
+                                   identity.rangeMax / TenthsPerDegree};
+    const CommandInputs::PollRequest poll =
+        CommandInputs::pollRequest(Readings::Scale::Hundredths, 0);
+    const QByteArray request =
+        Modbus::readRequest(identity.address, poll.firstRegister, poll.count);
+    Progress progress;
+    const qint64 startMs = session.elapsedMs();
+    for (qint64 dueMs = startMs;; dueMs = qMax(dueMs + PollIntervalMs, session.elapsedMs())) {
+        session.waitUntil(dueMs);
+        Master::Answer answer;
+        if (const int status = session.ask(request, &answer))
+            return status;
+        readings.add(TrendFeed::fromReply(answer.reply, identity.address, identity.serialNumber));
+        const GateState gate = engine.gate();
+        const qint64 waitedMs = session.elapsedMs() - startMs;
+        progress.show(gate, waitedMs);
+        if (gate.met())
+            break;
+        if (waitedMs >= options.waitStableMs) {
+            return Session::fail(Exit::NotStable,
+                                 QStringLiteral("the readings were not stable within %1 s; "
+                                                "nothing was stored")
+                                     .arg(options.waitStableMs / 1000));
+        }
+    }
+
+    // The gate is met and this engine has nothing else open or unstored: the point is taken.
+    engine.takePoint(options.kind, transmitter, options.references);
+    engine.finish();
+    const Check &check = engine.check();
+    Output out(options.format, pointColumns());
+    if (out.open(QString()) && out.header())
+        out.record(pointRecord(check, check.points.first()));
+    if (!engine.allStored()) {
+        return Session::fail(Exit::Records,
+                             engine.records().errorString()
+                                 + QStringLiteral("; the point above is not stored"));
+    }
+    QString error;
+    if (!options.certificate.isEmpty() && !Certificate::write(check, options.certificate, &error))
+        return Session::fail(Exit::Failed, error);
+    return check.result == Check::Result::Pass ? Exit::Done : Exit::CheckFailed;
+}
+
+} // namespace Cli

@@ -6,9 +6,11 @@
 
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
 #include <QTranslator>
-#include <QtTest>
 
 #include <atomic>
 #include <cmath>

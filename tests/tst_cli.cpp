@@ -6,7 +6,12 @@
 #include "protocol/replydecoder.h"
 #include "transmittersimulator.h"
 
-#include <QtTest>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
 
 #include <csignal>
 

@@ -1,8 +1,8 @@
-// The calibration check below its window: the station's settings, the stability gate over
-// settling sequences, points and the decision rule, the records on SQLite and PostgreSQL
-// (another station, a refused write, two writers at once) and the certificate.
+// The calibration check below its window: station settings, the gate over settling sequences, the
+// decision rule, the records on SQLite and PostgreSQL, the certificate.
 #include "check/certificate.h"
 #include "support/testdatabase.h"
+#include "support/trendsamples.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -19,22 +19,28 @@
 
 namespace {
 
-constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
 const QString Serial = QStringLiteral("261206033415");
+const Transmitter Alone {Serial, 1, -40, 125}; // alone on its line, at address 1
 
 // Readings once every `every` seconds from 0 to `seconds`: an exponential approach from
 // 23 + stepT (45 + stepH) to 23 (45) with time constant tau, a ramp per minute, and noise that
-// alternates in sign. The gate is evaluated at now (default: the last reading).
+// alternates in sign. The gate over a window, evaluated at now (default: the last reading), for
+// the readings since a time.
 struct Sequence
 {
-    double seconds = 300;
-    double every = 1;
+    double seconds = 300, every = 1;
     double stepT = 0, stepH = 0, tau = 1;
     double rampT = 0, rampH = 0;
     double noiseT = 0.01, noiseH = 0.05;
-    double now = -1;
-    double since = -1e6;
-    double window = 120;
+    double now = -1, since = -1e6, window = 120;
+
+    Sequence &lasting(double s, double e = 1) { return seconds = s, every = e, *this; }
+    Sequence &step(double t, double h, double tc) { return stepT = t, stepH = h, tau = tc, *this; }
+    Sequence &ramp(double t, double h) { return rampT = t, rampH = h, *this; }
+    Sequence &noise(double t, double h) { return noiseT = t, noiseH = h, *this; }
+    Sequence &at(double s) { return now = s, *this; }
+    Sequence &after(double s) { return since = s, *this; }
+    Sequence &over(double s) { return window = s, *this; }
 };
 
 qint64 ms(double seconds)
@@ -51,15 +57,13 @@ QString describe(const GateState &state)
     return parts.join(' ');
 }
 
-void feed(TrendSession &session, const QString &serial, int count)
+// Three readings of the transmitter now.
+void feed(TrendSession &session)
 {
-    for (int i = 0; i < count; ++i) {
-        TrendReading reading;
-        reading.time = QDateTime::currentDateTime();
-        reading.steadyMs = QDeadlineTimer::current().deadline();
-        reading.serialNumber = serial;
-        reading.values = {23.45f, 45.67f, NaN};
-        session.add(reading);
+    for (int i = 0; i < 3; ++i) {
+        TrendReading r = reading(QDateTime::currentMSecsSinceEpoch(), {23.45f, 45.67f, No}, Serial);
+        r.steadyMs = QDeadlineTimer::current().deadline();
+        session.add(r);
     }
 }
 
@@ -68,14 +72,11 @@ Check sampleCheck(const QString &station, const QDateTime &startedAt)
     Check check;
     check.kind = Check::Kind::AsLeft;
     check.transmitter = {Serial, 7, -40, 125};
-    StationSettings &s = check.settings;
-    s.operatorName = "Li Wei";
-    s.station = station;
-    s.referenceInstrument = "Chilled-mirror hygrometer CM-2";
-    s.referenceCertificate = "CAL-2026-0142";
-    s.referenceDue = QDate(2027, 3, 31);
-    s.tolerance = {0.25, 1.5};
-    s.limits = {90000, {0.04, 0.2}, {0.03, 0.25}};
+    // Operator, station, reference, its certificate and due date, tolerances, limits, records.
+    check.settings = {
+        "Li Wei",           station,     "Chilled-mirror hygrometer CM-2",   "CAL-2026-0142",
+        QDate(2027, 3, 31), {0.25, 1.5}, {90000, {0.04, 0.2}, {0.03, 0.25}}, ""};
+    const StationSettings &s = check.settings;
     check.startedAt = startedAt;
     GateState gate;
     for (auto &[q, mean, deviation] : {std::tuple {0, 23.451, 0.012}, std::tuple {1, 47.1, 0.08}}) {
@@ -131,368 +132,302 @@ class TestCheck : public QObject
     QTemporaryDir home;
 
 private slots:
-    void initTestCase();
-    void settings();
-    void gate_data();
-    void gate();
-    void decision_data();
-    void decision();
-    void overall();
+    void initTestCase()
+    {
+        // The user's settings and data folders of this run alone.
+        qputenv("XDG_CONFIG_HOME", home.filePath("config").toLocal8Bit());
+        qputenv("XDG_DATA_HOME", home.filePath("data").toLocal8Bit());
+        qunsetenv("TR451_DATABASE");
+    }
+
+    // The defaults of a station that saved nothing, and every field kept between runs.
+    void settings()
+    {
+        const StationSettings defaults = StationSettings::load();
+        QCOMPARE(defaults.tolerance, (std::array {0.3, 2.0}));
+        QCOMPARE(defaults.limits.windowMs, 120000);
+        QCOMPARE(defaults.limits.maxDrift, (std::array {0.05, 0.3}));
+        QCOMPARE(defaults.limits.maxStandardDeviation, (std::array {0.05, 0.3}));
+        StationSettings changed = sampleCheck("Bench 2", {}).settings;
+        changed.database = "postgresql://station@records.example/line";
+        changed.save();
+        QVERIFY(StationSettings::load() == changed && !(defaults == changed));
+    }
+
+    void gate_data()
+    {
+        QTest::addColumn<Sequence>("sequence");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *name, const Sequence &s, const char *expected) {
+            QTest::newRow(name) << s << QString(expected);
+        };
+        row("steady room", Sequence(), "fsq fsq");
+        row("a step, still settling", Sequence().step(5, 20, 60).lasting(150), "f-- f--");
+        row("the same step, settled", Sequence().step(5, 20, 60).lasting(900), "fsq fsq");
+        row("temperature too noisy", Sequence().noise(0.06, 0.05), "fs- fsq");
+        row("noise within the limits", Sequence().noise(0.04, 0.25), "fsq fsq");
+        row("humidity drifting", Sequence().ramp(0, 0.4), "fsq f-q");
+        row("temperature falling", Sequence().ramp(-0.06, 0), "f-q fsq");
+        row("window half filled", Sequence().lasting(60), "-sq -sq");
+        row("readings stopped 7 s ago", Sequence().at(307), "-sq -sq");
+        row("readings stopped 5 s ago", Sequence().at(305), "fsq fsq");
+        row("another transmitter for a minute", Sequence().after(240), "-sq -sq");
+        const Sequence quiet = Sequence().noise(0, 0).over(10);
+        row("five readings fill a short window", Sequence(quiet).lasting(10, 2.5), "fsq fsq");
+        row("four do not", Sequence(quiet).lasting(9, 3), "-sq -sq");
+    }
+
+    void gate()
+    {
+        QFETCH(Sequence, sequence);
+        QFETCH(QString, expected);
+        const Sequence &s = sequence;
+        SampleStore store;
+        int i = 0;
+        for (double t = 0; t <= s.seconds + 1e-9; t += s.every, ++i) {
+            const double sign = i % 2 ? -1 : 1;
+            const double settling = std::exp(-t / s.tau);
+            store.add(ms(t), ms(t),
+                      {float(23 + s.stepT * settling + s.rampT * t / 60 + sign * s.noiseT),
+                       float(45 + s.stepH * settling + s.rampH * t / 60 + sign * s.noiseH), No});
+        }
+        GateLimits limits;
+        limits.windowMs = ms(s.window);
+        const GateState state =
+            StabilityGate::evaluate(store, ms(s.now < 0 ? s.seconds : s.now), ms(s.since), limits);
+        QCOMPARE(describe(state), expected);
+        QCOMPARE(state.met(), expected == "fsq fsq");
+    }
+
+    void decision_data()
+    {
+        QTest::addColumn<double>("mean");
+        QTest::addColumn<double>("reference");
+        QTest::addColumn<double>("tolerance");
+        QTest::addColumn<double>("error");
+        QTest::addColumn<bool>("passed");
+        QTest::newRow("inside") << 23.45 << 23.40 << 0.3 << 0.05 << true;
+        QTest::newRow("at the tolerance above") << 23.75 << 23.45 << 0.3 << 0.3 << true;
+        QTest::newRow("a thousandth above") << 23.751 << 23.45 << 0.3 << 0.301 << false;
+        QTest::newRow("at the tolerance below") << 23.15 << 23.45 << 0.3 << -0.3 << true;
+        QTest::newRow("a thousandth below") << 23.149 << 23.45 << 0.3 << -0.301 << false;
+        QTest::newRow("to thousandths") << 45.0004 << 45.0 << 0.0 << 0.0 << true;
+        QTest::newRow("no readings") << double(No) << 23.45 << 0.3 << double(No) << false;
+    }
+
+    void decision()
+    {
+        QFETCH(double, mean);
+        QFETCH(double, reference);
+        QFETCH(double, tolerance);
+        QFETCH(double, error);
+        const QuantityPoint judged =
+            Decision::judge({12, mean, mean, mean, mean, 0.02, 0.01}, reference, tolerance);
+        QCOMPARE(Certificate::number(judged.error, 3), Certificate::number(error, 3));
+        QTEST(judged.passed, "passed");
+        QVERIFY(judged.reference == reference && judged.samples == 12
+                && judged.standardDeviation == 0.02 && judged.driftPerMinute == 0.01);
+    }
+
+    // A check passes when it has points and every quantity of every one passed.
+    void overall()
+    {
+        Check check;
+        QCOMPARE(check.decision(), Check::Result::Fail);
+        CheckPoint good;
+        good.quantities[0].passed = good.quantities[1].passed = true;
+        check.points = {good, good};
+        QCOMPARE(check.decision(), Check::Result::Pass);
+        check.points[1].quantities[1].passed = false;
+        QCOMPARE(check.decision(), Check::Result::Fail);
+    }
+
     void records_data() { backends(); }
-    void records();
+    // Checks and points as another station reads them back: every field, newest first, only the
+    // serial number asked for; the schema made once.
+    void records()
+    {
+        TR451_TEST_DATABASE(db);
+        RecordStore station(db.url());
+        const QDateTime nine(QDate(2026, 12, 7), QTime(9, 0, 0, 125));
+        Check first = sampleCheck("Bench 1", nine);
+        QVERIFY2(station.addCheck(first), qPrintable(station.errorString()));
+        for (CheckPoint &point : first.points)
+            QVERIFY(station.addPoint(first, point));
+        first.result = first.decision();
+        first.finishedAt = nine.addSecs(600);
+        QVERIFY(station.storeResult(first));
+        Check second = sampleCheck("Bench 2", nine.addSecs(3600));
+        second.transmitter.serialNumber = "261206033416";
+        Check third = sampleCheck("Bench 2", nine.addSecs(7200));
+        third.points.clear();
+        QVERIFY(station.addCheck(second) && station.addCheck(third));
+
+        RecordStore other(db.url());
+        QList<Check> history;
+        QVERIFY(other.history(Serial, &history));
+        QCOMPARE(history.size(), 2);
+        QVERIFY(history[0].settings.station == "Bench 2" && history[0].storedPointCount == 0);
+        QVERIFY(history[1].result == Check::Result::Fail && history[1].storedPointCount == 2);
+        for (const auto &[listed, written] :
+             {std::pair {&history[0], &third}, {&history[1], &first}})
+            QVERIFY(other.load(*listed) && describe(*listed) == describe(*written));
+        QCOMPARE(first.result, Check::Result::Fail); // humidity of the first point is 1.6 off
+        QVERIFY(!db.firstRow("SELECT version FROM schema_version").isEmpty());
+    }
+
     void refusedWrite_data() { backends(); }
-    void refusedWrite();
+    // A database that refuses the points: the user is told once, the points stay, marked not
+    // stored, no new check begins, and storing again gets everything in.
+    void refusedWrite()
+    {
+        TR451_TEST_DATABASE(db);
+        EngineFixture fixture(db.url());
+        CheckEngine &engine = fixture.engine;
+        QSignalSpy told(&engine, &CheckEngine::storeFailed);
+        feed(fixture.session);
+        const auto take = [&](const QString &reason) {
+            return engine.takePoint(Check::Kind::AsFound, Alone, {23.4, 45.0}, reason);
+        };
+        QVERIFY(!take("") && take("reference still settling") && engine.allStored());
+        db.exec("ALTER TABLE points RENAME TO points_away");
+        QVERIFY(take("second") && take("third") && engine.finish());
+        QCOMPARE(told.size(), 1);
+        QVERIFY(!engine.check().points[1].stored() && !engine.check().points[2].stored());
+        QVERIFY(!take("a new check") && !engine.storeAgain());
+        db.exec("ALTER TABLE points_away RENAME TO points");
+        QVERIFY(engine.storeAgain() && engine.allStored());
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(db.firstRow("SELECT COUNT(*), MAX(early_reason) FROM points"), "3,third");
+        QCOMPARE(db.firstRow("SELECT result FROM checks"), "pass");
+    }
+
     void concurrentWriters_data() { backends(); }
-    void concurrentWriters();
-    void killedAfterPoint_data();
-    void killedAfterPoint();
-    void takePointAndDie();
-    void certificate_data();
-    void certificate();
+    // Two stations on one new database at once: the schema is made once and no point is lost.
+    void concurrentWriters()
+    {
+        TR451_TEST_DATABASE(db);
+        constexpr int Points = 40;
+        std::atomic<int> failures {0};
+        const auto station = [&](const QString &name) {
+            RecordStore store(db.url());
+            Check check = sampleCheck(name, QDateTime::currentDateTime());
+            failures += !store.addCheck(check);
+            for (int i = 0; i < Points; ++i)
+                failures += !store.addPoint(check, check.points[i % 2]);
+        };
+        std::thread one(station, QStringLiteral("Bench 1")),
+            two(station, QStringLiteral("Bench 2"));
+        one.join(), two.join();
+        QCOMPARE(failures.load(), 0);
+        QCOMPARE(db.firstRow("SELECT COUNT(*), COUNT(DISTINCT check_id) FROM points"),
+                 QString::number(2 * Points) + ",2");
+    }
+
+    void killedAfterPoint_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<QString>("result"); // as the records hold it
+        QTest::newRow("finished later") << QString("finish") << "pass";
+        QTest::newRow("abandoned later") << QString("abandon") << "abandoned";
+        QTest::newRow("while a check is open here") << QString("take a point") << "open";
+    }
+
+    // The point is in the records the moment it is taken: a process killed right after loses none.
+    // A later run finishes or abandons the check left open, but not over a check of its own.
+    void killedAfterPoint()
+    {
+        TestDatabase db("sqlite");
+        QProcess child;
+        qputenv("TR451_DIE_AFTER_POINT", db.url().toUtf8());
+        child.start(QCoreApplication::applicationFilePath(), {"takePointAndDie"});
+        qunsetenv("TR451_DIE_AFTER_POINT");
+        QVERIFY(child.waitForFinished(20000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(db.firstRow("SELECT COUNT(*) FROM points"), "1");
+
+        QFETCH(QString, then);
+        EngineFixture later(db.url());
+        CheckEngine &engine = later.engine;
+        QList<Check> left;
+        QVERIFY(engine.records().history(Serial, &left) && left.size() == 1);
+        const bool busy = then == "take a point";
+        if (busy) {
+            feed(later.session);
+            QVERIFY(engine.takePoint(Check::Kind::AsLeft, Alone, {23.4, 45.0}, "!"));
+        }
+        // Once it is the open check, asking again changes nothing.
+        QCOMPARE(engine.resume(left[0].id) && engine.resume(left[0].id), !busy);
+        QVERIFY(busy || (then == "finish" ? engine.finish() : engine.abandon()));
+        QVERIFY(!engine.resume(left[0].id));
+        QTEST(db.firstRow(QString("SELECT result FROM checks WHERE id = %1").arg(left[0].id)),
+              "result");
+    }
+
+    // The child of killedAfterPoint.
+    void takePointAndDie()
+    {
+        const QString url = qEnvironmentVariable("TR451_DIE_AFTER_POINT");
+        if (url.isEmpty())
+            QSKIP("the child of killedAfterPoint");
+        EngineFixture fixture(url);
+        feed(fixture.session);
+        QVERIFY(fixture.engine.takePoint(Check::Kind::AsFound, Alone, {23.4, 45.0},
+                                         "no time to settle"));
+        std::raise(SIGKILL);
+    }
+
+    void certificate_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("English") << QString() << "Calibration check certificate"
+                                 << "Overall result: Fail";
+        QTest::newRow("Chinese") << "Chinese" << QString::fromUtf8("校准核查证书")
+                                 << QString::fromUtf8("总体结果：不合格");
+    }
+
+    // An A4 PDF with the serial number, the points and the result, in the tool's language.
+    void certificate()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, title);
+        QFETCH(QString, result);
+        QTranslator translator;
+        if (!language.isEmpty()) {
+            QVERIFY(translator.load(qEnvironmentVariable("TR451_BINARY_DIR") + "/Qm/" + language));
+            QCoreApplication::installTranslator(&translator);
+        }
+        Check check = sampleCheck("Bench 1", QDateTime::currentDateTime());
+        check.result = check.decision();
+        const QString file = home.filePath("certificate.pdf");
+        QString error;
+        QVERIFY(Certificate::write(check, file, &error));
+        QCoreApplication::removeTranslator(&translator);
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext and pdfinfo (Debian: poppler-utils) are not installed");
+        const QRegularExpression a4(R"(Page size: +595[.0-9]* x 84[12][.0-9]* pts \(A4\))");
+        QVERIFY(run("pdfinfo", {file}).contains(a4));
+        // Compared as plain characters without spaces: the PDF has ligatures and breaks lines.
+        const auto plain = [](const QString &text) {
+            return text.normalized(QString::NormalizationForm_KC).remove(QRegularExpression("\\s"));
+        };
+        const QString text = plain(run("pdftotext", {file, "-"}));
+        for (const QString &expected : {Serial, title, QString("CAL-2026-0142"), QString("23.451"),
+                                        QString("1.600"), QString("chamber door opened"), result})
+            QVERIFY2(text.contains(plain(expected)), qPrintable(expected + " in " + text));
+        QVERIFY(!Certificate::write(check, home.filePath("no/such/certificate.pdf"), &error));
+    }
 
 private:
-    void backends();
+    void backends()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::newRow("SQLite") << "sqlite";
+        QTest::newRow("PostgreSQL") << "postgresql";
+    }
 };
-
-void TestCheck::initTestCase()
-{
-    // The user's settings and data folders of this run alone.
-    qputenv("XDG_CONFIG_HOME", home.filePath("config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", home.filePath("data").toLocal8Bit());
-    qunsetenv("TR451_DATABASE");
-}
-
-void TestCheck::backends()
-{
-    QTest::addColumn<QString>("backend");
-    QTest::newRow("SQLite") << "sqlite";
-    QTest::newRow("PostgreSQL") << "postgresql";
-}
-
-// The defaults of a station that saved nothing, and every field kept between runs.
-void TestCheck::settings()
-{
-    const StationSettings defaults = StationSettings::load();
-    QCOMPARE(defaults.tolerance, (std::array {0.3, 2.0}));
-    QCOMPARE(defaults.limits.windowMs, 120000);
-    QCOMPARE(defaults.limits.maxDrift, (std::array {0.05, 0.3}));
-    QCOMPARE(defaults.limits.maxStandardDeviation, (std::array {0.05, 0.3}));
-    StationSettings changed = sampleCheck("Bench 2", {}).settings;
-    changed.database = "postgresql://station@records.example/line";
-    changed.save();
-    QVERIFY(StationSettings::load() == changed && !(defaults == changed));
-}
-
-void TestCheck::gate_data()
-{
-    QTest::addColumn<Sequence>("sequence");
-    QTest::addColumn<QString>("expected");
-    const auto row = [](const char *name, const Sequence &s, const char *expected) {
-        QTest::newRow(name) << s << QString(expected);
-    };
-    Sequence s;
-    row("steady room", s, "fsq fsq");
-    s.stepT = 5, s.stepH = 20, s.tau = 60, s.seconds = 150;
-    row("a step, still settling", s, "f-- f--");
-    s.seconds = 900;
-    row("the same step, settled", s, "fsq fsq");
-    s = Sequence();
-    s.noiseT = 0.06;
-    row("temperature too noisy", s, "fs- fsq");
-    s.noiseT = 0.04, s.noiseH = 0.25;
-    row("noise within the limits", s, "fsq fsq");
-    s = Sequence();
-    s.rampH = 0.4;
-    row("humidity drifting", s, "fsq f-q");
-    s.rampH = 0, s.rampT = -0.06;
-    row("temperature falling", s, "f-q fsq");
-    s = Sequence();
-    s.seconds = 60;
-    row("window half filled", s, "-sq -sq");
-    s = Sequence();
-    s.now = 307;
-    row("readings stopped 7 s ago", s, "-sq -sq");
-    s.now = 305;
-    row("readings stopped 5 s ago", s, "fsq fsq");
-    s = Sequence();
-    s.since = 240;
-    row("another transmitter for a minute", s, "-sq -sq");
-    s = Sequence();
-    s.seconds = 10, s.every = 2.5, s.window = 10, s.noiseT = s.noiseH = 0;
-    row("five readings fill a short window", s, "fsq fsq");
-    s.seconds = 9, s.every = 3;
-    row("four do not", s, "-sq -sq");
-}
-
-void TestCheck::gate()
-{
-    QFETCH(Sequence, sequence);
-    QFETCH(QString, expected);
-    const Sequence &s = sequence;
-    SampleStore store;
-    int i = 0;
-    for (double t = 0; t <= s.seconds + 1e-9; t += s.every, ++i) {
-        const double sign = i % 2 ? -1 : 1;
-        const double settling = std::exp(-t / s.tau);
-        store.add(ms(t), ms(t),
-                  {float(23 + s.stepT * settling + s.rampT * t / 60 + sign * s.noiseT),
-                   float(45 + s.stepH * settling + s.rampH * t / 60 + sign * s.noiseH), NaN});
-    }
-    GateLimits limits;
-    limits.windowMs = ms(s.window);
-    const GateState state =
-        StabilityGate::evaluate(store, ms(s.now < 0 ? s.seconds : s.now), ms(s.since), limits);
-    QCOMPARE(describe(state), expected);
-    QCOMPARE(state.met(), expected == "fsq fsq");
-}
-
-void TestCheck::decision_data()
-{
-    QTest::addColumn<double>("mean");
-    QTest::addColumn<double>("reference");
-    QTest::addColumn<double>("tolerance");
-    QTest::addColumn<double>("error");
-    QTest::addColumn<bool>("passed");
-    QTest::newRow("inside") << 23.45 << 23.40 << 0.3 << 0.05 << true;
-    QTest::newRow("at the tolerance above") << 23.75 << 23.45 << 0.3 << 0.3 << true;
-    QTest::newRow("a thousandth above") << 23.751 << 23.45 << 0.3 << 0.301 << false;
-    QTest::newRow("at the tolerance below") << 23.15 << 23.45 << 0.3 << -0.3 << true;
-    QTest::newRow("a thousandth below") << 23.149 << 23.45 << 0.3 << -0.301 << false;
-    QTest::newRow("humidity at 2 %RH") << 47.0 << 45.0 << 2.0 << 2.0 << true;
-    QTest::newRow("to thousandths") << 45.0004 << 45.0 << 0.0 << 0.0 << true;
-    QTest::newRow("no readings") << double(NaN) << 23.45 << 0.3 << double(NaN) << false;
-}
-
-void TestCheck::decision()
-{
-    QFETCH(double, mean);
-    QFETCH(double, reference);
-    QFETCH(double, tolerance);
-    QFETCH(double, error);
-    QFETCH(bool, passed);
-    const QuantityPoint judged =
-        Decision::judge({12, mean, mean, mean, mean, 0.02, 0.01}, reference, tolerance);
-    QCOMPARE(Certificate::number(judged.error, 3), Certificate::number(error, 3));
-    QCOMPARE(judged.passed, passed);
-    QVERIFY(judged.reference == reference && judged.samples == 12
-            && judged.standardDeviation == 0.02 && judged.driftPerMinute == 0.01);
-}
-
-// A check passes when it has points and every quantity of every one passed.
-void TestCheck::overall()
-{
-    Check check;
-    QCOMPARE(check.decision(), Check::Result::Fail);
-    CheckPoint good;
-    good.quantities[0].passed = good.quantities[1].passed = true;
-    check.points = {good, good};
-    QCOMPARE(check.decision(), Check::Result::Pass);
-    check.points[1].quantities[1].passed = false;
-    QCOMPARE(check.decision(), Check::Result::Fail);
-}
-
-// Checks and points as another station reads them back: every field, newest first, only the
-// serial number asked for; the schema made once.
-void TestCheck::records()
-{
-    TR451_TEST_DATABASE(db);
-    RecordStore station(db.url());
-    const QDateTime nine(QDate(2026, 12, 7), QTime(9, 0, 0, 125));
-    Check first = sampleCheck("Bench 1", nine);
-    QVERIFY2(station.addCheck(first), qPrintable(station.errorString()));
-    for (CheckPoint &point : first.points)
-        QVERIFY(station.addPoint(first, point));
-    first.result = first.decision();
-    first.finishedAt = nine.addSecs(600);
-    QVERIFY(station.storeResult(first));
-    Check second = sampleCheck("Bench 2", nine.addSecs(3600));
-    second.transmitter.serialNumber = "261206033416";
-    Check third = sampleCheck("Bench 2", nine.addSecs(7200));
-    third.points.clear();
-    QVERIFY(station.addCheck(second) && station.addCheck(third));
-
-    RecordStore other(db.url());
-    QList<Check> history;
-    QVERIFY(other.history(Serial, &history));
-    QCOMPARE(history.size(), 2);
-    QVERIFY(history[0].settings.station == "Bench 2" && history[0].storedPointCount == 0);
-    QVERIFY(history[1].result == Check::Result::Fail && history[1].storedPointCount == 2);
-    for (const auto &[listed, written] : {std::pair {&history[0], &third}, {&history[1], &first}})
-        QVERIFY(other.load(*listed) && describe(*listed) == describe(*written));
-    QCOMPARE(first.result, Check::Result::Fail); // humidity of the first point is 1.6 off
-    QVERIFY(db.exec("SELECT version FROM schema_version").next());
-
-    RecordStore nowhere("postgresql://127.0.0.1:1/records");
-    QVERIFY(!nowhere.addCheck(first));
-    QVERIFY(nowhere.errorString().contains("cannot be reached"));
-}
-
-// A database that refuses the points: the user is told once, the points stay, marked not
-// stored, no new check begins, and storing again gets everything in.
-void TestCheck::refusedWrite()
-{
-    TR451_TEST_DATABASE(db);
-    EngineFixture fixture(db.url());
-    TrendSession &session = fixture.session;
-    CheckEngine &engine = fixture.engine;
-    QSignalSpy told(&engine, &CheckEngine::storeFailed);
-    feed(session, Serial, 3);
-    const Transmitter transmitter {Serial, 1, -40, 125};
-    const auto take = [&](const QString &reason) {
-        return engine.takePoint(Check::Kind::AsFound, transmitter, {23.4, 45.0}, reason);
-    };
-    QVERIFY(!take("") && take("reference still settling") && engine.allStored());
-    db.exec("ALTER TABLE points RENAME TO points_away");
-    QVERIFY(take("second") && take("third") && engine.finish());
-    QCOMPARE(told.size(), 1);
-    QVERIFY(!engine.check().points[1].stored() && !engine.check().points[2].stored());
-    QVERIFY(!take("a new check") && !engine.storeAgain());
-    db.exec("ALTER TABLE points_away RENAME TO points");
-    QVERIFY(engine.storeAgain() && engine.allStored());
-    QCOMPARE(told.size(), 1);
-    QSqlQuery stored = db.exec("SELECT COUNT(*), MAX(early_reason) FROM points");
-    QVERIFY(stored.next());
-    QCOMPARE(stored.value(0).toInt(), 3);
-    QCOMPARE(stored.value(1).toString(), "third");
-    stored = db.exec("SELECT result FROM checks");
-    QVERIFY(stored.next());
-    QCOMPARE(stored.value(0).toString(), "pass");
-}
-
-// Two stations on one new database at once: the schema is made once and no point is lost.
-void TestCheck::concurrentWriters()
-{
-    TR451_TEST_DATABASE(db);
-    constexpr int Points = 40;
-    std::atomic<int> failures {0};
-    const auto station = [&](const QString &name) {
-        RecordStore store(db.url());
-        Check check = sampleCheck(name, QDateTime::currentDateTime());
-        failures += !store.addCheck(check);
-        for (int i = 0; i < Points; ++i)
-            failures += !store.addPoint(check, check.points[i % 2]);
-    };
-    std::thread one(station, QStringLiteral("Bench 1"));
-    std::thread two(station, QStringLiteral("Bench 2"));
-    one.join();
-    two.join();
-    QCOMPARE(failures.load(), 0);
-    QSqlQuery stored = db.exec("SELECT COUNT(*), COUNT(DISTINCT check_id) FROM points");
-    QVERIFY(stored.next());
-    QCOMPARE(stored.value(0).toInt(), 2 * Points);
-    QCOMPARE(stored.value(1).toInt(), 2);
-}
-
-void TestCheck::killedAfterPoint_data()
-{
-    QTest::addColumn<QString>("then");
-    QTest::addColumn<QString>("result"); // as the records hold it
-    QTest::newRow("finished later") << "finish"
-                                    << "pass";
-    QTest::newRow("abandoned later") << "abandon"
-                                     << "abandoned";
-    QTest::newRow("while a check is open here") << "take a point"
-                                                << "open";
-}
-
-// The point is in the records the moment it is taken: a process killed right after loses none.
-// A later run finishes or abandons the check left open, but not over a check of its own.
-void TestCheck::killedAfterPoint()
-{
-    TestDatabase db("sqlite");
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("TR451_DIE_AFTER_POINT", db.url());
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), {"takePointAndDie"});
-    QVERIFY(child.waitForFinished(20000));
-    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-    QSqlQuery stored = db.exec("SELECT COUNT(*) FROM points");
-    QVERIFY(stored.next());
-    QCOMPARE(stored.value(0).toInt(), 1);
-    stored.finish(); // SQLite lets no other connection write while it reads
-
-    QFETCH(QString, then);
-    EngineFixture later(db.url());
-    CheckEngine &engine = later.engine;
-    QList<Check> left;
-    QVERIFY(engine.records().history(Serial, &left) && left.size() == 1);
-    const bool busy = then == "take a point";
-    if (busy) {
-        feed(later.session, Serial, 3);
-        QVERIFY(engine.takePoint(Check::Kind::AsLeft, {Serial, 1, -40, 125}, {23.4, 45.0}, "!"));
-    }
-    // Once it is the open check, asking again changes nothing.
-    QCOMPARE(engine.resume(left[0].id) && engine.resume(left[0].id), !busy);
-    QVERIFY(busy || (then == "finish" ? engine.finish() : engine.abandon()));
-    QVERIFY(!engine.resume(left[0].id));
-    stored = db.exec(QString("SELECT result FROM checks WHERE id = %1").arg(left[0].id));
-    QVERIFY(stored.next());
-    QTEST(stored.value(0).toString(), "result");
-}
-
-// The child of killedAfterPoint.
-void TestCheck::takePointAndDie()
-{
-    const QString url = qEnvironmentVariable("TR451_DIE_AFTER_POINT");
-    if (url.isEmpty())
-        QSKIP("the child of killedAfterPoint");
-    EngineFixture fixture(url);
-    feed(fixture.session, Serial, 3);
-    QVERIFY(fixture.engine.takePoint(Check::Kind::AsFound, {Serial, 1, -40, 125}, {23.4, 45.0},
-                                     "no time to settle"));
-    std::raise(SIGKILL);
-}
-
-void TestCheck::certificate_data()
-{
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("English") << "" << QStringList {"Calibration check certificate",
-                                                   "CAL-2026-0142",
-                                                   "23.451",
-                                                   "1.600",
-                                                   "chamber door opened",
-                                                   "Overall result: Fail"};
-    QTest::newRow("Chinese") << "Chinese" << QStringList {QString::fromUtf8("校准核查证书"),
-                                                          "CAL-2026-0142",
-                                                          "23.451",
-                                                          "1.600",
-                                                          "chamber door opened",
-                                                          QString::fromUtf8("总体结果：不合格")};
-}
-
-// An A4 PDF whose text holds the serial number, the points and the result, in the tool's
-// language.
-void TestCheck::certificate()
-{
-    QFETCH(QString, language);
-    QFETCH(QStringList, texts);
-    QTranslator translator;
-    if (!language.isEmpty()) {
-        QVERIFY(translator.load(qEnvironmentVariable("TR451_BINARY_DIR") + "/Qm/" + language));
-        QCoreApplication::installTranslator(&translator);
-    }
-    Check check = sampleCheck("Bench 1", QDateTime::currentDateTime());
-    check.result = check.decision();
-    const QString file = home.filePath("certificate.pdf");
-    QString error;
-    QVERIFY(Certificate::write(check, file, &error));
-    QCoreApplication::removeTranslator(&translator);
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-        QSKIP("pdftotext and pdfinfo (Debian: poppler-utils) are not installed");
-    QVERIFY(run("pdfinfo", {file})
-                .contains(QRegularExpression("Page size: +595[.0-9]* x "
-                                             "84[12][.0-9]* pts \\(A4\\)")));
-    // Compared as plain characters without spaces: the PDF has ligatures and breaks lines.
-    const auto plain = [](const QString &text) {
-        return text.normalized(QString::NormalizationForm_KC).remove(QRegularExpression("\\s"));
-    };
-    const QString text = plain(run("pdftotext", {file, "-"}));
-    for (const QString &expected : QStringList {Serial} + texts)
-        QVERIFY2(text.contains(plain(expected)), qPrintable(expected + " in " + text));
-    QVERIFY(!Certificate::write(check, home.filePath("no/such/folder/certificate.pdf"), &error));
-}
 
 QTEST_MAIN(TestCheck)
 #include "tst_check.moc"

@@ -1,6 +1,5 @@
-// The protocol rules as tables: frames on the wire, line times, the receive step, field reads,
-// which answer fits which request, reply decoding, what the form's texts mean to the device, and
-// the reading arithmetic.
+// The protocol rules as tables: frames, line times, the receive step, field reads, which answer
+// fits which request, decoding, what the form's texts mean to the device, the reading arithmetic.
 #include "protocol/commandinputs.h"
 #include "protocol/exchange.h"
 #include "protocol/frame.h"
@@ -31,24 +30,21 @@ static QString describe(const ReplyDecoder::Reply &r)
     if (r.row == ReplyDecoder::Row::Readings)
         parts << QStringLiteral("mode=%1").arg(r.readingMode)
               << (r.scale == Readings::Scale::Tenths ? "tenths" : "hundredths");
-    const auto add = [&parts](const char *name, const auto &field) {
+    const auto put = [&parts](const char *name, const auto &field) {
         if (field)
             parts << QStringLiteral("%1=%2").arg(QLatin1String(name)).arg(*field);
     };
-    add("t", r.temperatureRaw), add("h", r.humidityRaw), add("d", r.dewPointRaw),
-        add("s", r.statusRaw);
-    add("addr", r.deviceAddress), add("baud", r.baudRateCode), add("r102", r.infoReg0102),
-        add("dual", r.dualChannel);
-    add("sn", r.serialNumber), add("min", r.tempRangeMin), add("max", r.tempRangeMax);
+    put("t", r.temperatureRaw), put("h", r.humidityRaw), put("d", r.dewPointRaw);
+    put("s", r.statusRaw), put("addr", r.deviceAddress), put("baud", r.baudRateCode);
+    put("r102", r.infoReg0102), put("dual", r.dualChannel), put("sn", r.serialNumber);
+    put("min", r.tempRangeMin), put("max", r.tempRangeMax);
     if (r.refreshIdentity)
         parts << "refresh";
     if (r.serialNumberWritten)
         parts << "written";
     if (!r.registers.isEmpty())
-        parts << QStringLiteral("n=%1 first=%2 last=%3")
-                     .arg(r.registers.size())
-                     .arg(r.registers.first())
-                     .arg(r.registers.last());
+        parts << QString::asprintf("n=%d first=%d last=%d", int(r.registers.size()),
+                                   r.registers.first(), r.registers.last());
     return parts.join(' ');
 }
 
@@ -59,311 +55,293 @@ class TestProtocol : public QObject
     Q_OBJECT
 
 private slots:
-    void codec();
-    void frames_data();
-    void frames();
-    void receive_data();
-    void receive();
-    void exchange_data();
-    void exchange();
-    void decode_data();
-    void decode();
-    void commandInputs();
-    void readings();
-};
-
-// The check, the baud codes and field reads.
-void TestProtocol::codec()
-{
-    QCOMPARE(Modbus::crc16(reinterpret_cast<const quint8 *>("123456789"), 9), quint16(0x4B37));
-    QCOMPARE(Modbus::crc16(nullptr, 0), quint16(0xFFFF));
-    QVERIFY(Registers::baudRateForCode(0) == 0 && Registers::baudRateForCode(4) == 9600
-            && Registers::baudRateForCode(7) == 0);
-    QCOMPARE(Registers::BaudSearchOrder[2], 9600);
-    const QByteArray frame = bytes("0103FF38");
-    QCOMPARE(Modbus::field(frame, 1, 1), 0x03u);
-    QCOMPARE(Modbus::word(frame, 2), quint16(0xFF38));
-    QCOMPARE(Modbus::signedWord(frame, 2), qint16(-200));
-    QCOMPARE(Modbus::field(frame, 3, 2), 0x38u); // runs past the end
-    QCOMPARE(Modbus::field(frame, 4, 2), 0u); // wholly beyond it
-    QVERIFY(Modbus::isException(bytes("0183")) && !Modbus::isException(bytes("01")));
-    // Character times, frames on the wire (rounded up) and the silences t1.5 and t3.5, which
-    // stop shrinking above 19200 bit/s.
-    QVERIFY(LineTiming::characterUs(9600) == 1041 && LineTiming::wireUs(8, 9600) == 8334
-            && LineTiming::wireUs(23, 115200) == 1997);
-    QVERIFY(LineTiming::t15Us(1200) == 12500 && LineTiming::t35Us(1200) == 29167
-            && LineTiming::t15Us(19200) == 781 && LineTiming::t35Us(19200) == 1823
-            && LineTiming::t15Us(115200) == 750 && LineTiming::t35Us(115200) == 1750);
-}
-
-void TestProtocol::frames_data()
-{
-    QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<QByteArray>("wire");
-    const QVector<quint16> none;
-    const auto row = [](const char *name, const QByteArray &frame, const QByteArray &wire) {
-        QTest::newRow(name) << frame << wire;
-    };
-    row("identity read", Modbus::readRequest(1, 0x0100, 9), "01 03 01 00 00 09 84 30");
-    row("address 0", Modbus::readRequest(0, 0x0100, 1), "00 03 01 00 00 01 84 27");
-    row("heater on", Modbus::writeRequest(1, 0x0109, 1), "01 06 01 09 00 01 99 F4");
-    row("new address 5", Modbus::writeRequest(0, 0x0100, 5), "00 06 01 00 00 05 49 E4");
-    row("range -40.0 to 80.0",
-        Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {0xFE70, 0x0320}),
-        "01 10 01 07 01 08 04 FE 70 03 20 9E A8");
-    row("serial number",
-        Modbus::blockWrite(1, Registers::SerialNumberBlock,
-                           CommandInputs::serialNumberWords("261206033415")),
-        "01 10 01 04 01 06 06 26 12 06 03 34 15 F6 84");
-    row("output block", Modbus::blockWrite(1, Registers::OutputWriteBack, none),
-        "01 10 01 10 01 1A 17 " + QByteArray("00 ").repeated(22) + "03 B4");
-    row("calibration block", Modbus::blockWrite(1, Registers::CalibrationWriteBack, none),
-        "01 10 02 04 02 2C 29 " + QByteArray("00 ").repeated(82) + "A3 08");
-    row("exception", Modbus::exceptionReply(1, 0x03, 2), "01 83 02 C0 F1");
-}
-
-void TestProtocol::frames()
-{
-    QFETCH(QByteArray, frame);
-    QTEST(frame.toHex(' ').toUpper(), "wire");
-}
-
-void TestProtocol::receive_data()
-{
-    QTest::addColumn<QByteArray>("kept");
-    QTest::addColumn<QByteArray>("incoming");
-    QTest::addColumn<Modbus::BufferAction>("action");
-    QTest::addColumn<int>("keptAfter");
-    QTest::addColumn<int>("dataLength");
-    const QByteArray answer = bytes("0103020064B9AF");
-    const auto fill = [](int count, char byte) { return QByteArray(count, byte); };
-    using A = Modbus::BufferAction;
-    QTest::newRow("whole answer") << QByteArray() << answer << A::Accept << 0 << 2;
-    QTest::newRow("last piece") << answer.left(3) << answer.mid(3) << A::Accept << 0 << 2;
-    QTest::newRow("first piece") << QByteArray() << answer.left(3) << A::Wait << 3 << 2;
-    QTest::newRow("nothing new") << QByteArray() << QByteArray() << A::Wait << 0 << 0;
-    QTest::newRow("corrupted") << QByteArray() << bytes("0103020065B9AF") << A::Wait << 7 << 2;
-    QTest::newRow("stray byte first") << bytes("A5") << answer << A::Wait << 8 << 0;
-    QTest::newRow("surplus byte") << answer << bytes("00") << A::Wait << 8 << 2;
-    // Still arriving, though the check of what is in happens to match.
-    QTest::newRow("early match") << QByteArray() << bytes("01030412345532") << A::Wait << 7 << 4;
-    QTest::newRow("write echo") << QByteArray() << bytes("01060109000199F4") << A::Accept << 0 << 3;
-    QTest::newRow("block echo") << QByteArray() << bytes("011001070002F1F5") << A::Accept << 0 << 3;
-    QTest::newRow("exception") << QByteArray() << bytes("018302C0F1") << A::Accept << 0 << 0;
-    QTest::newRow("1022 fill") << QByteArray() << fill(1022, '\xFF') << A::Wait << 1022 << 0;
-    QTest::newRow("1023 fill") << fill(1000, '\xFF') << fill(23, '\xFF') << A::AdapterFault << 0
-                               << 0;
-    QTest::newRow("1024 mixed fill")
-        << fill(512, '\0') << fill(512, '\xFF') << A::AdapterFault << 0 << 0;
-    QTest::newRow("1024 other bytes") << QByteArray() << fill(1024, '\x55') << A::Wait << 1024 << 0;
-    QTest::newRow("past 1024") << fill(1000, '\xFF') << fill(25, '\xFF') << A::Drop << 0 << 0;
-}
-
-void TestProtocol::receive()
-{
-    QFETCH(QByteArray, kept);
-    QFETCH(QByteArray, incoming);
-    QFETCH(Modbus::BufferAction, action);
-    const Modbus::Receipt receipt = Modbus::receive(kept, incoming);
-    QCOMPARE(receipt.action, action);
-    QTEST(int(receipt.buffer.size()), "keptAfter");
-    QCOMPARE(receipt.frame,
-             action == Modbus::BufferAction::Accept ? kept + incoming : QByteArray());
-    if (action == Modbus::BufferAction::Wait || action == Modbus::BufferAction::Accept)
-        QTEST(receipt.dataLength, "dataLength");
-}
-
-void TestProtocol::exchange_data()
-{
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<bool>("fits");
-    QTest::addColumn<int>("expectedSize");
-    const QByteArray read = Modbus::readRequest(1, 0x0100, 9);
-    const QVector<quint16> nine(9, 0);
-    const QByteArray heater = Modbus::writeRequest(1, 0x0109, 1);
-    const QByteArray range = Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {1, 2});
-    const auto row = [](const char *name, const QByteArray &request, const QByteArray &reply,
-                        bool fits, int expectedSize) {
-        QTest::newRow(name) << request << reply << fits << expectedSize;
-    };
-    row("read", read, Modbus::readReply(1, nine), true, 23);
-    row("read, other address", read, Modbus::readReply(2, nine), false, 23);
-    row("address 0, answered by 7", Modbus::readRequest(0, 0x0000, 4),
-        Modbus::readReply(7, {1, 2, 3, 4}), true, 13);
-    row("read, other count", read, Modbus::readReply(1, nine.mid(1)), false, 23);
-    row("read, exception", read, Modbus::exceptionReply(1, 0x03, 2), true, 23);
-    row("read, exception of a write", read, Modbus::exceptionReply(1, 0x06, 2), false, 23);
-    row("read, write echo", read, Modbus::writeRequest(1, 0x0100, 9), false, 23);
-    row("write", heater, heater, true, 8);
-    row("write, other value", heater, Modbus::writeRequest(1, 0x0109, 0), false, 8);
-    row("write, other register", heater, Modbus::writeRequest(1, 0x0108, 1), false, 8);
-    row("block", range, Modbus::shortFrame(1, 0x10, 0x0107, 2), true, 8);
-    row("block, last register for count", range, Modbus::shortFrame(1, 0x10, 0x0107, 0x0108), false,
-        8);
-    row("block, other first", range, Modbus::shortFrame(1, 0x10, 0x0104, 2), false, 8);
-    row("unknown function", Modbus::shortFrame(1, 0x2B, 0, 0), Modbus::withCrc(bytes("012B00")),
-        false, 5);
-    row("short request", read.left(6), Modbus::readReply(1, nine), false, 23);
-}
-
-void TestProtocol::exchange()
-{
-    QFETCH(QByteArray, request);
-    QFETCH(QByteArray, reply);
-    QCOMPARE(Modbus::receive(QByteArray(), reply).action, Modbus::BufferAction::Accept);
-    QTEST(Modbus::fits(request, reply), "fits");
-    QTEST(Modbus::expectedReplySize(request), "expectedSize");
-    QCOMPARE(Modbus::requestRegister(request), Modbus::word(request, 2));
-}
-
-void TestProtocol::decode_data()
-{
-    QTest::addColumn<quint16>("pending");
-    QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<QString>("decoded");
-    const QByteArray info = reply({1, 4, 0, 1, 0x2612, 0x0603, 0x3415, 0xFE70, 0x04E2});
-    const QByteArray all = reply({0xFF38, 0xFF38, 0xFF38, 7});
-    QVector<quint16> output(17, 0);
-    output[1] = 2;
-    output[16] = 0xFFFF;
-    QVector<quint16> calibration(45, 3);
-    calibration[44] = 9;
-    const auto exception = [](quint8 function) { return Modbus::exceptionReply(1, function, 2); };
-    const auto echo = [](quint16 reg, quint16 value) {
-        return Modbus::writeRequest(1, reg, value);
-    };
-    const QByteArray blockEcho = Modbus::shortFrame(1, 0x10, 0x0104, 3);
-    const auto row = [](const char *name, quint16 pending, const QByteArray &frame,
-                        const char *decoded) {
-        QTest::newRow(name) << pending << frame << QString(decoded);
-    };
-    row("all, hundredths", 0x0000, all, "Readings mode=0 hundredths t=-200 h=65336 d=-200 s=7");
-    row("all, tenths", 0x0004, all, "Readings mode=0 tenths t=-200 h=65336 d=-200 s=7");
-    row("temperature", 0x0000, reply({0xFF38}), "Readings mode=1 hundredths t=-200");
-    row("humidity", 0x0001, reply({4567}), "Readings mode=2 hundredths h=4567");
-    row("dew point", 0x0002, reply({0xFFFE}), "Readings mode=3 hundredths d=-2");
-    row("status", 0x0003, reply({5}), "Readings mode=4 hundredths s=5");
-    row("temperature, tenths", 0x0004, reply({235}), "Readings mode=1 tenths t=235");
-    row("humidity, tenths", 0x0005, reply({457}), "Readings mode=2 tenths h=457");
-    row("dew point, tenths", 0x0006, reply({80}), "Readings mode=3 tenths d=80");
-    row("status, tenths", 0x0007, reply({1}), "Readings mode=4 tenths s=1");
-    row("two registers", 0x0000, reply({1, 2}), "None");
-    row("all from humidity", 0x0001, all, "None");
-    row("echo to a poll", 0x0001, echo(0x0001, 5), "None");
-    row("exception to a poll", 0x0000, exception(0x03), "None");
-    row("identity", 0x0100, info,
-        "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 max=1250 refresh");
-    row("address read", 0x0100, reply({5}), "Information addr=5");
-    row("short identity", 0x0100, reply({5, 6, 7, 1, 0x2612}),
-        "Information addr=5 baud=6 r102=7 dual=1 refresh");
-    row("identity to range min", 0x0100, reply({1, 4, 0, 1, 0x2612, 0x0603, 0x3415, 0xFE70}),
-        "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 refresh");
-    row("empty identity", 0x0100, reply({}), "None");
-    row("address echo", 0x0100, echo(0x0100, 0x1207), "AddressEcho addr=7");
-    row("exception to identity", 0x0100, exception(0x03), "None");
-    row("baud read", 0x0101, reply({6}), "BaudRate baud=6");
-    row("empty baud read", 0x0101, reply({}), "BaudRate");
-    row("baud echo", 0x0101, echo(0x0101, 3), "BaudRate baud=3");
-    row("baud, other function", 0x0101, blockEcho, "BaudRate");
-    row("exception to baud", 0x0101, exception(0x06), "BaudRate");
-    row("serial read", 0x0104, reply({0x0000, 0x0000, 0x00AB}), "SerialNumber sn=0000000000ab");
-    row("serial echo", 0x0104, blockEcho, "SerialNumber written");
-    row("serial, other function", 0x0104, echo(0x0104, 1), "SerialNumber");
-    row("short serial read", 0x0104, reply({1, 2}), "SerialNumber");
-    row("exception to serial", 0x0104, exception(0x10), "SerialNumber");
-    row("output block", 0x010A, reply(output), "OutputBlock n=17 first=0 last=-1");
-    row("short output block", 0x010A, reply(output.mid(1)), "None");
-    row("long output block", 0x010A, reply(output + QVector<quint16> {0}), "None");
-    row("calibration block", 0x0200, reply(calibration), "CalibrationBlock n=45 first=3 last=9");
-    row("short calibration", 0x0200, reply(calibration.mid(1)), "None");
-    row("calibration echo", 0x0200, echo(0x0200, 0), "None");
-    row("range echo", 0x0107, Modbus::shortFrame(1, 0x10, 0x0107, 2), "None");
-    row("heater echo", 0x0109, echo(0x0109, 1), "None");
-    row("unit register", 0x0008, reply({1}), "None");
-    row("before any request", 0xFFFF, reply({1}), "None");
-}
-
-void TestProtocol::decode()
-{
-    QFETCH(quint16, pending);
-    QFETCH(QByteArray, frame);
-    const Modbus::Receipt receipt = Modbus::receive(QByteArray(), frame);
-    QCOMPARE(receipt.action, Modbus::BufferAction::Accept);
-    QTEST(describe(ReplyDecoder::decode(pending, frame, receipt.dataLength)), "decoded");
-}
-
-// The rules by which commands turn the form's texts into register values.
-void TestProtocol::commandInputs()
-{
-    for (const auto &[text, address] : {std::pair {"1", 1},
-                                        {"247", 247},
-                                        {"248", 0},
-                                        {"0", 0},
-                                        {"-5", 0},
-                                        {"abc", 0},
-                                        {"", 0},
-                                        {"65537", 1}})
-        QVERIFY2(CommandInputs::requestAddress(text) == address, text);
-    for (const auto &[text, valid, tenths] : {std::tuple {"25.3", true, 253},
-                                              {"-40", true, -400},
-                                              {"100.1", true, 1001},
-                                              {"-0.05", true, 0},
-                                              {"3276.7", true, 32767},
-                                              {"-3276.8", true, -32768},
-                                              {"3276.8", false, 0},
-                                              {"-3276.9", false, 0},
-                                              {"abc", false, 0},
-                                              {"1e39", false, 0}}) {
-        qint16 value = 0;
-        QVERIFY2(CommandInputs::rangeLimitInTenths(text, &value) == valid && value == tenths, text);
+    // The check, the baud codes and field reads.
+    void codec()
+    {
+        QCOMPARE(Modbus::crc16(reinterpret_cast<const quint8 *>("123456789"), 9), quint16(0x4B37));
+        QCOMPARE(Modbus::crc16(nullptr, 0), quint16(0xFFFF));
+        QVERIFY(Registers::baudRateForCode(0) == 0 && Registers::baudRateForCode(4) == 9600
+                && Registers::baudRateForCode(7) == 0);
+        QCOMPARE(Registers::BaudSearchOrder[2], 9600);
+        const QByteArray frame = bytes("0103FF38");
+        QCOMPARE(Modbus::field(frame, 1, 1), 0x03u);
+        QCOMPARE(Modbus::word(frame, 2), quint16(0xFF38));
+        QCOMPARE(Modbus::signedWord(frame, 2), qint16(-200));
+        QCOMPARE(Modbus::field(frame, 3, 2), 0x38u); // runs past the end
+        QCOMPARE(Modbus::field(frame, 4, 2), 0u); // wholly beyond it
+        QVERIFY(Modbus::isException(bytes("0183")) && !Modbus::isException(bytes("01")));
+        // Character times, frames on the wire (rounded up) and the silences t1.5 and t3.5, which
+        // stop shrinking above 19200 bit/s.
+        QVERIFY(LineTiming::characterUs(9600) == 1041 && LineTiming::wireUs(8, 9600) == 8334
+                && LineTiming::wireUs(23, 115200) == 1997);
+        QVERIFY(LineTiming::t15Us(1200) == 12500 && LineTiming::t35Us(1200) == 29167
+                && LineTiming::t15Us(19200) == 781 && LineTiming::t35Us(19200) == 1823
+                && LineTiming::t15Us(115200) == 750 && LineTiming::t35Us(115200) == 1750);
     }
-    using W = QVector<quint16>;
-    QCOMPARE(CommandInputs::serialNumberWords("0000000000AB"), W({0, 0, 0x00AB}));
-    QCOMPARE(CommandInputs::serialNumberWords("G1aBc2"), W({0x00AB, 0xC200, 0}));
-    QVERIFY(CommandInputs::isHexadecimal("09afAF"));
-    QVERIFY(!CommandInputs::isHexadecimal("09ag"));
-    QVERIFY(!CommandInputs::isHexadecimal(QStringLiteral("\u0661\u0662")));
-    for (int quantity = 0; quantity <= 5; ++quantity) {
-        const bool single = quantity >= 1 && quantity <= 4;
-        for (const auto &[scale, first] :
-             {std::pair {Readings::Scale::Hundredths, 0}, {Readings::Scale::Tenths, 4}}) {
-            const auto poll = CommandInputs::pollRequest(scale, quantity);
-            QCOMPARE(int(poll.firstRegister), first + (single ? quantity - 1 : 0));
-            QCOMPARE(int(poll.count), single ? 1 : 4);
+
+    void frames_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QByteArray>("wire");
+        const QVector<quint16> none;
+        const auto row = [](const char *name, const QByteArray &frame, const QByteArray &wire) {
+            QTest::newRow(name) << frame << wire;
+        };
+        row("identity read", Modbus::readRequest(1, 0x0100, 9), "01 03 01 00 00 09 84 30");
+        row("heater on", Modbus::writeRequest(1, 0x0109, 1), "01 06 01 09 00 01 99 F4");
+        row("new address 5", Modbus::writeRequest(0, 0x0100, 5), "00 06 01 00 00 05 49 E4");
+        row("range -40.0 to 80.0",
+            Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {0xFE70, 0x0320}),
+            "01 10 01 07 01 08 04 FE 70 03 20 9E A8");
+        row("serial number",
+            Modbus::blockWrite(1, Registers::SerialNumberBlock,
+                               CommandInputs::serialNumberWords("261206033415")),
+            "01 10 01 04 01 06 06 26 12 06 03 34 15 F6 84");
+        row("output block", Modbus::blockWrite(1, Registers::OutputWriteBack, none),
+            "01 10 01 10 01 1A 17 " + QByteArray("00 ").repeated(22) + "03 B4");
+        row("calibration block", Modbus::blockWrite(1, Registers::CalibrationWriteBack, none),
+            "01 10 02 04 02 2C 29 " + QByteArray("00 ").repeated(82) + "A3 08");
+        row("exception", Modbus::exceptionReply(1, 0x03, 2), "01 83 02 C0 F1");
+    }
+
+    void frames()
+    {
+        QFETCH(QByteArray, frame);
+        QTEST(frame.toHex(' ').toUpper(), "wire");
+    }
+
+    void receive_data()
+    {
+        QTest::addColumn<QByteArray>("kept");
+        QTest::addColumn<QByteArray>("incoming");
+        QTest::addColumn<Modbus::BufferAction>("action");
+        QTest::addColumn<int>("keptAfter");
+        QTest::addColumn<int>("dataLength");
+        const QByteArray answer = bytes("0103020064B9AF");
+        const auto fill = [](int count, char byte) { return QByteArray(count, byte); };
+        using A = Modbus::BufferAction;
+        const QByteArray none;
+        QTest::newRow("whole answer") << none << answer << A::Accept << 0 << 2;
+        QTest::newRow("last piece") << answer.left(3) << answer.mid(3) << A::Accept << 0 << 2;
+        QTest::newRow("first piece") << none << answer.left(3) << A::Wait << 3 << 2;
+        QTest::newRow("nothing new") << none << none << A::Wait << 0 << 0;
+        QTest::newRow("corrupted") << none << bytes("0103020065B9AF") << A::Wait << 7 << 2;
+        QTest::newRow("stray byte first") << bytes("A5") << answer << A::Wait << 8 << 0;
+        QTest::newRow("surplus byte") << answer << bytes("00") << A::Wait << 8 << 2;
+        // Still arriving, though the check of what is in happens to match.
+        QTest::newRow("early match") << none << bytes("01030412345532") << A::Wait << 7 << 4;
+        QTest::newRow("write echo") << none << bytes("01060109000199F4") << A::Accept << 0 << 3;
+        QTest::newRow("block echo") << none << bytes("011001070002F1F5") << A::Accept << 0 << 3;
+        QTest::newRow("exception") << none << bytes("018302C0F1") << A::Accept << 0 << 0;
+        QTest::newRow("1022 fill") << none << fill(1022, '\xFF') << A::Wait << 1022 << 0;
+        QTest::newRow("1023 fill")
+            << fill(1000, '\xFF') << fill(23, '\xFF') << A::AdapterFault << 0 << 0;
+        QTest::newRow("1024 mixed fill")
+            << fill(512, '\0') << fill(512, '\xFF') << A::AdapterFault << 0 << 0;
+        QTest::newRow("1024 other bytes") << none << fill(1024, '\x55') << A::Wait << 1024 << 0;
+        QTest::newRow("past 1024") << fill(1000, '\xFF') << fill(25, '\xFF') << A::Drop << 0 << 0;
+    }
+
+    void receive()
+    {
+        QFETCH(QByteArray, kept);
+        QFETCH(QByteArray, incoming);
+        QFETCH(Modbus::BufferAction, action);
+        const Modbus::Receipt receipt = Modbus::receive(kept, incoming);
+        QCOMPARE(receipt.action, action);
+        QTEST(int(receipt.buffer.size()), "keptAfter");
+        QCOMPARE(receipt.frame,
+                 action == Modbus::BufferAction::Accept ? kept + incoming : QByteArray());
+        if (action == Modbus::BufferAction::Wait || action == Modbus::BufferAction::Accept)
+            QTEST(receipt.dataLength, "dataLength");
+    }
+
+    void exchange_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("fits");
+        QTest::addColumn<int>("expectedSize");
+        const QByteArray read = Modbus::readRequest(1, 0x0100, 9);
+        const QVector<quint16> nine(9, 0);
+        const QByteArray heater = Modbus::writeRequest(1, 0x0109, 1);
+        const QByteArray range = Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {1, 2});
+        const auto row = [](const char *name, const QByteArray &request, const QByteArray &reply,
+                            bool fits, int expectedSize) {
+            QTest::newRow(name) << request << reply << fits << expectedSize;
+        };
+        row("read", read, Modbus::readReply(1, nine), true, 23);
+        row("read, other address", read, Modbus::readReply(2, nine), false, 23);
+        row("address 0, answered by 7", Modbus::readRequest(0, 0x0000, 4),
+            Modbus::readReply(7, {1, 2, 3, 4}), true, 13);
+        row("read, other count", read, Modbus::readReply(1, nine.mid(1)), false, 23);
+        row("read, exception", read, Modbus::exceptionReply(1, 0x03, 2), true, 23);
+        row("read, exception of a write", read, Modbus::exceptionReply(1, 0x06, 2), false, 23);
+        row("read, write echo", read, Modbus::writeRequest(1, 0x0100, 9), false, 23);
+        row("write", heater, heater, true, 8);
+        row("write, other value", heater, Modbus::writeRequest(1, 0x0109, 0), false, 8);
+        row("write, other register", heater, Modbus::writeRequest(1, 0x0108, 1), false, 8);
+        row("block", range, Modbus::shortFrame(1, 0x10, 0x0107, 2), true, 8);
+        row("block, last register for count", range, Modbus::shortFrame(1, 0x10, 0x0107, 0x0108),
+            false, 8);
+        row("block, other first", range, Modbus::shortFrame(1, 0x10, 0x0104, 2), false, 8);
+        row("unknown function", Modbus::shortFrame(1, 0x2B, 0, 0), Modbus::withCrc(bytes("012B00")),
+            false, 5);
+        row("short request", read.left(6), Modbus::readReply(1, nine), false, 23);
+    }
+
+    void exchange()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, reply);
+        QCOMPARE(Modbus::receive(QByteArray(), reply).action, Modbus::BufferAction::Accept);
+        QTEST(Modbus::fits(request, reply), "fits");
+        QTEST(Modbus::expectedReplySize(request), "expectedSize");
+        QCOMPARE(Modbus::requestRegister(request), Modbus::word(request, 2));
+    }
+
+    void decode_data()
+    {
+        QTest::addColumn<quint16>("pending");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QString>("decoded");
+        const QByteArray info = reply({1, 4, 0, 1, 0x2612, 0x0603, 0x3415, 0xFE70, 0x04E2});
+        const QByteArray all = reply({0xFF38, 0xFF38, 0xFF38, 7});
+        QVector<quint16> output(17, 0);
+        output[1] = 2;
+        output[16] = 0xFFFF;
+        QVector<quint16> calibration(45, 3);
+        calibration[44] = 9;
+        const auto exception = [](quint8 function) {
+            return Modbus::exceptionReply(1, function, 2);
+        };
+        const auto echo = [](quint16 reg, quint16 value) {
+            return Modbus::writeRequest(1, reg, value);
+        };
+        const QByteArray blockEcho = Modbus::shortFrame(1, 0x10, 0x0104, 3);
+        const auto row = [](const char *name, quint16 pending, const QByteArray &frame,
+                            const char *decoded) {
+            QTest::newRow(name) << pending << frame << QString(decoded);
+        };
+        row("all, hundredths", 0x0000, all, "Readings mode=0 hundredths t=-200 h=65336 d=-200 s=7");
+        row("all, tenths", 0x0004, all, "Readings mode=0 tenths t=-200 h=65336 d=-200 s=7");
+        row("temperature", 0x0000, reply({0xFF38}), "Readings mode=1 hundredths t=-200");
+        row("humidity", 0x0001, reply({4567}), "Readings mode=2 hundredths h=4567");
+        row("dew point", 0x0002, reply({0xFFFE}), "Readings mode=3 hundredths d=-2");
+        row("status", 0x0003, reply({5}), "Readings mode=4 hundredths s=5");
+        row("temperature, tenths", 0x0004, reply({235}), "Readings mode=1 tenths t=235");
+        row("humidity, tenths", 0x0005, reply({457}), "Readings mode=2 tenths h=457");
+        row("dew point, tenths", 0x0006, reply({80}), "Readings mode=3 tenths d=80");
+        row("status, tenths", 0x0007, reply({1}), "Readings mode=4 tenths s=1");
+        row("two registers", 0x0000, reply({1, 2}), "None");
+        row("all from humidity", 0x0001, all, "None");
+        row("echo to a poll", 0x0001, echo(0x0001, 5), "None");
+        row("exception to a poll", 0x0000, exception(0x03), "None");
+        row("identity", 0x0100, info,
+            "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 max=1250 refresh");
+        row("address read", 0x0100, reply({5}), "Information addr=5");
+        row("short identity", 0x0100, reply({5, 6, 7, 1, 0x2612}),
+            "Information addr=5 baud=6 r102=7 dual=1 refresh");
+        row("identity to range min", 0x0100, reply({1, 4, 0, 1, 0x2612, 0x0603, 0x3415, 0xFE70}),
+            "Information addr=1 baud=4 r102=0 dual=1 sn=261206033415 min=-400 refresh");
+        row("empty identity", 0x0100, reply({}), "None");
+        row("address echo", 0x0100, echo(0x0100, 0x1207), "AddressEcho addr=7");
+        row("exception to identity", 0x0100, exception(0x03), "None");
+        row("baud read", 0x0101, reply({6}), "BaudRate baud=6");
+        row("empty baud read", 0x0101, reply({}), "BaudRate");
+        row("baud echo", 0x0101, echo(0x0101, 3), "BaudRate baud=3");
+        row("baud, other function", 0x0101, blockEcho, "BaudRate");
+        row("exception to baud", 0x0101, exception(0x06), "BaudRate");
+        row("serial read", 0x0104, reply({0x0000, 0x0000, 0x00AB}), "SerialNumber sn=0000000000ab");
+        row("serial echo", 0x0104, blockEcho, "SerialNumber written");
+        row("serial, other function", 0x0104, echo(0x0104, 1), "SerialNumber");
+        row("short serial read", 0x0104, reply({1, 2}), "SerialNumber");
+        row("exception to serial", 0x0104, exception(0x10), "SerialNumber");
+        row("output block", 0x010A, reply(output), "OutputBlock n=17 first=0 last=-1");
+        row("short output block", 0x010A, reply(output.mid(1)), "None");
+        row("long output block", 0x010A, reply(output + QVector<quint16> {0}), "None");
+        row("calibration", 0x0200, reply(calibration), "CalibrationBlock n=45 first=3 last=9");
+        row("short calibration", 0x0200, reply(calibration.mid(1)), "None");
+        row("calibration echo", 0x0200, echo(0x0200, 0), "None");
+        row("range echo", 0x0107, Modbus::shortFrame(1, 0x10, 0x0107, 2), "None");
+        row("heater echo", 0x0109, echo(0x0109, 1), "None");
+        row("unit register", 0x0008, reply({1}), "None");
+        row("before any request", 0xFFFF, reply({1}), "None");
+    }
+
+    void decode()
+    {
+        QFETCH(quint16, pending);
+        QFETCH(QByteArray, frame);
+        const Modbus::Receipt receipt = Modbus::receive(QByteArray(), frame);
+        QCOMPARE(receipt.action, Modbus::BufferAction::Accept);
+        QTEST(describe(ReplyDecoder::decode(pending, frame, receipt.dataLength)), "decoded");
+    }
+
+    // The rules by which commands turn the form's texts into register values.
+    void commandInputs()
+    {
+        const std::pair<const char *, int> addresses[] = {{"1", 1}, {"247", 247}, {"248", 0},
+                                                          {"0", 0}, {"-5", 0},    {"abc", 0},
+                                                          {"", 0},  {"65537", 1}};
+        for (const auto &[text, address] : addresses)
+            QVERIFY2(CommandInputs::requestAddress(text) == address, text);
+        const std::tuple<const char *, bool, int> limits[] = {
+            {"25.3", true, 253},  {"-40", true, -400},     {"100.1", true, 1001},
+            {"-0.05", true, 0},   {"3276.7", true, 32767}, {"-3276.8", true, -32768},
+            {"3276.8", false, 0}, {"-3276.9", false, 0},   {"abc", false, 0},
+            {"1e39", false, 0}};
+        for (const auto &[text, valid, tenths] : limits) {
+            qint16 got = 0;
+            QVERIFY2(CommandInputs::rangeLimitInTenths(text, &got) == valid && got == tenths, text);
+        }
+        using W = QVector<quint16>;
+        QCOMPARE(CommandInputs::serialNumberWords("0000000000AB"), W({0, 0, 0x00AB}));
+        QCOMPARE(CommandInputs::serialNumberWords("G1aBc2"), W({0x00AB, 0xC200, 0}));
+        QVERIFY(CommandInputs::isHexadecimal("09afAF"));
+        QVERIFY(!CommandInputs::isHexadecimal("09ag"));
+        QVERIFY(!CommandInputs::isHexadecimal(QStringLiteral("\u0661\u0662")));
+        for (int quantity = 0; quantity <= 5; ++quantity) {
+            const bool single = quantity >= 1 && quantity <= 4;
+            for (const auto &[scale, first] :
+                 {std::pair {Readings::Scale::Hundredths, 0}, {Readings::Scale::Tenths, 4}}) {
+                const auto poll = CommandInputs::pollRequest(scale, quantity);
+                QCOMPARE(int(poll.firstRegister), first + (single ? quantity - 1 : 0));
+                QCOMPARE(int(poll.count), single ? 1 : 4);
+            }
         }
     }
-}
 
-// A reading and its 4-20 mA, 0-5 V and 0-10 V outputs over its range, in single precision.
-void TestProtocol::readings()
-{
-    const auto hundredths = [](int raw) {
-        return Readings::value(raw, Readings::Scale::Hundredths);
-    };
-    for (const auto &[min, max, value, outputs] :
-         {std::tuple {-40.0f, 125.0f, hundredths(2345), "23.45 10.153 1.923 3.845"},
-          {-40.0f, 125.0f, Readings::value(235, Readings::Scale::Tenths),
-           "23.50 10.158 1.924 3.848"},
-          {0.0f, 100.0f, hundredths(4567), "45.67 11.307 2.283 4.567"},
-          {-40.0f, 125.0f, 125.0f, "125.00 20.000 5.000 10.000"},
-          {-40.0f, 125.0f, -40.0f, "-40.00 4.000 0.000 0.000"},
-          {0.0f, 100.0f, hundredths(0xFF38), "653.36 108.538 32.668 65.336"},
-          {-40.0f, 125.0f, Readings::value(-200, Readings::Scale::Tenths),
-           "-20.00 5.939 0.606 1.212"},
-          {5.0f, 5.0f, 5.0f, "5.00 nan nan nan"},
-          {125.0f, -40.0f, hundredths(2345), "23.45 13.847 3.077 6.155"}}) {
-        const Readings::AnalogOutputs out = Readings::analogOutputs(min, max, value);
-        const auto text = [](float x, int decimals) {
-            return QString::number(double(x), 'f', decimals);
+    // A reading and its 4-20 mA, 0-5 V and 0-10 V outputs over its range, in single precision.
+    void readings()
+    {
+        const auto hundredths = [](int raw) {
+            return Readings::value(raw, Readings::Scale::Hundredths);
         };
-        QCOMPARE(text(value, 2) + ' ' + text(out.current, 3) + ' ' + text(out.lowVoltage, 3) + ' '
-                     + text(out.highVoltage, 3),
-                 QString(outputs));
+        for (const auto &[min, max, value, outputs] :
+             {std::tuple {-40.0f, 125.0f, hundredths(2345), "23.45 10.153 1.923 3.845"},
+              {-40.0f, 125.0f, Readings::value(235, Readings::Scale::Tenths),
+               "23.50 10.158 1.924 3.848"},
+              {0.0f, 100.0f, hundredths(4567), "45.67 11.307 2.283 4.567"},
+              {-40.0f, 125.0f, 125.0f, "125.00 20.000 5.000 10.000"},
+              {-40.0f, 125.0f, -40.0f, "-40.00 4.000 0.000 0.000"},
+              {0.0f, 100.0f, hundredths(0xFF38), "653.36 108.538 32.668 65.336"},
+              {-40.0f, 125.0f, Readings::value(-200, Readings::Scale::Tenths),
+               "-20.00 5.939 0.606 1.212"},
+              {5.0f, 5.0f, 5.0f, "5.00 nan nan nan"},
+              {125.0f, -40.0f, hundredths(2345), "23.45 13.847 3.077 6.155"}}) {
+            const Readings::AnalogOutputs out = Readings::analogOutputs(min, max, value);
+            const auto text = [](float x, int decimals) {
+                return QString::number(double(x), 'f', decimals);
+            };
+            QCOMPARE(text(value, 2) + ' ' + text(out.current, 3) + ' ' + text(out.lowVoltage, 3)
+                         + ' ' + text(out.highVoltage, 3),
+                     QString(outputs));
+        }
+        QVERIFY(Readings::decimals(Readings::Scale::Tenths) == 1
+                && Readings::decimals(Readings::Scale::Hundredths) == 2);
     }
-    QVERIFY(Readings::decimals(Readings::Scale::Tenths) == 1
-            && Readings::decimals(Readings::Scale::Hundredths) == 2);
-}
+};
 
 QTEST_APPLESS_MAIN(TestProtocol)
 #include "tst_protocol.moc"

@@ -1,10 +1,13 @@
-// The trend's model: the store and its clocks, statistics of a stretch, what a view draws, the
-// recorded rows and failing writes. Qt Core only; run under a German system locale (decimal
-// comma), which must change none of it.
+// The trend's model: the store and its clocks, statistics, what a view draws, recorded rows and
+// failing writes. Qt Core only, under a German locale whose decimal comma must change none of it.
 #include "display/csvrecorder.h"
 #include "display/quantityview.h"
+#include "display/trendfeed.h"
 #include "display/trendsession.h"
 #include "display/trendstatistics.h"
+#include "protocol/frame.h"
+#include "protocol/replydecoder.h"
+#include "support/trendsamples.h"
 
 #include <QTest>
 
@@ -12,22 +15,6 @@
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
-
-static const float No = std::numeric_limits<float>::quiet_NaN();
-static constexpr qint64 T0 = 1796634307123; // 2026-12-07T09:05:07.123Z
-
-static TrendReading reading(qint64 t, SampleStore::Values v, const QString &sn = "2612",
-                            int offset = 3600)
-{
-    return {QDateTime::fromMSecsSinceEpoch(t, Qt::OffsetFromUTC, offset),
-            t,
-            1,
-            sn,
-            "*100",
-            2,
-            v,
-            0xAB12};
-}
 
 // count values from first in steps of step, plus amplitude in the pattern + - - + (mean 0, slope 0)
 static QVector<double> series(int count, double first, double step, double amplitude)
@@ -38,30 +25,22 @@ static QVector<double> series(int count, double first, double step, double ampli
     return values;
 }
 
-static QByteArray contents(const QString &path)
+static QVector<double> fields(const TrendStatistics &s)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    return {double(s.count),     s.last,          s.minimum, s.maximum, s.mean,
+            s.standardDeviation, s.driftPerMinute};
 }
 
 // Within 1e-9 of the expected count, last, minimum, maximum, mean, standard deviation and drift.
 static bool matches(const TrendStatistics &s, const QVector<double> &expected)
 {
-    const double actual[] {double(s.count),     s.last,          s.minimum, s.maximum, s.mean,
-                           s.standardDeviation, s.driftPerMinute};
+    const QVector<double> actual = fields(s);
     for (int i = 0; i < expected.size(); ++i) {
         if (std::isnan(expected[i]) ? !std::isnan(actual[i])
                                     : !(qAbs(actual[i] - expected[i]) < 1e-9))
             return false;
     }
     return true;
-}
-
-static bool matches(const TrendStatistics &s, const TrendStatistics &t)
-{
-    return matches(s,
-                   QVector<double> {double(t.count), t.last, t.minimum, t.maximum, t.mean,
-                                    t.standardDeviation, t.driftPerMinute});
 }
 
 Q_DECLARE_METATYPE(TrendReading)
@@ -116,35 +95,31 @@ private slots:
     void statistics_data()
     {
         QTest::addColumn<QVector<double>>("values");
-        QTest::addColumn<qint64>("step");
         // count, last, minimum, maximum, mean, standard deviation, drift
         QTest::addColumn<QVector<double>>("expected");
+        using V = QVector<double>;
         QTest::newRow("noise far from zero")
-            << series(1000, 23.45, 0, 0.01) << qint64(1000)
-            << QVector<double> {1000, 23.46, 23.44, 23.46, 23.45, 0.01, 0};
+            << series(1000, 23.45, 0, 0.01) << V {1000, 23.46, 23.44, 23.46, 23.45, 0.01, 0};
         QTest::newRow("noise farther")
-            << series(1000, 1e6 + 23.45, 0, 0.01) << qint64(1000)
-            << QVector<double> {1000, 1e6 + 23.46, 1e6 + 23.44, 1e6 + 23.46, 1e6 + 23.45, 0.01, 0};
+            << series(1000, 1e6 + 23.45, 0, 0.01)
+            << V {1000, 1e6 + 23.46, 1e6 + 23.44, 1e6 + 23.46, 1e6 + 23.45, 0.01, 0};
         QTest::newRow("drift 0.12/min")
-            << series(61, 23.45, 0.002, 0) << qint64(1000)
-            << QVector<double> {61, 23.57, 23.45, 23.57, 23.51, 0.035213633723318, 0.12};
-        QTest::newRow("one point") << QVector<double> {23.45} << qint64(1000)
-                                   << QVector<double> {1, 23.45, 23.45, 23.45, 23.45, 0, qQNaN()};
-        QTest::newRow("none") << QVector<double> {} << qint64(1000)
-                              << QVector<double> {0,       qQNaN(), qQNaN(), qQNaN(),
-                                                  qQNaN(), qQNaN(), qQNaN()};
+            << series(61, 23.45, 0.002, 0)
+            << V {61, 23.57, 23.45, 23.57, 23.51, 0.035213633723318, 0.12};
+        QTest::newRow("one point") << V {23.45} << V {1, 23.45, 23.45, 23.45, 23.45, 0, qQNaN()};
+        QTest::newRow("none") << V {} << V {0} + V(6, qQNaN());
     }
 
     void statistics()
     {
         QFETCH(QVector<double>, values);
-        QFETCH(qint64, step);
         QFETCH(QVector<double>, expected);
-        // Added one by one, and as two runs merged (the first third, then the rest).
+        // A value a second, added one by one and as two runs merged (the first third, then the
+        // rest).
         RunningStatistics running, first, rest;
         for (int i = 0; i < values.size(); ++i) {
-            running.add(T0 + i * step, values[i]);
-            (i < values.size() / 3 ? first : rest).add(T0 + i * step, values[i]);
+            running.add(T0 + i * 1000, values[i]);
+            (i < values.size() / 3 ? first : rest).add(T0 + i * 1000, values[i]);
         }
         first.merge(rest);
         for (const TrendStatistics &s : {running.result(), first.result()})
@@ -178,47 +153,54 @@ private slots:
         QFETCH(qint64, fromOffset);
         SampleStore store(capacity);
         QuantityView followed(store, SampleStore::Temperature);
+        qint64 panned = -1; // from where a fixed ten minutes are shown, when not following
         const auto shown = [&](QuantityView &view) {
-            const qint64 from = store.rowTime(0) + fromOffset;
-            const qint64 to = store.rowTime(store.rowCount() - 1);
+            const qint64 from = panned < 0 ? store.rowTime(0) + fromOffset : panned;
+            const qint64 to = panned < 0 ? store.rowTime(store.rowCount() - 1) : panned + 600000;
             view.show(from, to, columns);
-            const TrendStatistics s = view.statistics();
-            QString drawn = QString("%1 drawn;").arg(view.size());
+            QVector<float> drawn;
             for (int i = 0; i < view.size(); ++i)
-                drawn += QString::number(store.pointValue(SampleStore::Temperature, view.point(i)))
-                    + ',';
-            return std::make_tuple(drawn, s,
+                drawn << store.pointValue(SampleStore::Temperature, view.point(i));
+            return std::make_tuple(drawn, view.statistics(),
                                    statisticsOf(store, SampleStore::Temperature, from, to));
         };
-        for (int i = 0; i < points; ++i) {
+        const auto add = [&store](int i) {
             // A slow swing with a spike every 37 readings: each stretch has its own extremes.
             const float value = float(20 + 5 * std::sin(i / 300.0) + (i % 37 == 0 ? 3 : 0));
             store.add(T0 + i * 1000, T0 + i * 1000, {value, No, No});
+        };
+        for (int i = 0; i < points; ++i) {
+            add(i);
             if (i % 97 != 0 && i != points - 1)
                 continue;
             QuantityView fresh(store, SampleStore::Temperature);
             const auto [drawn, statistics, direct] = shown(followed);
             QCOMPARE(drawn, std::get<0>(shown(fresh)));
-            QVERIFY2(matches(statistics, direct), qPrintable(QString::number(i)));
+            QVERIFY2(matches(statistics, fields(direct)), qPrintable(QString::number(i)));
         }
         const auto [drawn, statistics, direct] = shown(followed);
-        QTEST(drawn.section(' ', 0, 0).toInt(), "drawn");
-        QCOMPARE(QPointF(statistics.minimum, statistics.maximum),
-                 QPointF(direct.minimum, direct.maximum));
+        QTEST(int(drawn.size()), "drawn");
         if (columns > 0 && direct.count > QuantityView::PointsPerColumn * columns) {
             // Each drawn point is the lowest or the highest of its stretch, so the drawn line
             // reaches the lowest and the highest point in view.
-            QStringList values = drawn.section(';', 1).split(',', Qt::SkipEmptyParts);
-            std::sort(values.begin(), values.end(),
-                      [](const QString &a, const QString &b) { return a.toFloat() < b.toFloat(); });
-            QCOMPARE(values.first().toFloat(), float(direct.minimum));
-            QCOMPARE(values.last().toFloat(), float(direct.maximum));
+            const auto [low, high] = std::minmax_element(drawn.cbegin(), drawn.cend());
+            QVERIFY(*low == float(direct.minimum) && *high == float(direct.maximum));
+        }
+        // Panned to a fixed range, shown again once the store has taken (and maybe dropped) more,
+        // then panned back and forth by parts of stretches: what a view made afresh draws.
+        panned = store.rowTime(store.rowCount() / 2);
+        shown(followed);
+        for (int i = points; i < points + 300; ++i)
+            add(i);
+        for (const qint64 back : {0, 61500, -30500}) {
+            panned -= back;
+            QuantityView fresh(store, SampleStore::Temperature);
+            QCOMPARE(std::get<0>(shown(followed)), std::get<0>(shown(fresh)));
         }
     }
 
-    // A reduced view says when its drawing changed: not when the oldest stretch loses a point as
-    // the store drops it, nor for a reading inside the newest stretch's range, but for a new
-    // extreme.
+    // A reduced view says when its drawing changed: not when the oldest stretch loses a point the
+    // store drops, nor for a reading inside the newest stretch's range, but for a new extreme.
     void viewChanges()
     {
         SampleStore store(1000);
@@ -237,6 +219,36 @@ private slots:
         QVERIFY(!show());
         add(999, 20);
         QVERIFY(show());
+    }
+
+    // A poll's answer as the trend, a recording and the check take it, stamped now: the values at
+    // its scale, nothing for what was not polled, the status only when it was.
+    void feed_data()
+    {
+        QTest::addColumn<quint16>("polled"); // the first register
+        QTest::addColumn<QVector<quint16>>("registers");
+        QTest::addColumn<QString>("row"); // as recorded, from the address on
+        using W = QVector<quint16>;
+        QTest::newRow("all, hundredths") << quint16(0x0000) << W {2345, 4567, 0xFF38, 7}
+                                         << "7,2612,*100,23.45,45.67,-2.00,0x0007\r\n";
+        QTest::newRow("humidity, tenths") << quint16(0x0005) << W {457} << "7,2612,*10,,45.7,,\r\n";
+        QTest::newRow("dew point, tenths")
+            << quint16(0x0006) << W {0xFFEC} << "7,2612,*10,,,-2.0,\r\n";
+        QTest::newRow("status") << quint16(0x0003) << W {5} << "7,2612,*100,,,,0x0005\r\n";
+    }
+
+    void feed()
+    {
+        QFETCH(quint16, polled);
+        QFETCH(QVector<quint16>, registers);
+        const QByteArray frame = Modbus::readReply(1, registers);
+        const ReplyDecoder::Reply reply = ReplyDecoder::decode(polled, frame, 2 * registers.size());
+        const qint64 before = QDateTime::currentMSecsSinceEpoch();
+        const TrendReading r = TrendFeed::fromReply(reply, 7, "2612");
+        QTEST(QString::fromUtf8(Csv::row(r)).section(',', 1), "row");
+        QVERIFY(r.time.toMSecsSinceEpoch() >= before
+                && r.time.toMSecsSinceEpoch() <= QDateTime::currentMSecsSinceEpoch());
+        QVERIFY(qAbs(r.steadyMs - QDeadlineTimer::current().deadline()) < 1000);
     }
 
     void csv_data()
@@ -269,12 +281,13 @@ private slots:
     }
 
     // A size limit reached in the third row: the two rows before it stay whole, nothing after; a
-    // recording goes on in its file, and stops when the file is removed or replaced.
+    // recording goes on in its file, and stops when the file is removed (tst_window replaces it).
     void writeFailures()
     {
         QTemporaryDir dir;
+        const QString path = dir.filePath("r.csv");
         CsvRecorder recorder;
-        QVERIFY(recorder.start(dir.filePath("r.csv")));
+        QVERIFY(recorder.start(path));
         const TrendReading r = reading(T0, {1, 2, 3});
         rlimit saved {}, limit {};
         getrlimit(RLIMIT_FSIZE, &saved);
@@ -285,23 +298,12 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(twoOfThree && !recorder.isRecording() && recorder.rowCount() == 2);
         QCOMPARE(recorder.errorString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
-        QVERIFY(recorder.start(dir.filePath("r.csv"))
-                && recorder.append(r)); // on, without a second header
-        QCOMPARE(contents(dir.filePath("r.csv")),
-                 QString::fromUtf8("Time,Address,Serial number,Scale,Temperature (℃),Humidity "
-                                   "(%),Dew point (℃),Status\r\n")
-                         .toUtf8()
-                     + Csv::row(r).repeated(3));
-        QVERIFY(QFile::remove(dir.filePath("r.csv")) && !recorder.append(r)
-                && !recorder.isRecording());
+        QVERIFY(recorder.start(path) && recorder.append(r)); // on, without a second header
+        const QByteArray header = "Time,Address,Serial number,Scale,Temperature (℃),Humidity (%),"
+                                  "Dew point (℃),Status\r\n";
+        QCOMPARE(contents(path), header + Csv::row(r).repeated(3));
+        QVERIFY(QFile::remove(path) && !recorder.append(r) && !recorder.isRecording());
         QCOMPARE(recorder.errorString(), "The file was removed, moved or replaced");
-        // Saved over by an editor: a copy renamed to the name.
-        QVERIFY(recorder.start(dir.filePath("r.csv")) && recorder.append(r));
-        QVERIFY(QFile::copy(dir.filePath("r.csv"), dir.filePath("copy"))
-                && ::rename(qPrintable(dir.filePath("copy")), qPrintable(dir.filePath("r.csv")))
-                    == 0);
-        QVERIFY(!recorder.append(r) && !recorder.isRecording());
-        QCOMPARE(contents(dir.filePath("r.csv")), Csv::header() + Csv::row(r));
     }
 };
 

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlRecord>
 #include <QUrl>
 
 #include <atomic>
@@ -38,10 +39,8 @@ TestDatabase::TestDatabase(const QString &kind)
         connection = dir.filePath(QStringLiteral("records.sqlite"));
         return;
     }
-    server =
-        qEnvironmentVariable("TR451_TEST_POSTGRESQL", QStringLiteral("postgresql:///postgres"));
-    name =
-        QStringLiteral("tr451_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(created++);
+    server = qEnvironmentVariable("TR451_TEST_POSTGRESQL", "postgresql:///postgres");
+    name = QString("tr451_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(created++);
     const QString failure = run(server, QStringLiteral("CREATE DATABASE ") + name);
     if (!failure.isEmpty()) {
         reason = QStringLiteral("No PostgreSQL server at %1 (%2): set TR451_TEST_POSTGRESQL to "
@@ -71,4 +70,13 @@ QSqlQuery TestDatabase::exec(const QString &sql)
     QSqlQuery query(db);
     query.exec(sql);
     return query;
+}
+
+QString TestDatabase::firstRow(const QString &sql)
+{
+    QSqlQuery query = exec(sql);
+    QStringList values;
+    for (int i = 0; i < query.record().count() && (i > 0 || query.next()); ++i)
+        values << query.value(i).toString();
+    return values.join(',');
 }

@@ -22,6 +22,8 @@ public:
     QString why() const { return reason; }
     // A statement of the test's own on the database, beside the tool's connections.
     QSqlQuery exec(const QString &sql);
+    // The first row of a query's result, its values joined by commas; empty when it has none.
+    QString firstRow(const QString &sql);
 
 private:
     QTemporaryDir dir;

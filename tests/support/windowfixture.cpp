@@ -6,15 +6,8 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QSerialPort>
-#include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 
 #include <poll.h>
 #include <unistd.h>
@@ -82,7 +75,9 @@ void WindowFixture::fill(const QString &settings)
 void WindowFixture::run(const QByteArray &names)
 {
     for (const QByteArray &name : names.split(',')) {
-        if (auto *button = window.findChild<QPushButton *>(QLatin1String(name)))
+        if (name.contains('='))
+            fill(QString::fromUtf8(name));
+        else if (auto *button = window.findChild<QPushButton *>(QLatin1String(name)))
             QTest::mouseClick(button, Qt::LeftButton);
         else if (!QMetaObject::invokeMethod(&window, name.constData()))
             qFatal("The window has no button or slot %s", name.constData());

@@ -4,13 +4,19 @@
 #include "app/widget.h"
 #include "transmittersimulator.h"
 
+// What the window's tests reach for: its controls, its port and timers, and QtTest.
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSerialPort>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <functional>
-
-class QMessageBox;
 
 inline QByteArray hex(const QByteArray &bytes)
 {
@@ -55,7 +61,8 @@ public:
     // "lineEditAddress=5;comboBoxBaudRate=2": line edits get the text, combo boxes the index,
     // spin boxes the value.
     void fill(const QString &settings);
-    // "pushButtonRead,ReadHumitureOrder": buttons of these names are clicked, slots invoked.
+    // "lineEditAddress=5,pushButtonRead,ReadHumitureOrder": buttons of these names are clicked,
+    // slots invoked, settings filled.
     void run(const QByteArray &names);
     // Link through the settings dialog: path typed as the port, rate chosen ("AUTO", "9600"...).
     void link(const QString &path, const QString &rate);
@@ -107,6 +114,9 @@ struct Bench
     QList<qint64> times;
     int replies = 0;
 };
+
+// Compares the form and timers with expected, in the terms of WindowFixture::describe().
+#define COMPARE_FORM(f, expected) QCOMPARE((f).describe(expected), QString(expected))
 
 // The frame whose hex text (spaces allowed) is given, with its check bytes appended.
 QByteArray frame(const QByteArray &hexBody);

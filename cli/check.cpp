@@ -12,6 +12,7 @@
 #include "display/trendsession.h"
 #include "protocol/commandinputs.h"
 #include "protocol/frame.h"
+#include "protocol/timing.h"
 
 #include <cstdio>
 
@@ -27,9 +28,6 @@ const QString Units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiter
 // In the order of QuantityGate::Phase.
 const QStringList PhaseNames {"filling", "drifting", "noisy", "met"};
 
-// As the window polls: the default stability limits are meant for a reading a second.
-constexpr int PollIntervalMs = 1000;
-constexpr float TenthsPerDegree = 10.0f;
 // As the certificate shows them.
 constexpr int ReferenceDecimals = 2;
 constexpr int ValueDecimals = 3;
@@ -118,16 +116,18 @@ int check(Session &session, const Options &options)
     Identity identity;
     if (const int status = session.connect(&identity))
         return status;
+    // The range registers hold tenths of a degree; kept as the window keeps them.
     const Transmitter transmitter {identity.serialNumber, identity.address,
-                                   identity.rangeMin / TenthsPerDegree,
-                                   identity.rangeMax / TenthsPerDegree};
+                                   identity.rangeMin / 10.0, identity.rangeMax / 10.0};
     const CommandInputs::PollRequest poll =
         CommandInputs::pollRequest(Readings::Scale::Hundredths, 0);
     const QByteArray request =
         Modbus::readRequest(identity.address, poll.firstRegister, poll.count);
     Progress progress;
     const qint64 startMs = session.elapsedMs();
-    for (qint64 dueMs = startMs;; dueMs = qMax(dueMs + PollIntervalMs, session.elapsedMs())) {
+    // As the window polls: the default stability limits are meant for a reading a second.
+    for (qint64 dueMs = startMs;;
+         dueMs = qMax(dueMs + Timing::PollIntervalMs, session.elapsedMs())) {
         session.waitUntil(dueMs);
         Master::Answer answer;
         if (const int status = session.ask(request, &answer))

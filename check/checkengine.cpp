@@ -90,7 +90,7 @@ bool CheckEngine::canTakePoint(const Transmitter &transmitter, const QString &ea
 
 bool CheckEngine::takePoint(Check::Kind kind, const Transmitter &transmitter,
                             const std::array<double, CheckedQuantities> &references,
-                            const QString &earlyReason)
+                            const QString &earlyReason, AfterPoint after)
 {
     if (!canTakePoint(transmitter, earlyReason))
         return false;
@@ -106,7 +106,10 @@ bool CheckEngine::takePoint(Check::Kind kind, const Transmitter &transmitter,
     }
     current.points.append(Decision::point(state, references, current.settings.tolerance,
                                           early ? earlyReason.trimmed() : QString()));
-    store();
+    if (after == AfterPoint::Finish)
+        close(current.decision());
+    else
+        store();
     return true;
 }
 

@@ -47,10 +47,12 @@ public:
     // given, when a quantity has no reading in the window, when the readings or the open check
     // are of another transmitter, or when the last check is not stored yet.
     bool canTakePoint(const Transmitter &transmitter, const QString &earlyReason) const;
+    // What follows a point: the check stays open for more, or is finished with it.
+    enum class AfterPoint { KeepOpen, Finish };
     // A point of the open check, or of a new one of kind for transmitter; stored at once.
     bool takePoint(Check::Kind kind, const Transmitter &transmitter,
                    const std::array<double, CheckedQuantities> &references,
-                   const QString &earlyReason = QString());
+                   const QString &earlyReason = QString(), AfterPoint after = AfterPoint::KeepOpen);
     // Makes a check that an earlier run (closed or crashed mid-check) left open the open check
     // here, whole from the records, so that finish() or abandon() close it; true when it is the
     // open check already. False when another check is open here or not everything is stored

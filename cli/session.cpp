@@ -106,6 +106,16 @@ int Session::report(const QByteArray &request, const Master::Answer &answer)
                                ? QStringLiteral("; more than one transmitter may be answering "
                                                 "address 0: name one with --address")
                                : QString()));
+    case Master::Result::Several:
+        return fail(Exit::Failed,
+                    QStringLiteral("more than one transmitter answered %1: name one with --address")
+                        .arg(who));
+    case Master::Result::LinkDown:
+        return fail(Exit::Failed, QStringLiteral("the link to %1 dropped").arg(options.port));
+    case Master::Result::Unreachable:
+        return fail(Exit::PortNotOpened,
+                    QStringLiteral("the link to %1 could not be made again: %2")
+                        .arg(options.port, line.errorString()));
     case Master::Result::PortLost:
         return fail(
             Exit::Failed,

@@ -606,6 +606,29 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
     </message>
 </context>
 <context>
+    <name>StationSettings</name>
+    <message>
+        <source>the reference instrument</source>
+        <translation>参考仪器</translation>
+    </message>
+    <message>
+        <source>the number of the reference&apos;s certificate</source>
+        <translation>参考仪器的证书编号</translation>
+    </message>
+    <message>
+        <source>the reference&apos;s calibration due date</source>
+        <translation>参考仪器的校准到期日</translation>
+    </message>
+    <message>
+        <source>A certificate needs %1, which the station settings lack.</source>
+        <translation>证书需要%1，但工位设置中缺少。</translation>
+    </message>
+    <message>
+        <source>The reference instrument&apos;s calibration was due on %1: it may not be used for a check until it is calibrated again.</source>
+        <translation>参考仪器的校准已于 %1 到期：重新校准之前不得用于核查。</translation>
+    </message>
+</context>
+<context>
     <name>TrendWindow</name>
     <message>
         <source>Trend</source>

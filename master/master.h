@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <QVector>
 
 class QEventLoop;
 class Transport;
@@ -26,6 +27,9 @@ public:
         Refused, // an exception reply
         TimedOut, // nothing came
         FailedCheck, // bytes came, but no intact answer to the request
+        Several, // a request to address 0 was answered by more than one transmitter
+        LinkDown, // the TCP link dropped and is being made again; nothing was answered
+        Unreachable, // the TCP link could not be made again within the reconnect window
         PortLost,
         Cancelled,
     };
@@ -35,6 +39,7 @@ public:
         Result result = Result::Cancelled;
         QByteArray frame; // the accepted reply, when Answered or Refused
         ReplyDecoder::Reply reply; // decoded by the request's start register
+        QVector<quint16> registers; // the values of a read (function 3 or 4), in order
         quint8 exceptionCode = 0; // when Refused
     };
 
@@ -46,12 +51,18 @@ public:
         quint64 timedOut = 0;
         quint64 failedCheck = 0;
         quint64 exceptions = 0;
+        quint64 notSent = 0; // requests that found no link (TCP, while it is made again)
+        quint64 reconnects = 0; // times the link was made again
     };
 
     // Allowed for the transmitter to start answering, and for the adapters and the system in
     // between, on top of the wire times.
     static constexpr int TurnaroundMs = 100;
     static constexpr int ConnectTimeoutMs = 5000;
+    // A TCP link that drops is made again once a second for this long before the master gives
+    // up on it.
+    static constexpr int ReconnectIntervalMs = 1000;
+    static constexpr int ReconnectWindowMs = 60000;
 
     explicit Master(QObject *parent = nullptr);
     ~Master() override;
@@ -68,6 +79,7 @@ public:
     // wire time plus TurnaroundMs to end, whatever is left of the timeout.
     void setTimeout(int ms) { timeoutMs = ms; }
     void setRetries(int count) { retries = count; }
+    void setReconnectWindow(int ms) { reconnectWindowMs = ms; }
     int retryCount() const { return retries; }
 
     // Starts a transaction; finished() tells how it ended. False, with nothing sent, while one
@@ -104,6 +116,7 @@ private:
     int rate = 9600;
     int timeoutMs = 0;
     int retries = 0;
+    int reconnectWindowMs = ReconnectWindowMs;
     bool cancelled = false;
     bool lost = false;
     Counters count;

@@ -12,6 +12,7 @@
 namespace Modbus {
 
 constexpr quint8 ReadRegisters = 0x03;
+constexpr quint8 ReadInputRegisters = 0x04; // other instruments on the line: none of ours
 constexpr quint8 WriteRegister = 0x06;
 constexpr quint8 WriteRegisters = 0x10;
 constexpr quint8 ExceptionFlag = 0x80;

@@ -73,10 +73,14 @@ Check sampleCheck(const QString &station, const QDateTime &startedAt)
     check.kind = Check::Kind::AsLeft;
     check.transmitter = {Serial, 7, -40, 125};
     // Operator, station, reference, its certificate and due date, tolerances, limits, records.
-    check.settings = {
-        "Li Wei",           station,     "Chilled-mirror hygrometer CM-2",   "CAL-2026-0142",
-        QDate(2027, 3, 31), {0.25, 1.5}, {90000, {0.04, 0.2}, {0.03, 0.25}}, ""};
-    const StationSettings &s = check.settings;
+    StationSettings &s = check.settings;
+    s.operatorName = "Li Wei";
+    s.station = station;
+    s.referenceInstrument = "Chilled-mirror hygrometer CM-2";
+    s.referenceCertificate = "CAL-2026-0142";
+    s.referenceDue = QDate(2027, 3, 31);
+    s.tolerance = {0.25, 1.5};
+    s.limits = {90000, {0.04, 0.2}, {0.03, 0.25}};
     check.startedAt = startedAt;
     GateState gate;
     for (auto &[q, mean, deviation] : {std::tuple {0, 23.451, 0.012}, std::tuple {1, 47.1, 0.08}}) {

@@ -102,7 +102,8 @@ void CheckWindow::showSettings(const StationSettings &s)
 
 void CheckWindow::settingsEdited()
 {
-    StationSettings s;
+    // The settings this window does not show stay as they are.
+    StationSettings s = engine->settings();
     s.operatorName = ui->lineEditOperator->text().trimmed();
     s.station = ui->lineEditStation->text().trimmed();
     s.referenceInstrument = ui->lineEditReference->text().trimmed();

@@ -1,0 +1,50 @@
+#ifndef REGISTERFIELD_H
+#define REGISTERFIELD_H
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+// A value of another instrument on the line (a reference hygrometer, a chamber controller), as
+// its own register map places it: which function reads it, its first register, how its
+// registers make a number, and a scale. Every such instrument speaks its own map, so a station
+// names each value by such a field: F:REG:TYPE[:SCALE], for example 4:0:float32 or 3:1:int16:10.
+struct RegisterField
+{
+    enum class Type { Int16, UInt16, Int32, UInt32, Float32, Float32Swapped };
+
+    quint8 function = 0; // 3 holding or 4 input registers; 0: no field
+    quint16 first = 0;
+    Type type = Type::Float32;
+    // Integers are divided by it: 10 for a register in tenths. Floats are taken as they are.
+    double scale = 1;
+
+    bool isSet() const { return function != 0; }
+    // Registers the value takes: 1 for 16-bit types, 2 for 32-bit ones.
+    int count() const;
+    bool isFloat() const { return type == Type::Float32 || type == Type::Float32Swapped; }
+
+    // The request that reads the value from the instrument at address.
+    QByteArray readRequest(quint8 address) const;
+    // The value from the count() registers an answer to readRequest() carried, in their order.
+    // NaN when there are fewer.
+    double decode(const QVector<quint16> &registers) const;
+    // The register a 16-bit integer field holds for value (rounded, times the scale); empty
+    // when the value does not fit the type or the field is not a 16-bit integer.
+    std::optional<quint16> encode(double value) const;
+
+    // F:REG:TYPE[:SCALE]: F 3 or 4, REG 0 to 65535 (decimal, or hexadecimal with 0x), TYPE one
+    // of int16, uint16, int32, uint32, float32 (high word first), float32-swapped (low word
+    // first), SCALE a positive number (default 1, only for integers). Empty with *why set when
+    // the text is not such a field.
+    static std::optional<RegisterField> parse(const QString &text, QString *why);
+    // As parse() reads it; empty for no field.
+    QString toString() const;
+
+    bool operator==(const RegisterField &other) const;
+    bool operator!=(const RegisterField &other) const { return !(*this == other); }
+};
+
+#endif // REGISTERFIELD_H

@@ -110,6 +110,7 @@ struct TransmitterSimulator::Private
     void sendDue();
     void writeToLine(const QByteArray &bytes);
     void applyAfter(const Reply &reply);
+    void closeTcp();
     void shutDown();
 
     TransmitterSimulator *q;
@@ -359,6 +360,22 @@ void TransmitterSimulator::Private::applyAfter(const Reply &reply)
         models[device].applyLineSettings(settings);
 }
 
+// This may happen inside a client's own signal.
+void TransmitterSimulator::Private::closeTcp()
+{
+    for (QTcpSocket *client : clientBuffers.keys()) {
+        client->disconnect(q);
+        client->abort();
+        client->deleteLater();
+    }
+    clientBuffers.clear();
+    if (server) {
+        server->close();
+        server->deleteLater();
+        server = nullptr;
+    }
+}
+
 void TransmitterSimulator::Private::shutDown()
 {
     sendTimer.stop();
@@ -371,18 +388,7 @@ void TransmitterSimulator::Private::shutDown()
         notifier->deleteLater();
         notifier = nullptr;
     }
-    // This too may happen inside a client's own signal.
-    for (QTcpSocket *client : clientBuffers.keys()) {
-        client->disconnect(q);
-        client->abort();
-        client->deleteLater();
-    }
-    clientBuffers.clear();
-    if (server) {
-        server->close();
-        server->deleteLater();
-        server = nullptr;
-    }
+    closeTcp();
     PosixPty::removeLink(pty, link);
     if (keeperFd >= 0)
         ::close(keeperFd);
@@ -461,6 +467,11 @@ bool TransmitterSimulator::listenTcp(quint16 port)
     d->server = new QTcpServer(this);
     connect(d->server, &QTcpServer::newConnection, this, [this] { d->acceptClient(); });
     return d->server->listen(QHostAddress::LocalHost, port);
+}
+
+void TransmitterSimulator::closeTcp()
+{
+    d->closeTcp();
 }
 
 quint16 TransmitterSimulator::tcpPort() const

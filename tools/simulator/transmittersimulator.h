@@ -48,6 +48,9 @@ public:
     // replies out at once, whatever the baud codes; split and delay do not apply.
     bool listenTcp(quint16 port);
     quint16 tcpPort() const;
+    // Drops every TCP client and stops listening, as a serial device server that restarts;
+    // listenTcp() serves the line again.
+    void closeTcp();
     // The path the tool opens: the symlink when one was asked for, else the pty's own path.
     QString portPath() const;
     // The pseudo-terminal's own path, also when a symlink stands in front of it.

@@ -1,5 +1,6 @@
 #include "check/stationsettings.h"
 
+#include "check/verdict.h"
 #include "protocol/frame.h"
 
 #include <QCoreApplication>
@@ -114,8 +115,6 @@ Entry fieldEntry(const char *key, const char *fileKey, bool chamber, Access acce
             }};
 }
 
-const QStringList RuleNames {"simple", "guarded", "non-binary"};
-
 const std::vector<Entry> &entries()
 {
     static const std::vector<Entry> table = {
@@ -206,10 +205,10 @@ const std::vector<Entry> &entries()
         {"rule", "decision/rule",
          [](const StationSettings &s) { return DecisionRules::name(s.rule); },
          [](StationSettings &s, const QString &value) {
-             const int index = int(RuleNames.indexOf(value.trimmed()));
-             if (index < 0)
+             const std::optional<DecisionRule> rule = DecisionRules::fromName(value.trimmed());
+             if (!rule)
                  return QStringLiteral("rule takes simple, guarded or non-binary");
-             s.rule = DecisionRule(index);
+             s.rule = *rule;
              return QString();
          }},
         textEntry(
@@ -362,12 +361,3 @@ bool StationSettings::operator==(const StationSettings &other) const
         && referenceCoverage == other.referenceCoverage && uniformity == other.uniformity
         && rule == other.rule && chamber == other.chamber;
 }
-
-namespace DecisionRules {
-
-QString name(DecisionRule rule)
-{
-    return RuleNames.value(int(rule));
-}
-
-} // namespace DecisionRules

@@ -102,9 +102,4 @@ struct StationSettings
     bool operator==(const StationSettings &other) const;
 };
 
-namespace DecisionRules {
-// The names a station's rule is set by: simple, guarded, non-binary.
-QString name(DecisionRule rule);
-} // namespace DecisionRules
-
 #endif // STATIONSETTINGS_H

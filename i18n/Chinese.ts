@@ -435,6 +435,34 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
     </message>
 </context>
 <context>
+    <name>DecisionRule</name>
+    <message>
+        <source>Decision rule: non-binary statement with a guard band w = U. Pass: |error| ≤ tolerance − U; conditional pass: tolerance − U &lt; |error| ≤ tolerance; conditional fail: tolerance &lt; |error| ≤ tolerance + U; fail: |error| &gt; tolerance + U. A pass carries a probability of a false accept below 2.5 %, a fail a probability of a false reject below 2.5 % (normal distribution, k = 2). A conditional result lies within U of the limit, where the transmitter may be on either side of it: it states that risk openly, up to 50 % at the limit.</source>
+        <translation>判定规则：带保护带 w = U 的非二元声明。合格：|误差| ≤ 允差 − U；有条件合格：允差 − U &lt; |误差| ≤ 允差；有条件不合格：允差 &lt; |误差| ≤ 允差 + U；不合格：|误差| &gt; 允差 + U。合格结果误判合格（误接受）的概率低于 2.5 %，不合格结果误判不合格（误拒绝）的概率低于 2.5 %（正态分布，k = 2）。有条件的结果距限值不足 U，变送器可能位于限值的任一侧：该结果如实声明这一风险，在限值处可达 50 %。</translation>
+    </message>
+    <message>
+        <source>Decision rule: simple acceptance, without a guard band. A quantity passes when |error| ≤ tolerance and fails otherwise. U is reported but takes no part in the decision: at the tolerance limit the probability of a false accept (a transmitter out of tolerance passed) is up to 50 %, and it falls as |error| moves inside the limit.</source>
+        <translation>判定规则：简单接受，不设保护带。当 |误差| ≤ 允差时该量合格，否则不合格。U 仅予报告，不参与判定：在允差限处，误判合格（将超差的变送器判为合格）的概率可达 50 %，并随 |误差| 向限值以内减小而降低。</translation>
+    </message>
+    <message>
+        <source>%1 %2 %3</source>
+        <comment>the rule, what is compared, how results combine</comment>
+        <translation>%1%2%3</translation>
+    </message>
+    <message>
+        <source>A check is as good as the worst result of any quantity at any of its points.</source>
+        <translation>核查的结果取其所有点、所有量中最差的结果。</translation>
+    </message>
+    <message>
+        <source>Decision rule: guarded acceptance with a guard band w = U. A quantity passes when |error| + U ≤ tolerance and fails otherwise. For a normally distributed measurement result and k = 2, the probability of a false accept is below 2.5 % for any result accepted; the price is a higher risk of a false reject for a transmitter within U of the limit.</source>
+        <translation>判定规则：带保护带的接受，保护带 w = U。当 |误差| + U ≤ 允差时该量合格，否则不合格。对于服从正态分布的测量结果，在 k = 2 时，任何判为合格的结果误判合格（误接受）的概率均低于 2.5 %；代价是误差距限值不足 U 的变送器被误判不合格（误拒绝）的风险增大。</translation>
+    </message>
+    <message>
+        <source>The error is the transmitter&apos;s mean over the stability window minus the reference. Errors, tolerances and the expanded uncertainty U of each point (coverage factor k = 2, a coverage probability of about 95 %) are taken in thousandths, as printed.</source>
+        <translation>误差为变送器在稳定窗口内的平均值减去参考值。误差、允差及各点的扩展不确定度 U（包含因子 k = 2，包含概率约 95 %）均按打印值取至千分位。</translation>
+    </message>
+</context>
+<context>
     <name>HistoryDialog</name>
     <message>
         <source>Check history</source>
@@ -783,6 +811,25 @@ Recording has stopped; the rows written before are kept.</source>
     <message>
         <source>%1 already exists. Replace it?</source>
         <translation>%1 已存在。要替换它吗?</translation>
+    </message>
+</context>
+<context>
+    <name>Verdict</name>
+    <message>
+        <source>Pass</source>
+        <translation>合格</translation>
+    </message>
+    <message>
+        <source>Conditional pass</source>
+        <translation>有条件合格</translation>
+    </message>
+    <message>
+        <source>Conditional fail</source>
+        <translation>有条件不合格</translation>
+    </message>
+    <message>
+        <source>Fail</source>
+        <translation>不合格</translation>
     </message>
 </context>
 <context>

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -160,4 +162,57 @@ bool RegisterField::operator==(const RegisterField &other) const
 {
     return function == other.function && first == other.first && type == other.type
         && scale == other.scale;
+}
+
+bool RegisterRead::covers(const RegisterField &field) const
+{
+    return field.function == function && field.first >= first
+        && int(field.first) + field.count() <= int(first) + count;
+}
+
+QByteArray RegisterRead::request(quint8 address) const
+{
+    return Modbus::shortFrame(address, function, first, count);
+}
+
+QVector<RegisterRead> RegisterRead::plan(const QVector<RegisterField> &fields)
+{
+    QVector<RegisterField> set;
+    std::copy_if(fields.cbegin(), fields.cend(), std::back_inserter(set),
+                 [](const RegisterField &field) { return field.isSet(); });
+    // By where they end within their function, as by where they begin: each field reaches at
+    // least as far as those before it.
+    std::sort(set.begin(), set.end(), [](const RegisterField &a, const RegisterField &b) {
+        return std::make_tuple(a.function, a.first, a.count())
+            < std::make_tuple(b.function, b.first, b.count());
+    });
+    // From the lowest register up, each read starts at the first field the one before could not
+    // take: no set of reads can cover the same fields with fewer.
+    QVector<RegisterRead> reads;
+    for (const RegisterField &field : set) {
+        const int end = field.first + field.count();
+        RegisterRead *read = reads.isEmpty() ? nullptr : &reads.last();
+        if (read && read->function == field.function && end - read->first <= MaxCount)
+            read->count = quint16(end - read->first);
+        else
+            reads.append({field.function, field.first, quint16(field.count())});
+    }
+    return reads;
+}
+
+QVector<double> RegisterRead::values(const QVector<RegisterField> &fields,
+                                     const QVector<RegisterRead> &reads,
+                                     const QVector<QVector<quint16>> &answers)
+{
+    QVector<double> values;
+    for (const RegisterField &field : fields) {
+        const auto read = std::find_if(reads.cbegin(), reads.cend(),
+                                       [&field](const RegisterRead &r) { return r.covers(field); });
+        const QVector<quint16> registers = read == reads.cend()
+            ? QVector<quint16>()
+            : answers.value(int(read - reads.cbegin()))
+                  .mid(field.first - read->first, field.count());
+        values.append(field.decode(registers));
+    }
+    return values;
 }

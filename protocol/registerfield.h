@@ -47,4 +47,31 @@ struct RegisterField
     bool operator!=(const RegisterField &other) const { return !(*this == other); }
 };
 
+// One read request to an instrument, covering one or more of its fields. A reference is read
+// every second while a check runs, and each request costs the line a turnaround, so its values
+// share requests where they can.
+struct RegisterRead
+{
+    // The most registers one read may ask for.
+    static constexpr int MaxCount = 125;
+
+    quint8 function = 0;
+    quint16 first = 0;
+    quint16 count = 0;
+
+    bool covers(const RegisterField &field) const;
+    QByteArray request(quint8 address) const;
+
+    // The fewest reads that cover the fields that are set, by function and then by register:
+    // fields of the same function share a read when their registers lie within MaxCount of each
+    // other.
+    static QVector<RegisterRead> plan(const QVector<RegisterField> &fields);
+    // Each field's value, from answers[i], the registers the answer to reads[i] carried in their
+    // order (empty for a read refused or lost). A field without an answer that holds it, or that
+    // no read covers, is not a number.
+    static QVector<double> values(const QVector<RegisterField> &fields,
+                                  const QVector<RegisterRead> &reads,
+                                  const QVector<QVector<quint16>> &answers);
+};
+
 #endif // REGISTERFIELD_H

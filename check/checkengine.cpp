@@ -156,14 +156,10 @@ bool CheckEngine::storeAgain()
     return store();
 }
 
-// In order: the check, its points, its result; a point needs its check's record first.
 bool CheckEngine::store()
 {
     RecordStore &records = this->records();
-    bool done = !current.startedAt.isValid() || current.stored() || records.addCheck(current);
-    for (CheckPoint &point : current.points)
-        done = done && (point.stored() || records.addPoint(current, point));
-    done = done && (current.storedResult == current.result || records.storeResult(current));
+    const bool done = allStored() || records.store(current);
     if (done) {
         failureTold = false;
     } else if (!failureTold) {

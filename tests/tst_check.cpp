@@ -152,6 +152,23 @@ QString describe(const DatabaseUrl &url)
         .join('|');
 }
 
+// A check of 20 points, its first the case where the mean's rounding decides: a long one, for a
+// certificate of two pages.
+Check longCheck()
+{
+    Check check = sampleCheck("  Bench 2 ", QDateTime(QDate(2026, 12, 8), QTime(8, 5, 7), Qt::UTC));
+    check.id = 123;
+    check.settings.tolerance = {0.3, 2.0};
+    GateState gate;
+    gate.quantities[0].statistics = {120, 0, 0, 0, -39.6795, 0.012, -0.01};
+    gate.quantities[1].statistics = {120, 0, 0, 0, 75.2, 0.08, 0.02};
+    check.points.prepend(Decision::point(gate, {-39.98, 75.0}, check.settings.tolerance));
+    while (check.points.size() < 20)
+        check.points << check.points[1];
+    check.result = check.decision();
+    return check;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Sequence)
@@ -245,6 +262,10 @@ private slots:
         QTest::newRow("a thousandth below") << 23.149 << 23.45 << 0.3 << -0.301 << false;
         QTest::newRow("to thousandths") << 45.0004 << 45.0 << 0.0 << 0.0 << true;
         QTest::newRow("no readings") << double(No) << 23.45 << 0.3 << double(No) << false;
+        // The printed mean minus the printed reference, where rounding their difference would
+        // say otherwise: 0.3005 prints as 0.300, -39.6795 as -39.679.
+        QTest::newRow("printed half below") << 0.3005 << 0.0 << 0.3 << 0.3 << true;
+        QTest::newRow("printed half above") << -39.6795 << -39.98 << 0.3 << 0.301 << false;
     }
 
     void decision()
@@ -540,47 +561,132 @@ private slots:
         std::raise(SIGKILL);
     }
 
+    void identification_data()
+    {
+        QTest::addColumn<QString>("station");
+        QTest::addColumn<qint64>("id");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << "Bench 2" << qint64(123) << "BENCH-2-000123";
+        QTest::newRow("accents and signs")
+            << " Bänch #3 / Øst " << qint64(7) << "BANCH-3-ST-000007";
+        QTest::newRow("cut at a dash")
+            << "Calibrations-laboratory bench" << qint64(5) << "CALIBRATIONS-LABORATORY-000005";
+        QTest::newRow("no Latin letters") << "工位" << qint64(1234567) << "CHECK-1234567";
+        QTest::newRow("empty") << "" << qint64(1) << "CHECK-000001";
+        QTest::newRow("not stored") << "Bench 2" << qint64(0) << "";
+    }
+
+    void identification()
+    {
+        QFETCH(QString, station);
+        Check check;
+        check.settings.station = station;
+        QFETCH(qint64, id);
+        check.id = id;
+        QTEST(Certificate::identification(check), "expected");
+    }
+
+    void timeText_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("UTC") << QByteArray("UTC") << "2026-12-08 08:05:07 +00:00";
+        QTest::newRow("east, by minutes")
+            << QByteArray("Asia/Kathmandu") << "2026-12-08 13:50:07 +05:45";
+    }
+
+    void timeText()
+    {
+        QFETCH(QByteArray, zone);
+        const QByteArray was = qgetenv("TZ");
+        qputenv("TZ", zone);
+        const QString text =
+            Certificate::timeText(QDateTime(QDate(2026, 12, 8), QTime(8, 5, 7), Qt::UTC));
+        qputenv("TZ", was);
+        QTEST(text, "expected");
+    }
+
     void certificate_data()
     {
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("fail");
         QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("page");
         QTest::newRow("English") << QString() << "Calibration check certificate"
-                                 << "Overall result: Fail";
+                                 << "Fail"
+                                 << "Overall result: Fail"
+                                 << "Certificate BENCH-2-000123, page %1 of %2";
         QTest::newRow("Chinese") << "Chinese" << QString::fromUtf8("校准核查证书")
-                                 << QString::fromUtf8("总体结果：不合格");
+                                 << QString::fromUtf8("不合格")
+                                 << QString::fromUtf8("总体结果：不合格")
+                                 << QString::fromUtf8("证书 BENCH-2-000123，第 %1 页，共 %2 页");
     }
 
-    // An A4 PDF with the serial number, the points and the result, in the tool's language.
+    // An A4 PDF in the tool's language, written under a system locale with digits of its own and a
+    // time zone behind UTC by hours and minutes: the number on every page, times in ISO 8601 with
+    // their offset and ASCII digits, and a row whose error is its printed mean minus its printed
+    // reference.
     void certificate()
     {
-        QFETCH(QString, language);
-        QFETCH(QString, title);
-        QFETCH(QString, result);
-        QTranslator translator;
-        if (!language.isEmpty()) {
-            QVERIFY(translator.load(qEnvironmentVariable("TR451_BINARY_DIR") + "/Qm/" + language));
-            QCoreApplication::installTranslator(&translator);
-        }
-        Check check = sampleCheck("Bench 1", QDateTime::currentDateTime());
-        check.result = check.decision();
-        const QString file = home.filePath("certificate.pdf");
-        QString error;
-        QVERIFY(Certificate::write(check, file, &error));
-        QCoreApplication::removeTranslator(&translator);
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext and pdfinfo (Debian: poppler-utils) are not installed");
+        QFETCH(QString, language);
+        QFETCH(QString, fail);
+        const QString file = home.filePath("certificate.pdf");
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LC_ALL", "ar_EG.UTF-8");
+        environment.insert("TZ", "America/St_Johns");
+        environment.insert("TR451_CERTIFICATE", file);
+        environment.insert("TR451_CERTIFICATE_LANGUAGE", language);
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {"writeCertificate"});
+        QVERIFY(child.waitForFinished(20000) && child.exitCode() == 0);
         const QRegularExpression a4(R"(Page size: +595[.0-9]* x 84[12][.0-9]* pts \(A4\))");
         QVERIFY(run("pdfinfo", {file}).contains(a4));
         // Compared as plain characters without spaces: the PDF has ligatures and breaks lines.
         const auto plain = [](const QString &text) {
             return text.normalized(QString::NormalizationForm_KC).remove(QRegularExpression("\\s"));
         };
-        const QString text = plain(run("pdftotext", {file, "-"}));
-        for (const QString &expected : {Serial, title, QString("CAL-2026-0142"), QString("23.451"),
-                                        QString("1.600"), QString("chamber door opened"), result})
+        QStringList pages = run("pdftotext", {file, "-"}).split('\f');
+        pages.removeLast(); // after the last page's form feed
+        QVERIFY(pages.size() >= 2);
+        QFETCH(QString, page);
+        for (int p = 0; p < pages.size(); ++p) {
+            const QString footer = plain(page.arg(p + 1).arg(pages.size()));
+            QVERIFY2(plain(pages[p]).contains(footer), qPrintable(footer));
+        }
+        const QString text = plain(pages.join(""));
+        QFETCH(QString, title);
+        QFETCH(QString, result);
+        for (const QString &expected :
+             {Serial, title, QString("CAL-2026-0142"), QString("2026-12-08 04:35:07 -03:30"),
+              "-39.980 -39.679 0.012 -0.010 0.301 120 " + fail, QString("chamber door opened"),
+              result})
             QVERIFY2(text.contains(plain(expected)), qPrintable(expected + " in " + text));
-        QVERIFY(!Certificate::write(check, home.filePath("no/such/certificate.pdf"), &error));
+
+        QString error;
+        QVERIFY(!Certificate::write(longCheck(), home.filePath("no/such/certificate.pdf"), &error));
+        Check unstored = longCheck();
+        unstored.id = 0;
+        QVERIFY(!Certificate::write(unstored, file, &error) && error.contains("not stored"));
+    }
+
+    // The child of certificate.
+    void writeCertificate()
+    {
+        const QString file = qEnvironmentVariable("TR451_CERTIFICATE");
+        if (file.isEmpty())
+            QSKIP("the child of certificate");
+        QTranslator translator;
+        const QString language = qEnvironmentVariable("TR451_CERTIFICATE_LANGUAGE");
+        if (!language.isEmpty()) {
+            QVERIFY(translator.load(qEnvironmentVariable("TR451_BINARY_DIR") + "/Qm/" + language));
+            QCoreApplication::installTranslator(&translator);
+        }
+        QString error;
+        QVERIFY2(Certificate::write(longCheck(), file, &error), qPrintable(error));
     }
 
 private:

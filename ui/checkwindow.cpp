@@ -13,7 +13,7 @@
 namespace {
 
 const QString TimeFormat = QStringLiteral("HH:mm:ss");
-constexpr int ValueDecimals = 3;
+constexpr int ValueDecimals = 3; // of means, references and errors, as the certificate prints them
 
 } // namespace
 
@@ -142,12 +142,13 @@ void CheckWindow::showGate()
     for (int q = 0; q < CheckedQuantities; ++q) {
         const QuantityGate &g = gate.quantities[size_t(q)];
         const TrendStatistics &s = g.statistics;
-        const QString texts[] = {Certificate::number(s.mean, ValueDecimals),
-                                 Certificate::number(s.standardDeviation, ValueDecimals),
-                                 Certificate::number(s.driftPerMinute, ValueDecimals),
-                                 Certificate::number(s.mean - references[q], ValueDecimals),
-                                 QString::number(s.count),
-                                 phases[int(g.phase())]};
+        const QString texts[] = {
+            Certificate::number(s.mean, ValueDecimals),
+            Certificate::number(s.standardDeviation, ValueDecimals),
+            Certificate::number(s.driftPerMinute, ValueDecimals),
+            Certificate::number(Decision::error(s.mean, references[q]), ValueDecimals),
+            QString::number(s.count),
+            phases[int(g.phase())]};
         for (int column = 0; column < int(std::size(texts)); ++column)
             ui->tableLive->item(q, column)->setText(texts[column]);
     }
@@ -184,7 +185,7 @@ void CheckWindow::showCheck()
         const CheckPoint &point = check.points[row];
         QStringList texts = {point.takenAt.toLocalTime().toString(TimeFormat)};
         for (const QuantityPoint &q : point.quantities) {
-            texts << Certificate::number(q.reference, 2)
+            texts << Certificate::number(q.reference, ValueDecimals)
                   << Certificate::number(q.mean, ValueDecimals)
                   << Certificate::number(q.error, ValueDecimals)
                   << Certificate::resultText(q.passed ? Check::Result::Pass : Check::Result::Fail);
@@ -202,7 +203,7 @@ void CheckWindow::showCheck()
     ui->pushButtonStoreAgain->setEnabled(!engine->allStored());
     ui->pushButtonFinish->setEnabled(open && !check.points.isEmpty());
     ui->pushButtonAbandon->setEnabled(open);
-    ui->pushButtonCertificate->setEnabled(begun);
+    ui->pushButtonCertificate->setEnabled(check.stored());
     showGate();
 }
 
@@ -237,12 +238,9 @@ void CheckWindow::showHistory()
 
 void CheckWindow::chooseCertificateFile(const Check &check)
 {
-    const QString suggested =
-        QStringLiteral("%1-%2.pdf")
-            .arg(check.transmitter.serialNumber,
-                 check.startedAt.toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
-    const QString fileName = QFileDialog::getSaveFileName(this, tr("Save certificate"), suggested,
-                                                          tr("PDF files (*.pdf)"));
+    const QString fileName = QFileDialog::getSaveFileName(
+        this, tr("Save certificate"), Certificate::identification(check) + QStringLiteral(".pdf"),
+        tr("PDF files (*.pdf)"));
     if (!fileName.isEmpty())
         saveCertificate(check, fileName);
 }

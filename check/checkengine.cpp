@@ -85,7 +85,13 @@ bool CheckEngine::canTakePoint(const Transmitter &transmitter, const QString &ea
         || std::any_of(state.quantities.cbegin(), state.quantities.cend(),
                        [](const QuantityGate &q) { return q.statistics.count == 0; }))
         return false;
-    return isOpen() ? current.transmitter.serialNumber == transmitter.serialNumber : allStored();
+    return isOpen() ? current.transmitter.serialNumber == transmitter.serialNumber
+                    : allStored() && beginRefusal().isEmpty();
+}
+
+QString CheckEngine::beginRefusal() const
+{
+    return isOpen() ? QString() : station.certificateProblem(QDate::currentDate());
 }
 
 bool CheckEngine::takePoint(Check::Kind kind, const Transmitter &transmitter,

@@ -20,8 +20,9 @@ struct TrendReading;
 //
 // Whatever is taken is stored at once, with what of its check the records lack, in one
 // transaction; what the database cannot take stays here, not stored, until storeAgain() gets it
-// in, and no new check begins before it has. A polling stop or a lost link only closes the gate:
-// the check stays open until finish() or abandon().
+// in, and no new check begins before it has, nor while the station's reference could not go on
+// its certificate. A polling stop or a lost link only closes the gate: the check stays open until
+// finish() or abandon().
 class CheckEngine : public QObject
 {
     Q_OBJECT
@@ -44,9 +45,13 @@ public:
     bool allStored() const;
     RecordStore &records();
 
+    // Why no new check may begin now: the station's reference instrument, its certificate number
+    // or its due date missing, or that date past. Empty when one may, and while a check is open.
+    QString beginRefusal() const;
     // Whether takePoint() would take a point now: not when the gate is not met and no reason is
     // given, when a quantity has no reading in the window, when the readings or the open check
-    // are of another transmitter, or when the last check is not stored yet.
+    // are of another transmitter, when the last check is not stored yet, or when a new check may
+    // not begin.
     bool canTakePoint(const Transmitter &transmitter, const QString &earlyReason) const;
     // What follows a point: the check stays open for more, or is finished with it.
     enum class AfterPoint { KeepOpen, Finish };

@@ -2,20 +2,27 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
+#include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTextDocument>
 
 #include <cmath>
+#include <cstdlib>
+#include <functional>
 
 namespace {
 
 constexpr int Resolution = 300;
 constexpr double MarginMm = 15;
 constexpr double FontPoints = 9;
-const QString TimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+constexpr int ReferenceDecimals = 3; // as the mean: the error is one minus the other
+constexpr int IdDigits = 6;
+constexpr int MaxStationLetters = 24;
+const QString DateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 QString cell(const QString &text, const char *tag = "td")
 {
@@ -28,18 +35,75 @@ QString fieldRow(const QString &name, const QString &value)
     return QStringLiteral("<tr>") + cell(name, "th") + cell(value) + QStringLiteral("</tr>");
 }
 
-QString time(const QDateTime &at)
+// The document laid out a page at a time with each page's foot left free for footer(page,
+// pages): QTextDocument::print numbers no pages once a page size is set.
+void print(QTextDocument &document, QPdfWriter &writer,
+           const std::function<QString(int, int)> &footer)
 {
-    return at.isValid() ? at.toLocalTime().toString(TimeFormat) : QStringLiteral("---");
+    const QRectF page(QPointF(0, 0), writer.pageLayout().paintRectPixels(Resolution).size());
+    QPainter painter(&writer);
+    painter.setFont(document.defaultFont());
+    const qreal footerHeight = 2 * painter.fontMetrics().height();
+    const QSizeF body(page.width(), page.height() - footerHeight);
+    document.setPageSize(body);
+    const int pages = document.pageCount();
+    for (int p = 0; p < pages; ++p) {
+        if (p > 0)
+            writer.newPage();
+        painter.save();
+        painter.translate(0, -p * body.height());
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = QRectF(QPointF(0, p * body.height()), body);
+        painter.setClipRect(context.clip);
+        document.documentLayout()->draw(&painter, context);
+        painter.restore();
+        painter.drawText(QRectF(0, body.height(), page.width(), footerHeight),
+                         Qt::AlignRight | Qt::AlignBottom, footer(p + 1, pages));
+    }
 }
 
 } // namespace
+
+QString Certificate::identification(const Check &check)
+{
+    if (!check.stored())
+        return QString();
+    // Capitals and digits of the station's name, accents dropped and anything else one dash: a
+    // number that reads aloud, types anywhere and names a file on any system. The check's id
+    // makes it unique among the stations sharing the records.
+    QString station;
+    for (const QChar c : check.settings.station.normalized(QString::NormalizationForm_KD)) {
+        if (c.unicode() < 128 && c.isLetterOrNumber())
+            station += c.toUpper();
+        else if (!c.isMark() && !station.isEmpty() && !station.endsWith('-'))
+            station += '-';
+    }
+    station.truncate(MaxStationLetters);
+    while (station.endsWith('-'))
+        station.chop(1);
+    return (station.isEmpty() ? QStringLiteral("CHECK") : station) + '-'
+        + QString::number(check.id).rightJustified(IdDigits, '0');
+}
+
+QString Certificate::timeText(const QDateTime &at)
+{
+    if (!at.isValid())
+        return QStringLiteral("---");
+    const QDateTime local = at.toLocalTime();
+    const int offsetMinutes = local.offsetFromUtc() / 60;
+    return QLocale::c().toString(local, DateTimeFormat)
+        + QStringLiteral(" %1%2:%3")
+              .arg(offsetMinutes < 0 ? '-' : '+')
+              .arg(std::abs(offsetMinutes) / 60, 2, 10, QLatin1Char('0'))
+              .arg(std::abs(offsetMinutes) % 60, 2, 10, QLatin1Char('0'));
+}
 
 QString Certificate::decisionRule()
 {
     return tr("Decision rule: simple acceptance. A quantity passes when |error| \u2264 tolerance, "
               "the error being the transmitter's mean over the stability window minus the "
-              "reference; the check passes when every quantity of every point passes.");
+              "reference, both as printed to three decimals; the check passes when every "
+              "quantity of every point passes.");
 }
 
 QString Certificate::kindText(Check::Kind kind)
@@ -68,6 +132,11 @@ QString Certificate::number(double value, int decimals)
 
 bool Certificate::write(const Check &check, const QString &fileName, QString *error)
 {
+    const QString id = identification(check);
+    if (id.isEmpty()) {
+        *error = tr("A check that is not stored has no certificate number yet: store it first.");
+        return false;
+    }
     const StationSettings &s = check.settings;
     const QString units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiteral("%RH")};
     const QString quantities[CheckedQuantities] = {tr("Temperature"), tr("Humidity")};
@@ -80,15 +149,16 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
                        .arg(tr("Calibration check certificate").toHtmlEscaped());
     const Transmitter &t = check.transmitter;
     for (const auto &[name, value] : {
-             std::pair {tr("Serial number"), t.serialNumber},
+             std::pair {tr("Certificate number"), id},
+             {tr("Serial number"), t.serialNumber},
              {tr("Address"), QString::number(t.address)},
              {tr("Temperature output range"),
               QStringLiteral("%1 ... %2 \u2103").arg(number(t.rangeMin, 1), number(t.rangeMax, 1))},
              {tr("Kind of check"), kindText(check.kind)},
              {tr("Station"), s.station},
              {tr("Operator"), s.operatorName},
-             {tr("Started"), time(check.startedAt)},
-             {tr("Finished"), time(check.finishedAt)},
+             {tr("Started"), timeText(check.startedAt)},
+             {tr("Finished"), timeText(check.finishedAt)},
              {tr("Reference instrument"), s.referenceInstrument},
              {tr("Reference certificate number"), s.referenceCertificate},
              {tr("Reference calibration due"), s.referenceDue.toString(Qt::ISODate)},
@@ -100,35 +170,40 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
              {tr("Tolerance"), both(s.tolerance, QStringLiteral("\u00b1%1 %2, \u00b1%3 %4"))},
          })
         html += fieldRow(name, value);
+    // Each point a line of its own, with its time, above its quantities: one line a row, and the
+    // column titles again on every page.
+    const QStringList titles = {tr("Quantity"),   tr("Reference"), tr("Mean"),    tr("Std dev"),
+                                tr("Drift /min"), tr("Error"),     tr("Samples"), tr("Result")};
+    const auto spanning = [&titles](const QString &text) {
+        return QStringLiteral("<tr><td colspan=\"%1\">%2</td></tr>")
+            .arg(titles.size())
+            .arg(text.toHtmlEscaped());
+    };
     html += QStringLiteral("</table><h3>%1</h3><table width=\"100%\" border=\"1\" "
-                           "cellspacing=\"0\" cellpadding=\"3\"><tr>")
+                           "cellspacing=\"0\" cellpadding=\"3\"><thead><tr>")
                 .arg(tr("Points").toHtmlEscaped());
-    for (const QString &title :
-         {tr("Point"), tr("Time"), tr("Quantity"), tr("Reference"), tr("Mean"), tr("Std dev"),
-          tr("Drift /min"), tr("Error"), tr("Samples"), tr("Result")})
+    for (const QString &title : titles)
         html += cell(title, "th");
-    html += QStringLiteral("</tr>");
+    html += QStringLiteral("</tr></thead>");
     for (int p = 0; p < check.points.size(); ++p) {
         const CheckPoint &point = check.points[p];
+        html += spanning(tr("Point %1, taken %2").arg(p + 1).arg(timeText(point.takenAt)));
         for (int q = 0; q < CheckedQuantities; ++q) {
             const QuantityPoint &v = point.quantities[size_t(q)];
             html += QStringLiteral("<tr>");
             for (const QString &text :
-                 {QString::number(p + 1),
-                  point.takenAt.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
-                  quantities[q] + QStringLiteral(" (") + units[q] + ')', number(v.reference, 2),
-                  number(v.mean, 3), number(v.standardDeviation, 3), number(v.driftPerMinute, 3),
-                  number(v.error, 3), QString::number(v.samples),
+                 {quantities[q] + QStringLiteral(" (") + units[q] + ')',
+                  number(v.reference, ReferenceDecimals), number(v.mean, 3),
+                  number(v.standardDeviation, 3), number(v.driftPerMinute, 3), number(v.error, 3),
+                  QString::number(v.samples),
                   resultText(v.passed ? Check::Result::Pass : Check::Result::Fail)})
                 html += cell(text);
             html += QStringLiteral("</tr>");
         }
         if (!point.earlyReason.isEmpty())
-            html += QStringLiteral("<tr><td colspan=\"10\">%1</td></tr>")
-                        .arg(tr("Point %1 was taken before the readings were stable: %2")
+            html += spanning(tr("Point %1 was taken before the readings were stable: %2")
                                  .arg(p + 1)
-                                 .arg(point.earlyReason)
-                                 .toHtmlEscaped());
+                                 .arg(point.earlyReason));
     }
     html += QStringLiteral("</table><p>%1</p><h3>%2</h3>")
                 .arg(decisionRule().toHtmlEscaped(),
@@ -141,18 +216,19 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
         writer.setPageMargins(QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
                               QPageLayout::Millimeter);
         writer.setResolution(Resolution);
-        writer.setTitle(tr("Calibration check certificate") + ' ' + t.serialNumber);
+        writer.setTitle(tr("Calibration check certificate") + ' ' + id);
         writer.setCreator(QStringLiteral("TR-451&573 Test Tools"));
         // Laid out with the writer's own metrics: laid out for the screen and scaled, table
         // columns come out narrower than their words.
         QTextDocument document;
         document.documentLayout()->setPaintDevice(&writer);
-        document.setPageSize(writer.pageLayout().paintRectPixels(Resolution).size());
         QFont font = document.defaultFont();
         font.setPointSizeF(FontPoints);
         document.setDefaultFont(font);
         document.setHtml(html);
-        document.print(&writer);
+        print(document, writer, [&id](int page, int pages) {
+            return tr("Certificate %1, page %2 of %3").arg(id).arg(page).arg(pages);
+        });
     }
     if (file.commit())
         return true;

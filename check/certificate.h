@@ -6,16 +6,25 @@
 #include <QCoreApplication>
 #include <QString>
 
-// The printable record of a check: an A4 PDF in the tool's language with the transmitter, the
-// station, the reference and its traceability, the conditions, the points and the decision.
-// Qt Gui only (a QGuiApplication, offscreen will do), so that the command line can write it.
+// The printable record of a stored check: an A4 PDF in the tool's language with the transmitter,
+// the station, the reference and its traceability, the conditions, the points and the decision,
+// and the certificate's own number on every page. Dates, times and numbers are the same in every
+// language: ISO 8601 with the offset from UTC, in ASCII digits. Qt Gui only (a QGuiApplication,
+// offscreen will do), so that the command line can write it.
 class Certificate
 {
     Q_DECLARE_TR_FUNCTIONS(Certificate)
 
 public:
-    // False, with *error in plain words, when the file cannot be written.
+    // False, with *error in plain words, when the check is not stored (it has no number yet) or
+    // the file cannot be written.
     static bool write(const Check &check, const QString &fileName, QString *error);
+
+    // The certificate's number: the station's name in capitals and digits, and the check's id in
+    // the records, as BENCH-2-000123. Empty for a check not stored.
+    static QString identification(const Check &check);
+    // Local time as 2026-12-08 09:05:07 +01:00, "---" for none.
+    static QString timeText(const QDateTime &at);
 
     // Texts the window shows as the certificate does.
     static QString decisionRule();

@@ -85,7 +85,13 @@ bool CheckEngine::canTakePoint(const Transmitter &transmitter, const QString &ea
         || std::any_of(state.quantities.cbegin(), state.quantities.cend(),
                        [](const QuantityGate &q) { return q.statistics.count == 0; }))
         return false;
-    return isOpen() ? current.transmitter.serialNumber == transmitter.serialNumber : allStored();
+    return isOpen() ? current.transmitter.serialNumber == transmitter.serialNumber
+                    : allStored() && beginRefusal().isEmpty();
+}
+
+QString CheckEngine::beginRefusal() const
+{
+    return isOpen() ? QString() : station.certificateProblem(QDate::currentDate());
 }
 
 bool CheckEngine::takePoint(Check::Kind kind, const Transmitter &transmitter,
@@ -156,14 +162,10 @@ bool CheckEngine::storeAgain()
     return store();
 }
 
-// In order: the check, its points, its result; a point needs its check's record first.
 bool CheckEngine::store()
 {
     RecordStore &records = this->records();
-    bool done = !current.startedAt.isValid() || current.stored() || records.addCheck(current);
-    for (CheckPoint &point : current.points)
-        done = done && (point.stored() || records.addPoint(current, point));
-    done = done && (current.storedResult == current.result || records.storeResult(current));
+    const bool done = allStored() || records.store(current);
     if (done) {
         failureTold = false;
     } else if (!failureTold) {

@@ -18,9 +18,11 @@ struct TrendReading;
 // tells whether they are stable over the stability window, takes points, decides and keeps the
 // records. The window feeds it the tool's session; a command line feeds it its own.
 //
-// Whatever is taken is stored at once; what the database cannot take stays here, not stored,
-// until storeAgain() gets it in, and no new check begins before it has. A polling stop or a lost
-// link only closes the gate: the check stays open until finish() or abandon().
+// Whatever is taken is stored at once, with what of its check the records lack, in one
+// transaction; what the database cannot take stays here, not stored, until storeAgain() gets it
+// in, and no new check begins before it has, nor while the station's reference could not go on
+// its certificate. A polling stop or a lost link only closes the gate: the check stays open until
+// finish() or abandon().
 class CheckEngine : public QObject
 {
     Q_OBJECT
@@ -43,13 +45,18 @@ public:
     bool allStored() const;
     RecordStore &records();
 
+    // Why no new check may begin now: the station's reference instrument, its certificate number
+    // or its due date missing, or that date past. Empty when one may, and while a check is open.
+    QString beginRefusal() const;
     // Whether takePoint() would take a point now: not when the gate is not met and no reason is
     // given, when a quantity has no reading in the window, when the readings or the open check
-    // are of another transmitter, or when the last check is not stored yet.
+    // are of another transmitter, when the last check is not stored yet, or when a new check may
+    // not begin.
     bool canTakePoint(const Transmitter &transmitter, const QString &earlyReason) const;
     // What follows a point: the check stays open for more, or is finished with it.
     enum class AfterPoint { KeepOpen, Finish };
-    // A point of the open check, or of a new one of kind for transmitter; stored at once.
+    // A point of the open check, or of a new one of kind for transmitter; stored at once, and
+    // with Finish together with the check's result.
     bool takePoint(Check::Kind kind, const Transmitter &transmitter,
                    const std::array<double, CheckedQuantities> &references,
                    const QString &earlyReason = QString(), AfterPoint after = AfterPoint::KeepOpen);

@@ -7,6 +7,14 @@
 namespace {
 
 constexpr double Thousandths = 1000.0;
+constexpr int PrintedDecimals = 3;
+
+// A value in thousandths as it is printed: from its text, since rounding x * 1000 can go the
+// other way at a half than the printed digits did.
+qint64 printedThousandths(double value)
+{
+    return QString::number(value, 'f', PrintedDecimals).remove('.').toLongLong();
+}
 
 const QString KindNames[] = {QStringLiteral("as-found"), QStringLiteral("as-left")};
 const QString ResultNames[] = {QStringLiteral("open"), QStringLiteral("pass"),
@@ -29,6 +37,13 @@ Check::Result Check::decision() const
 
 namespace Decision {
 
+double error(double mean, double reference)
+{
+    return std::isfinite(mean)
+        ? double(printedThousandths(mean) - printedThousandths(reference)) / Thousandths
+        : TrendStatistics::None;
+}
+
 QuantityPoint judge(const TrendStatistics &statistics, double reference, double tolerance)
 {
     QuantityPoint judged;
@@ -37,13 +52,10 @@ QuantityPoint judge(const TrendStatistics &statistics, double reference, double 
     judged.standardDeviation = statistics.standardDeviation;
     judged.driftPerMinute = statistics.driftPerMinute;
     judged.samples = statistics.count;
+    judged.error = error(statistics.mean, reference);
     // Without readings there is no error, and nothing passes.
-    judged.error = TrendStatistics::None;
-    if (!std::isfinite(statistics.mean))
-        return judged;
-    const qint64 error = std::llround((statistics.mean - reference) * Thousandths);
-    judged.error = double(error) / Thousandths;
-    judged.passed = std::llabs(error) <= std::llround(tolerance * Thousandths);
+    judged.passed = std::isfinite(judged.error)
+        && std::llabs(printedThousandths(judged.error)) <= printedThousandths(tolerance);
     return judged;
 }
 

@@ -26,7 +26,8 @@ struct QuantityPoint
     double mean = 0;
     double standardDeviation = 0;
     double driftPerMinute = 0;
-    // mean - reference, in thousandths: what is shown, stored, printed and judged.
+    // The mean minus the reference as both are printed, to thousandths: what is shown, stored,
+    // printed and judged.
     double error = 0;
     int samples = 0;
     bool passed = false;
@@ -69,6 +70,11 @@ struct Check
 };
 
 namespace Decision {
+
+// The error of a mean against a reference as every view prints them, to three decimals: the printed
+// mean minus the printed reference, so that no view shows numbers that contradict its error.
+// None without a mean.
+double error(double mean, double reference);
 
 // Simple acceptance: a quantity passes when |error| <= tolerance, both in thousandths.
 QuantityPoint judge(const TrendStatistics &statistics, double reference, double tolerance);

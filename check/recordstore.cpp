@@ -1,5 +1,7 @@
 #include "check/recordstore.h"
 
+#include "check/databaseurl.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -7,10 +9,9 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringList>
-#include <QUrl>
-#include <QUrlQuery>
 #include <QVariant>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -135,6 +136,7 @@ double numberFrom(const QVariant &value)
     return value.isNull() ? TrendStatistics::None : value.toDouble();
 }
 
+// The check as it began: its result and finish are written by the update that closes it.
 QVariantList checkValues(const Check &check)
 {
     const StationSettings &s = check.settings;
@@ -157,8 +159,8 @@ QVariantList checkValues(const Check &check)
             limits.maxStandardDeviation[0],
             limits.maxStandardDeviation[1],
             timeValue(check.startedAt),
-            timeValue(check.finishedAt),
-            CheckText::result(check.result)};
+            QVariant(QVariant::String),
+            CheckText::result(Check::Result::Open)};
 }
 
 // The columns of checkColumns() from at on.
@@ -225,6 +227,10 @@ CheckPoint pointFrom(const QSqlQuery &query, int at)
 constexpr int MigrationLock = 451573;
 constexpr int SqliteBusyTimeoutMs = 10000;
 constexpr int PostgresConnectTimeoutS = 5;
+// Server notices (a table that exists already, say) would otherwise go to stderr through libpq.
+const QString PostgresServerOptions = QStringLiteral("-c client_min_messages=warning");
+// PostgreSQL's SQLSTATE for a statement the role may not run.
+const QString InsufficientPrivilege = QStringLiteral("42501");
 
 QString resolved(const QString &connection)
 {
@@ -234,10 +240,11 @@ QString resolved(const QString &connection)
     return target.isEmpty() ? RecordStore::defaultFile() : target;
 }
 
-bool isPostgres(const QString &target)
+// A value of libpq's connection string, quoted as it reads quotes.
+QString libpqValue(QString value)
 {
-    return target.startsWith(QLatin1String("postgresql://"))
-        || target.startsWith(QLatin1String("postgres://"));
+    value.replace('\\', QLatin1String("\\\\")).replace('\'', QLatin1String("\\'"));
+    return '\'' + value + '\'';
 }
 
 } // namespace
@@ -246,7 +253,7 @@ RecordStore::RecordStore(const QString &connection)
     : target(resolved(connection))
     , connectionName(QStringLiteral("tr451-records-%1").arg(quintptr(this), 0, 16))
 {
-    postgres = isPostgres(target);
+    postgres = DatabaseUrl::isPostgres(target);
 }
 
 RecordStore::~RecordStore()
@@ -263,8 +270,7 @@ QString RecordStore::defaultFile()
 
 QString RecordStore::location() const
 {
-    return postgres ? QUrl(target).toString(QUrl::RemovePassword)
-                    : QDir::toNativeSeparators(target);
+    return postgres ? DatabaseUrl::shown(target) : QDir::toNativeSeparators(target);
 }
 
 bool RecordStore::open()
@@ -272,6 +278,11 @@ bool RecordStore::open()
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     if (db.isOpen())
         return true;
+    QString why;
+    if (postgres && !DatabaseUrl::parse(target, &why)) {
+        error = tr("The records database URL %1 is not valid: %2.").arg(location(), why);
+        return false;
+    }
     if (!db.isValid())
         db = addConnection(target, connectionName);
     if (!db.open()) {
@@ -279,18 +290,21 @@ bool RecordStore::open()
                     .arg(location(), db.lastError().text());
         return false;
     }
+    return schemaReady(db) || reconnectLater();
+}
+
+bool RecordStore::schemaReady(const QSqlDatabase &db)
+{
     QSqlQuery query(db);
-    if (!migrate(query)) {
-        db.close();
-        return false;
-    }
-    return true;
+    int version = 0;
+    // Only a schema missing or older needs more than reading: a station's role may create nothing.
+    return readVersion(query, &version) && (version == SchemaVersion || migrate(query));
 }
 
 QSqlDatabase RecordStore::addConnection(const QString &connection, const QString &name)
 {
     const QString target = resolved(connection);
-    if (!isPostgres(target)) {
+    if (!DatabaseUrl::isPostgres(target)) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         QDir().mkpath(QFileInfo(target).absolutePath());
         db.setDatabaseName(target);
@@ -298,37 +312,69 @@ QSqlDatabase RecordStore::addConnection(const QString &connection, const QString
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(SqliteBusyTimeoutMs));
         return db;
     }
+    QString ignored;
+    const std::optional<DatabaseUrl> url = DatabaseUrl::parse(target, &ignored);
+    if (!url)
+        return QSqlDatabase();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-    const QUrl url(target);
-    db.setHostName(url.host());
-    db.setPort(url.port(-1));
-    db.setDatabaseName(url.path().mid(1));
-    db.setUserName(url.userName());
-    db.setPassword(url.password());
-    // libpq takes the later of two values, so the URL's parameters win over the default.
+    db.setHostName(url->host);
+    db.setPort(url->port);
+    db.setDatabaseName(url->database);
+    db.setUserName(url->user);
+    db.setPassword(url->password);
+    // libpq takes the later of two values, so the URL's parameters win over the defaults; its
+    // server options follow ours.
     QStringList options = {QStringLiteral("connect_timeout=%1").arg(PostgresConnectTimeoutS)};
-    for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
-        options << key + '=' + value;
+    QString serverOptions = PostgresServerOptions;
+    for (const auto &[key, value] : url->parameters) {
+        if (key == QLatin1String("options"))
+            serverOptions += ' ' + value;
+        else
+            options << key + '=' + libpqValue(value);
+    }
+    options << QStringLiteral("options=") + libpqValue(serverOptions);
     db.setConnectOptions(options.join(';'));
     return db;
+}
+
+// The schema's version, -1 when there is none. Its table is looked up in the catalogue first:
+// in PostgreSQL a statement that fails aborts the transaction it is in, and making the table to be
+// sure needs a right a station's role lacks. The catalogue's rows, not a name lookup, which caches
+// a name it did not find: a tool that waited for another's migration would not see its table.
+bool RecordStore::readVersion(QSqlQuery &query, int *version)
+{
+    const bool read =
+        execute(query,
+                postgres ? QStringLiteral("SELECT COUNT(*) FROM pg_catalog.pg_tables WHERE "
+                                          "schemaname = current_schema() AND tablename = "
+                                          "'schema_version'")
+                         : QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = "
+                                          "'table' AND name = 'schema_version'"))
+        && query.next();
+    if (read && !query.value(0).toBool()) {
+        *version = -1;
+        return true;
+    }
+    const bool done = read
+        && execute(query, QStringLiteral("SELECT COALESCE(MAX(version), 0) FROM schema_version"))
+        && query.next();
+    *version = done ? query.value(0).toInt() : 0;
+    query.finish();
+    return done;
 }
 
 bool RecordStore::migrate(QSqlQuery &query)
 {
     // Two tools starting at once on a new database must not both create it: SQLite's immediate
-    // transaction and PostgreSQL's transaction lock let one through at a time.
-    if (!execute(query, postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE")))
-        return false;
-    bool done =
-        (!postgres
-         || execute(query, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(MigrationLock)))
-        && execute(query,
-                   QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER "
-                                  "NOT NULL)"))
-        && execute(query, QStringLiteral("SELECT MAX(version) FROM schema_version"))
-        && query.next();
-    const int version = done ? query.value(0).toInt() : 0;
-    query.finish();
+    // transaction and PostgreSQL's transaction lock let one through at a time, and the version
+    // is read again behind them.
+    int version = 0;
+    failure = QSqlError(); // a newer schema is refused without one
+    bool done = begin(query)
+        && (!postgres
+            || execute(query,
+                       QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(MigrationLock)))
+        && readVersion(query, &version);
     if (done && version > SchemaVersion) {
         error = tr("The records database %1 was made by a newer version of this tool (schema "
                    "%2; this one knows schema %3).")
@@ -337,7 +383,10 @@ bool RecordStore::migrate(QSqlQuery &query)
                     .arg(SchemaVersion);
         done = false;
     }
-    for (int next = version + 1; done && next <= SchemaVersion; ++next) {
+    if (done && version < 0)
+        done = execute(query,
+                       QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"));
+    for (int next = std::max(version, 0) + 1; done && next <= SchemaVersion; ++next) {
         for (const QString &statement : migration(next, postgres))
             done = done && execute(query, statement);
         done = done
@@ -346,9 +395,20 @@ bool RecordStore::migrate(QSqlQuery &query)
     }
     if (done && execute(query, QStringLiteral("COMMIT")))
         return true;
-    const QString reason = error;
-    execute(query, QStringLiteral("ROLLBACK"));
-    error = reason;
+    rollBack(query);
+    const QSqlError refused = failure;
+    if (postgres && refused.nativeErrorCode() == InsufficientPrivilege) {
+        const QString role = execute(query, QStringLiteral("SELECT current_user")) && query.next()
+            ? query.value(0).toString()
+            : QString();
+        error = tr("The role %1 may not create or update the tables of the records database %2 "
+                   "(schema %3): let the database's owner open the records once with this tool "
+                   "(for example tr451 history 0, with the owner's URL as the records database), "
+                   "or grant %1 CREATE on the schema. The database said: %4")
+                    .arg(role, location())
+                    .arg(SchemaVersion)
+                    .arg(refused.text());
+    }
     return false;
 }
 
@@ -362,10 +422,29 @@ bool RecordStore::execute(QSqlQuery &query, const QString &sql, const QVariantLi
     for (const QVariant &value : values)
         query.addBindValue(value);
     done = done && (values.isEmpty() ? query.exec(sql) : query.exec());
-    if (!done)
+    if (!done) {
+        failure = query.lastError();
         error = tr("The records database %1 did not take the request: %2")
-                    .arg(location(), query.lastError().text());
+                    .arg(location(), failure.text());
+    }
     return done;
+}
+
+// Immediate: an SQLite writer that waits for another does so at the start, with its busy
+// timeout, not when it would have to give up a read lock halfway.
+bool RecordStore::begin(QSqlQuery &query)
+{
+    return execute(query, postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+// Keeps what the refusal that led here said.
+void RecordStore::rollBack(QSqlQuery &query)
+{
+    const QString reason = error;
+    const QSqlError refused = failure;
+    execute(query, QStringLiteral("ROLLBACK"));
+    error = reason;
+    failure = refused;
 }
 
 // A connection that failed once is opened anew at the next call, in case the database or the
@@ -376,41 +455,57 @@ bool RecordStore::reconnectLater()
     return false;
 }
 
-bool RecordStore::addCheck(Check &check)
+bool RecordStore::store(Check &check)
 {
-    if (!open())
-        return false;
-    QSqlQuery query(QSqlDatabase::database(connectionName, false));
-    if (!execute(query, insertion(QStringLiteral("checks"), checkColumns()), checkValues(check))
-        || !query.next())
-        return reconnectLater();
-    check.id = query.value(0).toLongLong();
-    check.storedResult = check.result;
-    return true;
+    const int storedPoints =
+        int(std::count_if(check.points.cbegin(), check.points.cend(),
+                          [](const CheckPoint &point) { return point.stored(); }));
+    const QString held = check.stored()
+        ? tr("The check is stored with its first %1 point(s), not what followed.").arg(storedPoints)
+        : tr("Nothing of the check was stored.");
+    if (open() && write(check))
+        return true;
+    error = held + ' ' + error;
+    return reconnectLater();
 }
 
-bool RecordStore::addPoint(const Check &check, CheckPoint &point)
+bool RecordStore::write(Check &check)
 {
-    if (!open())
-        return false;
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
-    if (!execute(query, insertion(QStringLiteral("points"), pointColumns()),
-                 pointValues(check.id, point))
-        || !query.next())
-        return reconnectLater();
-    point.id = query.value(0).toLongLong();
-    return true;
-}
-
-bool RecordStore::storeResult(Check &check)
-{
-    if (!open())
+    const auto insert = [&](const QString &table, const Columns &columns,
+                            const QVariantList &values, qint64 *id) {
+        if (!execute(query, insertion(table, columns), values) || !query.next())
+            return false;
+        *id = query.value(0).toLongLong();
+        return true;
+    };
+    // The ids are kept aside until the records hold them: a transaction rolled back leaves none.
+    qint64 checkId = check.id;
+    QVector<qint64> pointIds;
+    bool done = begin(query)
+        && (check.stored()
+            || insert(QStringLiteral("checks"), checkColumns(), checkValues(check), &checkId));
+    for (const CheckPoint &point : qAsConst(check.points)) {
+        qint64 id = point.id;
+        done = done
+            && (point.stored()
+                || insert(QStringLiteral("points"), pointColumns(), pointValues(checkId, point),
+                          &id));
+        pointIds << id;
+    }
+    done = done
+        && (check.storedResult == check.result
+            || execute(query,
+                       QStringLiteral("UPDATE checks SET finished_at = ?, result = ? WHERE id = ?"),
+                       {timeValue(check.finishedAt), CheckText::result(check.result), checkId}))
+        && execute(query, QStringLiteral("COMMIT"));
+    if (!done) {
+        rollBack(query);
         return false;
-    QSqlQuery query(QSqlDatabase::database(connectionName, false));
-    if (!execute(query,
-                 QStringLiteral("UPDATE checks SET finished_at = ?, result = ? WHERE id = ?"),
-                 {timeValue(check.finishedAt), CheckText::result(check.result), check.id}))
-        return reconnectLater();
+    }
+    check.id = checkId;
+    for (int i = 0; i < pointIds.size(); ++i)
+        check.points[i].id = pointIds[i];
     check.storedResult = check.result;
     return true;
 }

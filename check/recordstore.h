@@ -5,17 +5,19 @@
 
 #include <QCoreApplication>
 #include <QList>
+#include <QSqlError>
 #include <QString>
 #include <QVariant>
 
 class QSqlDatabase;
 class QSqlQuery;
 
-// The calibration records of every station that shares the database: checks and their points,
-// each written the moment it is made, in a statement of its own, so that a process killed
-// afterwards loses nothing. Through Qt SQL: an SQLite file by default, which needs no setup, or
-// a PostgreSQL database shared by a line of stations. The tool creates and migrates the schema
-// itself.
+// The calibration records of every station that shares the database: checks and their points.
+// Whatever belongs together is written in one transaction, so that the records hold all of it or
+// none, and at once, so that a process killed afterwards loses nothing. Through Qt SQL: an SQLite
+// file by default, which needs no setup, or a PostgreSQL database shared by a line of stations.
+// The tool creates and migrates the schema itself when it finds it missing or older; otherwise it
+// only reads, inserts and updates, which is all a station's role needs to be granted.
 //
 // A connection that fails is opened again at the next call, so a database that comes back is
 // used again. Each store has a connection of its own, for the thread that uses it.
@@ -26,10 +28,8 @@ class RecordStore
 public:
     static constexpr int SchemaVersion = 1;
 
-    // connection: a postgresql:// (or postgres://) URL with user, password, host, port and
-    // database, and libpq's parameters as its query (?host=/socket/folder for a Unix socket);
-    // anything else names an SQLite file. Empty takes TR451_DATABASE and, when that is empty
-    // too, defaultFile().
+    // connection: a postgresql:// (or postgres://) URL (see DatabaseUrl); anything else names an
+    // SQLite file. Empty takes TR451_DATABASE and, when that is empty too, defaultFile().
     explicit RecordStore(const QString &connection = QString());
     ~RecordStore();
     RecordStore(const RecordStore &) = delete;
@@ -39,18 +39,20 @@ public:
     static QString defaultFile();
     // Where the records go, for the user (never with a password).
     QString location() const;
-    // A Qt SQL connection of this name, not yet open, to the database that connection names.
+    // A Qt SQL connection of this name, not yet open, to the database that connection names; an
+    // invalid one for a PostgreSQL URL that is not valid.
     static QSqlDatabase addConnection(const QString &connection, const QString &name);
 
-    // Connects, and creates or migrates the schema, unless connected already; the calls below
-    // do so themselves. False, with errorString() in plain words, when the database cannot be
-    // reached: a command line learns it before it waits for anything.
+    // Connects, and creates or migrates the schema when it is missing or older, unless connected
+    // already; the calls below do so themselves. False, with errorString() in plain words, when
+    // the database cannot be reached or used: a command line learns it before it waits for
+    // anything.
     bool open();
-    // Each returns false, with errorString() in plain words, when the database cannot be
-    // reached or refuses the write; nothing is then changed in the argument.
-    bool addCheck(Check &check); // sets check.id
-    bool addPoint(const Check &check, CheckPoint &point); // sets point.id
-    bool storeResult(Check &check); // finish or abandonment; sets check.storedResult
+    // Writes whatever of check the records do not hold yet, in one transaction: the check as it
+    // began, its points not stored, its result. Sets the ids and storedResult when the records
+    // took it all; otherwise check is left as it was, the records hold none of it, and
+    // errorString() says so, and what of the check they do hold.
+    bool store(Check &check);
     // The checks of a serial number from every station, newest first, as a list shows them:
     // kind, station, operator, start, result and the number of points stored.
     bool history(const QString &serialNumber, QList<Check> *checks);
@@ -60,7 +62,12 @@ public:
     QString errorString() const { return error; }
 
 private:
+    bool schemaReady(const QSqlDatabase &db);
+    bool readVersion(QSqlQuery &query, int *version);
     bool migrate(QSqlQuery &query);
+    bool write(Check &check);
+    bool begin(QSqlQuery &query);
+    void rollBack(QSqlQuery &query);
     bool execute(QSqlQuery &query, const QString &sql, const QVariantList &values = {});
     bool reconnectLater(); // returns false
 
@@ -68,6 +75,7 @@ private:
     QString connectionName;
     bool postgres = false;
     QString error;
+    QSqlError failure; // of the last statement refused
 };
 
 #endif // RECORDSTORE_H

@@ -1,5 +1,6 @@
 #include "check/stationsettings.h"
 
+#include "check/databaseurl.h"
 #include "check/verdict.h"
 #include "protocol/frame.h"
 
@@ -167,8 +168,15 @@ const std::vector<Entry> &entries()
         numberEntry(
             "max-std-humidity", "stability/deviation/humidity", 0, 20,
             [](auto &s) -> auto & { return s.limits.maxStandardDeviation[1]; }),
-        textEntry(
-            "database", "database", [](auto &s) -> auto & { return s.database; }),
+        {"database", "database", [](const StationSettings &s) { return s.database; },
+         [](StationSettings &s, const QString &value) {
+             const QString text = value.trimmed();
+             QString why;
+             if (DatabaseUrl::isPostgres(text) && !DatabaseUrl::parse(text, &why))
+                 return QStringLiteral("database: %1").arg(why);
+             s.database = text;
+             return QString();
+         }},
         textEntry(
             "reference-port", "reference/port",
             [](auto &s) -> auto & { return s.referenceMap.line.port; }),

@@ -4,10 +4,6 @@
 <context>
     <name>Certificate</name>
     <message>
-        <source>Decision rule: simple acceptance. A quantity passes when |error| ≤ tolerance, the error being the transmitter&apos;s mean over the stability window minus the reference; the check passes when every quantity of every point passes.</source>
-        <translation>判定规则：简单接受。误差为变送器在稳定窗口内的平均值减去参考值；当 |误差| ≤ 允差时该量合格；所有点的所有量均合格时核查合格。</translation>
-    </message>
-    <message>
         <source>As left</source>
         <translation>调整后</translation>
     </message>
@@ -116,14 +112,6 @@
         <translation>核查点</translation>
     </message>
     <message>
-        <source>Point</source>
-        <translation>点</translation>
-    </message>
-    <message>
-        <source>Time</source>
-        <translation>时间</translation>
-    </message>
-    <message>
         <source>Quantity</source>
         <translation>量</translation>
     </message>
@@ -166,6 +154,26 @@
     <message>
         <source>Cannot write the certificate to %1: %2</source>
         <translation>无法将证书写入 %1：%2</translation>
+    </message>
+    <message>
+        <source>Decision rule: simple acceptance. A quantity passes when |error| ≤ tolerance, the error being the transmitter&apos;s mean over the stability window minus the reference, both as printed to three decimals; the check passes when every quantity of every point passes.</source>
+        <translation>判定规则：简单接受。当 |误差| ≤ 允差时该量合格，误差为变送器在稳定窗口内的平均值减去参考值，两者均按打印的三位小数计；每个点的每个量均合格时核查合格。</translation>
+    </message>
+    <message>
+        <source>A check that is not stored has no certificate number yet: store it first.</source>
+        <translation>尚未保存的核查还没有证书编号：请先保存它。</translation>
+    </message>
+    <message>
+        <source>Certificate number</source>
+        <translation>证书编号</translation>
+    </message>
+    <message>
+        <source>Point %1, taken %2</source>
+        <translation>第 %1 点，采集于 %2</translation>
+    </message>
+    <message>
+        <source>Certificate %1, page %2 of %3</source>
+        <translation>证书 %1，第 %2 页，共 %3 页</translation>
     </message>
 </context>
 <context>
@@ -426,12 +434,51 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
         <source>Certificate</source>
         <translation>证书</translation>
     </message>
+    <message>
+        <source>not set</source>
+        <translation>未设置</translation>
+    </message>
 </context>
 <context>
     <name>CsvRecorder</name>
     <message>
         <source>The file was removed, moved or replaced</source>
         <translation>文件已被删除、移走或替换</translation>
+    </message>
+</context>
+<context>
+    <name>DatabaseUrl</name>
+    <message>
+        <source>it does not begin with postgresql:// or postgres://</source>
+        <translation>它不以 postgresql:// 或 postgres:// 开头</translation>
+    </message>
+    <message>
+        <source>an &apos;@&apos;, &apos;/&apos;, &apos;?&apos; or &apos;%&apos; in a user name or password is written %40, %2F, %3F or %25</source>
+        <translation>用户名或密码中的 &apos;@&apos;、&apos;/&apos;、&apos;?&apos; 或 &apos;%&apos; 应写作 %40、%2F、%3F 或 %25</translation>
+    </message>
+    <message>
+        <source>it has more than one &apos;@&apos; before the host: %1</source>
+        <translation>主机之前有多个 &apos;@&apos;：%1</translation>
+    </message>
+    <message>
+        <source>an IPv6 address is written in brackets, as [::1] or [::1]:5432</source>
+        <translation>IPv6 地址应写在方括号中，如 [::1] 或 [::1]:5432</translation>
+    </message>
+    <message>
+        <source>a &apos;%&apos; is not followed by two hexadecimal digits: %1</source>
+        <translation>&apos;%&apos; 后面不是两位十六进制数字：%1</translation>
+    </message>
+    <message>
+        <source>the port is not a number from 1 to %1</source>
+        <translation>端口不是 1 到 %1 之间的数字</translation>
+    </message>
+    <message>
+        <source>the query is not a list of name=value joined by &apos;&amp;&apos;, percent-encoded</source>
+        <translation>查询部分不是以 &apos;&amp;&apos; 连接、经百分号编码的 name=value 列表</translation>
+    </message>
+    <message>
+        <source>the value of %1 holds a &apos;;&apos;, which Qt&apos;s PostgreSQL driver cannot pass on</source>
+        <translation>%1 的值含有 &apos;;&apos;，Qt 的 PostgreSQL 驱动无法传递</translation>
     </message>
 </context>
 <context>
@@ -540,6 +587,22 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
     <message>
         <source>The records database %1 did not take the request: %2</source>
         <translation>记录数据库 %1 未接受请求：%2</translation>
+    </message>
+    <message>
+        <source>The records database URL %1 is not valid: %2.</source>
+        <translation>记录数据库 URL %1 无效：%2。</translation>
+    </message>
+    <message>
+        <source>The role %1 may not create or update the tables of the records database %2 (schema %3): let the database&apos;s owner open the records once with this tool (for example tr451 history 0, with the owner&apos;s URL as the records database), or grant %1 CREATE on the schema. The database said: %4</source>
+        <translation>角色 %1 无权创建或更新记录数据库 %2 的表（架构 %3）：请让数据库的所有者用本工具打开一次记录（例如以所有者的 URL 作为记录数据库运行 tr451 history 0），或授予 %1 对该架构的 CREATE 权限。数据库的答复：%4</translation>
+    </message>
+    <message>
+        <source>The check is stored with its first %1 point(s), not what followed.</source>
+        <translation>核查及其前 %1 个点已保存，其后的内容未保存。</translation>
+    </message>
+    <message>
+        <source>Nothing of the check was stored.</source>
+        <translation>该核查的任何内容都未保存。</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include "ui/checkwindow.h"
 #include "ui/historydialog.h"
 
+#include <QDateEdit>
 #include <QTableView>
 #include <QTableWidget>
 
@@ -140,8 +141,9 @@ private slots:
         QCOMPARE(f.boxes.messages.size(), 2);
     }
 
-    // A check against a transmitter settling to the reference: the gate opens once it has settled
-    // (or with a reason); a point the records refuse is told once, kept and stored again; a polling
+    // A check against a transmitter settling to the reference: no check begins while the
+    // station's reference lacks its calibration due date; the gate opens once it has settled (or
+    // with a reason); a point the records refuse is told once, kept and stored again; a polling
     // stop closes the gate; the history finishes the check that the closed window left open.
     void check()
     {
@@ -162,7 +164,15 @@ private slots:
               "comboBoxRegister=1,comboBoxNum=0,pushButtonRead");
         QTRY_VERIFY(bench.replies >= linked + 2);
         QVERIFY(!take->isEnabled());
-        f.fill("lineEditReason=chamber door opened");
+        f.fill("lineEditReference=CM-2;lineEditReferenceCertificate=CAL-2026-0142;"
+               "lineEditReason=chamber door opened");
+        for (const char *edit : {"lineEditReference", "lineEditReferenceCertificate"})
+            emit f.child<QLineEdit>(edit)->editingFinished();
+        auto *due = f.child<QDateEdit>("dateEditReferenceDue");
+        due->setDate(due->minimumDate()); // not set
+        QVERIFY(!take->isEnabled());
+        COMPARE_FORM(f, "labelGate~the reference's calibration due date");
+        due->setDate(QDate::currentDate().addYears(1));
         QVERIFY(take->isEnabled());
         f.fill("lineEditReason=");
         QTRY_VERIFY_WITH_TIMEOUT(take->isEnabled(), 20000);

@@ -13,7 +13,9 @@
 namespace {
 
 const QString TimeFormat = QStringLiteral("HH:mm:ss");
-constexpr int ValueDecimals = 3;
+constexpr int ValueDecimals = 3; // of means, references and errors, as the certificate prints them
+// The reference's due date shown as not set: a date edit always holds some date.
+const QDate NoDate(2000, 1, 1);
 
 } // namespace
 
@@ -41,6 +43,8 @@ CheckWindow::CheckWindow(TrendSession &session, std::function<Transmitter()> lin
     ui->tablePoints->horizontalHeader()->setStretchLastSection(true);
     ui->labelDecisionRule->setText(Certificate::decisionRule());
     ui->lineEditDatabase->setPlaceholderText(RecordStore().location());
+    ui->dateEditReferenceDue->setMinimumDate(NoDate);
+    ui->dateEditReferenceDue->setSpecialValueText(tr("not set"));
 
     showSettings(StationSettings::load());
     engine->setSettings(StationSettings::load());
@@ -88,8 +92,7 @@ void CheckWindow::showSettings(const StationSettings &s)
     ui->lineEditStation->setText(s.station);
     ui->lineEditReference->setText(s.referenceInstrument);
     ui->lineEditReferenceCertificate->setText(s.referenceCertificate);
-    ui->dateEditReferenceDue->setDate(s.referenceDue.isValid() ? s.referenceDue
-                                                               : QDate::currentDate());
+    ui->dateEditReferenceDue->setDate(s.referenceDue.isValid() ? s.referenceDue : NoDate);
     ui->lineEditDatabase->setText(s.database);
     ui->doubleSpinBoxToleranceTemperature->setValue(s.tolerance[0]);
     ui->doubleSpinBoxToleranceHumidity->setValue(s.tolerance[1]);
@@ -108,7 +111,8 @@ void CheckWindow::settingsEdited()
     s.station = ui->lineEditStation->text().trimmed();
     s.referenceInstrument = ui->lineEditReference->text().trimmed();
     s.referenceCertificate = ui->lineEditReferenceCertificate->text().trimmed();
-    s.referenceDue = ui->dateEditReferenceDue->date();
+    const QDate due = ui->dateEditReferenceDue->date();
+    s.referenceDue = due == NoDate ? QDate() : due;
     s.database = ui->lineEditDatabase->text().trimmed();
     s.tolerance = {ui->doubleSpinBoxToleranceTemperature->value(),
                    ui->doubleSpinBoxToleranceHumidity->value()};
@@ -142,16 +146,19 @@ void CheckWindow::showGate()
     for (int q = 0; q < CheckedQuantities; ++q) {
         const QuantityGate &g = gate.quantities[size_t(q)];
         const TrendStatistics &s = g.statistics;
-        const QString texts[] = {Certificate::number(s.mean, ValueDecimals),
-                                 Certificate::number(s.standardDeviation, ValueDecimals),
-                                 Certificate::number(s.driftPerMinute, ValueDecimals),
-                                 Certificate::number(s.mean - references[q], ValueDecimals),
-                                 QString::number(s.count),
-                                 phases[int(g.phase())]};
+        const QString texts[] = {
+            Certificate::number(s.mean, ValueDecimals),
+            Certificate::number(s.standardDeviation, ValueDecimals),
+            Certificate::number(s.driftPerMinute, ValueDecimals),
+            Certificate::number(Decision::error(s.mean, references[q]), ValueDecimals),
+            QString::number(s.count),
+            phases[int(g.phase())]};
         for (int column = 0; column < int(std::size(texts)); ++column)
             ui->tableLive->item(q, column)->setText(texts[column]);
     }
-    ui->labelGate->setText(gate.met()
+    const QString refusal = engine->beginRefusal();
+    ui->labelGate->setText(!refusal.isEmpty() ? refusal
+                               : gate.met()
                                ? tr("Stable over the stability window: the point can be taken.")
                                : tr("Not stable over the stability window yet: a point taken now "
                                     "needs a reason and is marked as taken early."));
@@ -184,7 +191,7 @@ void CheckWindow::showCheck()
         const CheckPoint &point = check.points[row];
         QStringList texts = {point.takenAt.toLocalTime().toString(TimeFormat)};
         for (const QuantityPoint &q : point.quantities) {
-            texts << Certificate::number(q.reference, 2)
+            texts << Certificate::number(q.reference, ValueDecimals)
                   << Certificate::number(q.mean, ValueDecimals)
                   << Certificate::number(q.error, ValueDecimals)
                   << Certificate::resultText(q.passed ? Check::Result::Pass : Check::Result::Fail);
@@ -202,7 +209,7 @@ void CheckWindow::showCheck()
     ui->pushButtonStoreAgain->setEnabled(!engine->allStored());
     ui->pushButtonFinish->setEnabled(open && !check.points.isEmpty());
     ui->pushButtonAbandon->setEnabled(open);
-    ui->pushButtonCertificate->setEnabled(begun);
+    ui->pushButtonCertificate->setEnabled(check.stored());
     showGate();
 }
 
@@ -237,12 +244,9 @@ void CheckWindow::showHistory()
 
 void CheckWindow::chooseCertificateFile(const Check &check)
 {
-    const QString suggested =
-        QStringLiteral("%1-%2.pdf")
-            .arg(check.transmitter.serialNumber,
-                 check.startedAt.toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
-    const QString fileName = QFileDialog::getSaveFileName(this, tr("Save certificate"), suggested,
-                                                          tr("PDF files (*.pdf)"));
+    const QString fileName = QFileDialog::getSaveFileName(
+        this, tr("Save certificate"), Certificate::identification(check) + QStringLiteral(".pdf"),
+        tr("PDF files (*.pdf)"));
     if (!fileName.isEmpty())
         saveCertificate(check, fileName);
 }

@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include <atomic>
 
@@ -59,6 +60,8 @@ TestDatabase::~TestDatabase()
     QSqlDatabase::removeDatabase(OwnConnection);
     if (!name.isEmpty())
         run(server, QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name));
+    if (!role.isEmpty())
+        run(server, QStringLiteral("DROP ROLE %1").arg(role));
 }
 
 QSqlQuery TestDatabase::exec(const QString &sql)
@@ -79,4 +82,44 @@ QString TestDatabase::firstRow(const QString &sql)
     for (int i = 0; i < query.record().count() && (i > 0 || query.next()); ++i)
         values << query.value(i).toString();
     return values.join(',');
+}
+
+void TestDatabase::refuse(const QString &operation, const QString &table)
+{
+    refusedTable = table;
+    if (server.isEmpty()) {
+        exec(QStringLiteral("CREATE TRIGGER refusal BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, "
+                            "'refused by the test'); END")
+                 .arg(operation, table));
+        return;
+    }
+    exec(QStringLiteral("CREATE OR REPLACE FUNCTION refusal() RETURNS trigger LANGUAGE plpgsql AS "
+                        "$$BEGIN RAISE EXCEPTION 'refused by the test'; END$$"));
+    exec(QStringLiteral("CREATE TRIGGER refusal BEFORE %1 ON %2 FOR EACH ROW EXECUTE FUNCTION "
+                        "refusal()")
+             .arg(operation, table));
+}
+
+void TestDatabase::allow()
+{
+    exec(server.isEmpty() ? QStringLiteral("DROP TRIGGER refusal")
+                          : QStringLiteral("DROP TRIGGER refusal ON ") + refusedTable);
+}
+
+QString TestDatabase::stationUrl()
+{
+    if (role.isEmpty()) {
+        role = name + QStringLiteral("_station");
+        run(server, QStringLiteral("CREATE ROLE %1 LOGIN").arg(role));
+    }
+    exec(QStringLiteral("GRANT SELECT, INSERT, UPDATE ON ALL TABLES IN SCHEMA public TO ") + role);
+    exec(QStringLiteral("GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA public TO ") + role);
+    // The test server trusts its local users.
+    QUrl url(connection);
+    QUrlQuery query(url);
+    query.removeAllQueryItems(QStringLiteral("user"));
+    query.addQueryItem(QStringLiteral("user"), role);
+    url.setQuery(query);
+    url.setUserName(QString());
+    return url.toString();
 }

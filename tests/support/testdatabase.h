@@ -24,6 +24,14 @@ public:
     QSqlQuery exec(const QString &sql);
     // The first row of a query's result, its values joined by commas; empty when it has none.
     QString firstRow(const QString &sql);
+    // Until allow(), the database refuses statements of operation ("INSERT", "UPDATE") on table,
+    // as a full disk or a revoked right would.
+    void refuse(const QString &operation, const QString &table);
+    void allow();
+    // PostgreSQL: the URL of a role of the test's own, granted only what a station's role is
+    // granted on the tables and sequences there are now: SELECT, INSERT and UPDATE, and USAGE and
+    // SELECT. Like any role since PostgreSQL 15 it may not create anything in the schema.
+    QString stationUrl();
 
 private:
     QTemporaryDir dir;
@@ -31,6 +39,8 @@ private:
     QString reason;
     QString server; // the PostgreSQL server's URL, for dropping the database
     QString name;
+    QString role; // of stationUrl()
+    QString refusedTable;
 };
 
 // In a test function whose data has the column "backend": the database db of that backend, or
@@ -48,6 +58,10 @@ struct EngineFixture
     {
         StationSettings settings;
         settings.database = url;
+        // A reference that can go on a certificate: without one no check begins.
+        settings.referenceInstrument = QStringLiteral("Chilled-mirror hygrometer CM-2");
+        settings.referenceCertificate = QStringLiteral("CAL-2026-0142");
+        settings.referenceDue = QDate::currentDate().addYears(1);
         engine.setSettings(settings);
     }
 

@@ -115,14 +115,19 @@ QString Certificate::resultText(Check::Result result)
 {
     switch (result) {
     case Check::Result::Pass:
-        return tr("Pass");
+        return Verdicts::text(Verdict::Pass);
+    case Check::Result::ConditionalPass:
+        return Verdicts::text(Verdict::ConditionalPass);
+    case Check::Result::ConditionalFail:
+        return Verdicts::text(Verdict::ConditionalFail);
     case Check::Result::Fail:
-        return tr("Fail");
+        return Verdicts::text(Verdict::Fail);
     case Check::Result::Abandoned:
         return tr("Abandoned");
-    default:
-        return tr("Open");
+    case Check::Result::Open:
+        break;
     }
+    return tr("Open");
 }
 
 QString Certificate::number(double value, int decimals)
@@ -196,7 +201,7 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
                   number(v.reference, ReferenceDecimals), number(v.mean, 3),
                   number(v.standardDeviation, 3), number(v.driftPerMinute, 3), number(v.error, 3),
                   QString::number(v.samples),
-                  resultText(v.passed ? Check::Result::Pass : Check::Result::Fail)})
+                  Verdicts::text(v.verdict)})
                 html += cell(text);
             html += QStringLiteral("</tr>");
         }

@@ -46,12 +46,62 @@ void CheckEngine::readingAdded(const TrendReading &reading)
     emit gateChanged();
 }
 
+void CheckEngine::setReference(TrendSession *reference)
+{
+    if (referenceSession)
+        disconnect(referenceSession, nullptr, this, nullptr);
+    referenceSession = reference;
+    newestReference.reset();
+    if (reference) {
+        connect(reference, &TrendSession::readingAdded, this, [this] {
+            const SampleStore &store = referenceSession->samples();
+            if (store.rowCount() > 0)
+                newestReference = {store.rowTime(store.rowCount() - 1),
+                                   QDeadlineTimer::current().deadline()};
+            emit gateChanged();
+        });
+    }
+    emit gateChanged();
+}
+
+std::optional<qint64> CheckEngine::referenceSilenceMs() const
+{
+    if (!newestReference)
+        return std::nullopt;
+    return QDeadlineTimer::current().deadline() - newestReference->second;
+}
+
+qint64 CheckEngine::storeNow(const Newest &newest)
+{
+    return newest->first + (QDeadlineTimer::current().deadline() - newest->second);
+}
+
+// Each session's store keeps its own time, so each is looked at from its own now.
 GateState CheckEngine::gate() const
 {
     if (!newest)
         return {};
-    const qint64 now = newest->first + (QDeadlineTimer::current().deadline() - newest->second);
-    return StabilityGate::evaluate(session.samples(), now, polledSince, station.limits);
+    GateState state =
+        StabilityGate::evaluate(session.samples(), storeNow(newest), polledSince, station.limits);
+    if (referenceSession) {
+        state.reference = newestReference
+            ? StabilityGate::evaluate(referenceSession->samples(), storeNow(newestReference),
+                                      std::numeric_limits<qint64>::min(), station.limits)
+                  .quantities
+            : GateState::Quantities();
+    }
+    return state;
+}
+
+Decision::ReferenceValues CheckEngine::referenceValues(const GateState &state) const
+{
+    const qint64 now = storeNow(newestReference);
+    const qint64 from =
+        StabilityGate::windowStart(now, std::numeric_limits<qint64>::min(), station.limits);
+    const TrendStatistics dewPoint =
+        statisticsOf(referenceSession->samples(), SampleStore::DewPoint, from, now);
+    return Decision::ReferenceValues::read(*state.reference, dewPoint,
+                                           current.settings.referenceMap.dewPoint.isSet());
 }
 
 bool CheckEngine::isOpen() const
@@ -79,13 +129,16 @@ RecordStore &CheckEngine::records()
 
 bool CheckEngine::canTakePoint(const Transmitter &transmitter, const QString &earlyReason) const
 {
+    const auto unread = [](const QuantityGate &q) { return q.statistics.count == 0; };
     const GateState state = gate();
     if ((!state.met() && earlyReason.trimmed().isEmpty()) || transmitter.serialNumber.isEmpty()
         || polledSerial != transmitter.serialNumber
-        || std::any_of(state.quantities.cbegin(), state.quantities.cend(),
-                       [](const QuantityGate &q) { return q.statistics.count == 0; }))
+        || std::any_of(state.quantities.cbegin(), state.quantities.cend(), unread)
+        || (state.reference
+            && std::any_of(state.reference->cbegin(), state.reference->cend(), unread)))
         return false;
     return isOpen() ? current.transmitter.serialNumber == transmitter.serialNumber
+            && current.settings.referenceMap.isSet() == readsReference()
                     : allStored() && beginRefusal().isEmpty();
 }
 
@@ -108,10 +161,18 @@ bool CheckEngine::takePoint(Check::Kind kind, const Transmitter &transmitter,
         current.transmitter = transmitter;
         current.settings = station;
         current.settings.database.clear();
+        // A typed reference has no map: the records and the budget tell the two apart by it.
+        if (!readsReference())
+            current.settings.referenceMap = ReferenceMap();
         current.startedAt = QDateTime::currentDateTime();
     }
-    current.points.append(Decision::point(state, references, current.settings.tolerance,
-                                          early ? earlyReason.trimmed() : QString()));
+    const Readings::Scale scale = session.decimals() == Readings::decimals(Readings::Scale::Tenths)
+        ? Readings::Scale::Tenths
+        : Readings::Scale::Hundredths;
+    current.points.append(Decision::point(
+        state,
+        readsReference() ? referenceValues(state) : Decision::ReferenceValues::typed(references),
+        current.settings, scale, early ? earlyReason.trimmed() : QString()));
     if (after == AfterPoint::Finish)
         close(current.decision());
     else

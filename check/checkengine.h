@@ -35,8 +35,16 @@ public:
     void setSettings(const StationSettings &settings);
     const StationSettings &settings() const { return station; }
 
-    // Over the stability window ending now, of the readings of the transmitter polled last.
-    // Closed until a reading has come in since this engine exists.
+    // The readings of the reference the machine reads, kept beside the transmitter's; none (the
+    // default): the technician types the reference's values. A check keeps the way it began.
+    void setReference(TrendSession *reference);
+    bool readsReference() const { return referenceSession != nullptr; }
+    // How long the reference has not given a reading; none before its first or when it is typed.
+    std::optional<qint64> referenceSilenceMs() const;
+
+    // Over the stability window ending now, of the readings of the transmitter polled last and of
+    // the reference when the machine reads it. Closed until a reading has come in since this
+    // engine exists.
     GateState gate() const;
 
     // The open check, else the last one, else an empty one (no points, startedAt invalid).
@@ -49,14 +57,16 @@ public:
     // or its due date missing, or that date past. Empty when one may, and while a check is open.
     QString beginRefusal() const;
     // Whether takePoint() would take a point now: not when the gate is not met and no reason is
-    // given, when a quantity has no reading in the window, when the readings or the open check
-    // are of another transmitter, when the last check is not stored yet, or when a new check may
-    // not begin.
+    // given, when a quantity has no reading in the window (the reference's too, when it is read),
+    // when the readings or the open check are of another transmitter, when the open check took
+    // its reference the other way, when the last check is not stored yet, or when a new check
+    // may not begin.
     bool canTakePoint(const Transmitter &transmitter, const QString &earlyReason) const;
     // What follows a point: the check stays open for more, or is finished with it.
     enum class AfterPoint { KeepOpen, Finish };
-    // A point of the open check, or of a new one of kind for transmitter; stored at once, and
-    // with Finish together with the check's result.
+    // A point of the open check, or of a new one of kind for transmitter, against the typed
+    // references or, when the machine reads the reference, its means over the window; stored at
+    // once, and with Finish together with the check's result.
     bool takePoint(Check::Kind kind, const Transmitter &transmitter,
                    const std::array<double, CheckedQuantities> &references,
                    const QString &earlyReason = QString(), AfterPoint after = AfterPoint::KeepOpen);
@@ -80,7 +90,12 @@ signals:
     void storeFailed(const QString &message);
 
 private:
+    using Newest = std::optional<std::pair<qint64, qint64>>;
+
     void readingAdded(const TrendReading &reading);
+    // The store time of now for a session whose newest reading is newest.
+    static qint64 storeNow(const Newest &newest);
+    Decision::ReferenceValues referenceValues(const GateState &state) const;
     void close(Check::Result result);
     bool store();
 
@@ -94,8 +109,11 @@ private:
     // The transmitter the newest readings come from, and the store time its readings begin at.
     std::optional<QString> polledSerial;
     qint64 polledSince = std::numeric_limits<qint64>::min();
-    // The newest reading as the store times it, and on the monotonic clock.
-    std::optional<std::pair<qint64, qint64>> newest;
+    // The newest reading of the transmitter and of the reference, as their stores time them and
+    // on the monotonic clock.
+    Newest newest;
+    TrendSession *referenceSession = nullptr;
+    Newest newestReference;
 };
 
 #endif // CHECKENGINE_H

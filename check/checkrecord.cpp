@@ -1,5 +1,7 @@
 #include "check/checkrecord.h"
 
+#include "protocol/humidity.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -17,8 +19,12 @@ qint64 printedThousandths(double value)
 }
 
 const QString KindNames[] = {QStringLiteral("as-found"), QStringLiteral("as-left")};
-const QString ResultNames[] = {QStringLiteral("open"), QStringLiteral("pass"),
-                               QStringLiteral("fail"), QStringLiteral("abandoned")};
+const QString ResultNames[] = {QStringLiteral("open"),
+                               QStringLiteral("pass"),
+                               QStringLiteral("fail"),
+                               QStringLiteral("abandoned"),
+                               QStringLiteral("conditional pass"),
+                               QStringLiteral("conditional fail")};
 
 int indexOf(const QString *names, int count, const QString &text)
 {
@@ -27,24 +33,70 @@ int indexOf(const QString *names, int count, const QString &text)
 
 } // namespace
 
+Verdict CheckPoint::verdict() const
+{
+    if (outcome != Outcome::Taken)
+        return Verdict::Fail;
+    return Verdicts::worst({quantities[0].verdict, quantities[1].verdict});
+}
+
 Check::Result Check::decision() const
 {
-    const bool passed = !points.isEmpty()
-        && std::all_of(points.cbegin(), points.cend(),
-                       [](const CheckPoint &point) { return point.passed(); });
-    return passed ? Result::Pass : Result::Fail;
+    QVector<Verdict> verdicts;
+    for (const CheckPoint &point : points)
+        verdicts << point.verdict();
+    switch (Verdicts::worst(verdicts)) {
+    case Verdict::Pass:
+        return Result::Pass;
+    case Verdict::ConditionalPass:
+        return Result::ConditionalPass;
+    case Verdict::ConditionalFail:
+        return Result::ConditionalFail;
+    case Verdict::Fail:
+        break;
+    }
+    return Result::Fail;
 }
 
 namespace Decision {
 
+ReferenceValues ReferenceValues::typed(const std::array<double, CheckedQuantities> &values)
+{
+    ReferenceValues typed;
+    typed.value = values;
+    return typed;
+}
+
+ReferenceValues ReferenceValues::read(const std::array<QuantityGate, CheckedQuantities> &gate,
+                                      const TrendStatistics &dewPoint, bool fromDewPoint)
+{
+    ReferenceValues read;
+    for (size_t q = 0; q < read.value.size(); ++q) {
+        const TrendStatistics &s = gate[q].statistics;
+        read.value[q] = s.mean;
+        read.standardDeviation[q] = s.standardDeviation;
+        read.samples[q] = s.count;
+    }
+    if (fromDewPoint) {
+        // The humidity is the one its recorded inputs give, so that a reader of the records can
+        // work it out again.
+        read.airTemperature = read.value[SampleStore::Temperature];
+        read.dewPoint = dewPoint.mean;
+        read.value[SampleStore::Humidity] =
+            Magnus::relativeHumidity(read.airTemperature, read.dewPoint);
+    }
+    return read;
+}
+
 double error(double mean, double reference)
 {
-    return std::isfinite(mean)
+    return std::isfinite(mean) && std::isfinite(reference)
         ? double(printedThousandths(mean) - printedThousandths(reference)) / Thousandths
         : TrendStatistics::None;
 }
 
-QuantityPoint judge(const TrendStatistics &statistics, double reference, double tolerance)
+QuantityPoint judge(const TrendStatistics &statistics, double reference, double tolerance,
+                    const UncertaintyBudget &budget, DecisionRule rule)
 {
     QuantityPoint judged;
     judged.reference = reference;
@@ -53,20 +105,36 @@ QuantityPoint judge(const TrendStatistics &statistics, double reference, double 
     judged.driftPerMinute = statistics.driftPerMinute;
     judged.samples = statistics.count;
     judged.error = error(statistics.mean, reference);
+    judged.budget = budget;
     // Without readings there is no error, and nothing passes.
-    judged.passed = std::isfinite(judged.error)
-        && std::llabs(printedThousandths(judged.error)) <= printedThousandths(tolerance);
+    judged.verdict = Verdicts::judge(rule, judged.error, tolerance, budget.expanded);
     return judged;
 }
 
-CheckPoint point(const GateState &gate, const std::array<double, CheckedQuantities> &references,
-                 const std::array<double, CheckedQuantities> &tolerances,
-                 const QString &earlyReason)
+CheckPoint point(const GateState &gate, const ReferenceValues &reference,
+                 const StationSettings &settings, Readings::Scale scale, const QString &earlyReason)
 {
+    PointSpread spread;
+    spread.scale = scale;
+    spread.referenceTemperature = reference.airTemperature;
+    spread.referenceDewPoint = reference.dewPoint;
+    for (size_t q = 0; q < spread.transmitter.size(); ++q) {
+        spread.transmitter[q] = gate.quantities[q].statistics.standardDeviation;
+        spread.reference[q] = reference.isRead() ? reference.standardDeviation[q] : 0.0;
+    }
+    const std::array<UncertaintyBudget, CheckedQuantities> budgets =
+        Uncertainty::budgets(settings, spread);
     CheckPoint taken;
     taken.takenAt = QDateTime::currentDateTime();
-    for (size_t q = 0; q < taken.quantities.size(); ++q)
-        taken.quantities[q] = judge(gate.quantities[q].statistics, references[q], tolerances[q]);
+    for (size_t q = 0; q < taken.quantities.size(); ++q) {
+        QuantityPoint &judged = taken.quantities[q];
+        judged = judge(gate.quantities[q].statistics, reference.value[q], settings.tolerance[q],
+                       budgets[q], settings.rule);
+        judged.referenceStandardDeviation = reference.standardDeviation[q];
+        judged.referenceSamples = reference.samples[q];
+    }
+    taken.referenceAirTemperature = reference.airTemperature;
+    taken.referenceDewPoint = reference.dewPoint;
     taken.earlyReason = earlyReason;
     return taken;
 }

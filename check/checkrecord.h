@@ -2,6 +2,8 @@
 #define CHECKRECORD_H
 
 #include "check/stationsettings.h"
+#include "check/uncertainty.h"
+#include "check/verdict.h"
 
 #include <QDateTime>
 #include <QList>
@@ -19,10 +21,14 @@ struct Transmitter
 };
 
 // One quantity at one point: the reference, what the transmitter read over the stability window,
-// and the decision.
+// the uncertainty of the comparison and the decision.
 struct QuantityPoint
 {
     double reference = 0;
+    // The reference's spread and readings over the window when the machine read it; a typed
+    // reference has neither.
+    double referenceStandardDeviation = TrendStatistics::None;
+    int referenceSamples = 0;
     double mean = 0;
     double standardDeviation = 0;
     double driftPerMinute = 0;
@@ -30,25 +36,40 @@ struct QuantityPoint
     // printed and judged.
     double error = 0;
     int samples = 0;
-    bool passed = false;
+    UncertaintyBudget budget;
+    Verdict verdict = Verdict::Fail;
+
+    bool passed() const { return verdict == Verdict::Pass; }
 };
 
 struct CheckPoint
 {
+    // How a point of a batch run ended for one transmitter; a check's own points are all taken.
+    enum class Outcome { Taken, NotStable, NoAnswer };
+
     qint64 id = 0; // in the records; 0 while not stored
     QDateTime takenAt;
     std::array<QuantityPoint, CheckedQuantities> quantities;
     // Why the point was taken before the gate was met; empty when it was met.
     QString earlyReason;
+    Outcome outcome = Outcome::Taken;
+    // The point of a batch run's profile it belongs to, from 0; -1 for a check's own point.
+    int profilePoint = -1;
+    // A reference that gives dew point: the means over the window its humidity was worked out
+    // from by the Magnus formula.
+    double referenceAirTemperature = TrendStatistics::None;
+    double referenceDewPoint = TrendStatistics::None;
 
     bool stored() const { return id != 0; }
-    bool passed() const { return quantities[0].passed && quantities[1].passed; }
+    // The worst verdict of its quantities; a point that was not taken fails.
+    Verdict verdict() const;
 };
 
 struct Check
 {
     enum class Kind { AsFound, AsLeft };
-    enum class Result { Open, Pass, Fail, Abandoned };
+    // In the records' order: later results come last.
+    enum class Result { Open, Pass, Fail, Abandoned, ConditionalPass, ConditionalFail };
 
     qint64 id = 0; // in the records; 0 while not stored
     Kind kind = Kind::AsFound;
@@ -65,23 +86,50 @@ struct Check
     int storedPointCount = 0; // as the history lists it before the points are loaded
 
     bool stored() const { return id != 0; }
-    // Pass when there are points and every quantity of every point passed.
+    // The worst verdict of any quantity at any point; Fail without points.
     Result decision() const;
 };
 
 namespace Decision {
+
+// The reference at a point: typed by the technician, or read by the machine over the stability
+// window.
+struct ReferenceValues
+{
+    std::array<double, CheckedQuantities> value {};
+    // Over the window when read; typed values have no spread and no readings.
+    std::array<double, CheckedQuantities> standardDeviation {TrendStatistics::None,
+                                                             TrendStatistics::None};
+    std::array<int, CheckedQuantities> samples {};
+    // A reference that gives dew point: its means of air temperature and dew point over the
+    // window, from which its humidity is worked out.
+    double airTemperature = TrendStatistics::None;
+    double dewPoint = TrendStatistics::None;
+
+    static ReferenceValues typed(const std::array<double, CheckedQuantities> &values);
+    // The reference's gate (its statistics over the window) and, for a dew-point reference, its
+    // dew point over the same window.
+    static ReferenceValues read(const std::array<QuantityGate, CheckedQuantities> &gate,
+                                const TrendStatistics &dewPoint, bool fromDewPoint);
+    bool isRead() const { return samples[0] > 0 || samples[1] > 0; }
+};
 
 // The error of a mean against a reference as every view prints them, to three decimals: the printed
 // mean minus the printed reference, so that no view shows numbers that contradict its error.
 // None without a mean.
 double error(double mean, double reference);
 
-// Simple acceptance: a quantity passes when |error| <= tolerance, both in thousandths.
-QuantityPoint judge(const TrendStatistics &statistics, double reference, double tolerance);
+// One quantity: the transmitter's statistics against the reference's value, with the point's
+// budget, judged by rule against tolerance.
+QuantityPoint judge(const TrendStatistics &statistics, double reference, double tolerance,
+                    const UncertaintyBudget &budget, DecisionRule rule);
 
-// The point at this gate, against the references and the check's tolerances.
-CheckPoint point(const GateState &gate, const std::array<double, CheckedQuantities> &references,
-                 const std::array<double, CheckedQuantities> &tolerances,
+// The point at this gate against the reference, judged with the settings the check began with
+// (tolerances, the reference's uncertainty, uniformity, rule; their reference map is set exactly
+// when the machine reads the reference). scale: the transmitter's registers, whose last digit is
+// its resolution.
+CheckPoint point(const GateState &gate, const ReferenceValues &reference,
+                 const StationSettings &settings, Readings::Scale scale,
                  const QString &earlyReason = QString());
 
 } // namespace Decision

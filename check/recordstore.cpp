@@ -199,7 +199,7 @@ QVariantList pointValues(qint64 checkId, const CheckPoint &point)
     for (const QuantityPoint &q : point.quantities) {
         values << q.reference << numberValue(q.mean) << numberValue(q.standardDeviation)
                << numberValue(q.driftPerMinute) << numberValue(q.error) << q.samples
-               << int(q.passed);
+               << int(q.passed());
     }
     return values;
 }
@@ -218,7 +218,7 @@ CheckPoint pointFrom(const QSqlQuery &query, int at)
         q.driftPerMinute = numberFrom(value());
         q.error = numberFrom(value());
         q.samples = value().toInt();
-        q.passed = value().toInt() != 0;
+        q.verdict = value().toInt() != 0 ? Verdict::Pass : Verdict::Fail;
     }
     return point;
 }

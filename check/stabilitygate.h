@@ -5,6 +5,7 @@
 #include "display/trendstatistics.h"
 
 #include <array>
+#include <optional>
 
 // The quantities a calibration check compares, by their index in the sample store.
 constexpr int CheckedQuantities = 2;
@@ -39,9 +40,13 @@ struct QuantityGate
 
 struct GateState
 {
-    std::array<QuantityGate, CheckedQuantities> quantities;
+    using Quantities = std::array<QuantityGate, CheckedQuantities>;
 
-    bool met() const { return quantities[0].met() && quantities[1].met(); }
+    Quantities quantities; // the transmitter's
+    // The reference's, when the machine reads it: a point is taken when both are stable.
+    std::optional<Quantities> reference;
+
+    bool met() const;
 };
 
 namespace StabilityGate {
@@ -52,6 +57,8 @@ constexpr int MinimumSamples = 5;
 constexpr qint64 MinimumEdgeMs = 2500;
 
 qint64 edgeMs(qint64 windowMs);
+// Where the window that ends at now begins, counting only readings at or after since.
+qint64 windowStart(qint64 now, qint64 since, const GateLimits &limits);
 
 // The gate at time now (the store's clock) over the window that ends there, counting only
 // readings at or after since (those of the transmitter under check).

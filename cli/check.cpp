@@ -67,9 +67,9 @@ QVector<Field> pointRecord(const Check &check, const CheckPoint &point)
         fields << number(q.reference, ReferenceDecimals) << number(q.mean, ValueDecimals)
                << number(q.standardDeviation, ValueDecimals)
                << number(q.driftPerMinute, ValueDecimals) << number(q.error, ValueDecimals)
-               << integer(q.samples) << text(passOrFail(q.passed));
+               << integer(q.samples) << text(passOrFail(q.passed()));
     }
-    fields << text(passOrFail(point.passed()));
+    fields << text(passOrFail(point.verdict() == Verdict::Pass));
     return fields;
 }
 

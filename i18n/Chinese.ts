@@ -12,14 +12,6 @@
         <translation>调整前</translation>
     </message>
     <message>
-        <source>Pass</source>
-        <translation>合格</translation>
-    </message>
-    <message>
-        <source>Fail</source>
-        <translation>不合格</translation>
-    </message>
-    <message>
         <source>Abandoned</source>
         <translation>已放弃</translation>
     </message>

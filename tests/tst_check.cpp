@@ -89,9 +89,12 @@ Check sampleCheck(const QString &station, const QDateTime &startedAt)
     for (auto &[q, mean, deviation] : {std::tuple {0, 23.451, 0.012}, std::tuple {1, 47.1, 0.08}}) {
         gate.quantities[size_t(q)].statistics = {120, mean, mean, mean, mean, deviation, -0.01};
     }
-    check.points << Decision::point(gate, {23.40, 45.5}, s.tolerance);
+    using Decision::ReferenceValues;
+    const auto scale = Readings::Scale::Hundredths;
+    check.points << Decision::point(gate, ReferenceValues::typed({23.40, 45.5}), s, scale);
     gate.quantities[1].statistics.driftPerMinute = TrendStatistics::None;
-    check.points << Decision::point(gate, {23.45, 45.0}, s.tolerance, "chamber door opened");
+    check.points << Decision::point(gate, ReferenceValues::typed({23.45, 45.0}), s, scale,
+                                    "chamber door opened");
     return check;
 }
 
@@ -113,7 +116,7 @@ QString describe(const Check &c)
             out << p.takenAt.toMSecsSinceEpoch() << p.earlyReason;
             for (const QuantityPoint &q : p.quantities)
                 out << q.reference << q.mean << q.standardDeviation << q.driftPerMinute << q.error
-                    << q.samples << q.passed;
+                    << q.samples << int(q.verdict);
         }
     }
     return text;
@@ -162,7 +165,8 @@ Check longCheck()
     GateState gate;
     gate.quantities[0].statistics = {120, 0, 0, 0, -39.6795, 0.012, -0.01};
     gate.quantities[1].statistics = {120, 0, 0, 0, 75.2, 0.08, 0.02};
-    check.points.prepend(Decision::point(gate, {-39.98, 75.0}, check.settings.tolerance));
+    check.points.prepend(Decision::point(gate, Decision::ReferenceValues::typed({-39.98, 75.0}),
+                                         check.settings, Readings::Scale::Hundredths));
     while (check.points.size() < 20)
         check.points << check.points[1];
     check.result = check.decision();
@@ -274,24 +278,29 @@ private slots:
         QFETCH(double, reference);
         QFETCH(double, tolerance);
         QFETCH(double, error);
-        const QuantityPoint judged =
-            Decision::judge({12, mean, mean, mean, mean, 0.02, 0.01}, reference, tolerance);
+        const QuantityPoint judged = Decision::judge({12, mean, mean, mean, mean, 0.02, 0.01},
+                                                     reference, tolerance, {}, DecisionRule::Simple);
         QCOMPARE(Certificate::number(judged.error, 3), Certificate::number(error, 3));
-        QTEST(judged.passed, "passed");
+        QTEST(judged.passed(), "passed");
         QVERIFY(judged.reference == reference && judged.samples == 12
                 && judged.standardDeviation == 0.02 && judged.driftPerMinute == 0.01);
     }
 
-    // A check passes when it has points and every quantity of every one passed.
+    // A check is as good as the worst quantity of any point; without points, or with a point
+    // not taken, it fails.
     void overall()
     {
         Check check;
         QCOMPARE(check.decision(), Check::Result::Fail);
         CheckPoint good;
-        good.quantities[0].passed = good.quantities[1].passed = true;
+        good.quantities[0].verdict = good.quantities[1].verdict = Verdict::Pass;
         check.points = {good, good};
         QCOMPARE(check.decision(), Check::Result::Pass);
-        check.points[1].quantities[1].passed = false;
+        check.points[1].quantities[1].verdict = Verdict::ConditionalPass;
+        QCOMPARE(check.decision(), Check::Result::ConditionalPass);
+        check.points[0].quantities[0].verdict = Verdict::ConditionalFail;
+        QCOMPARE(check.decision(), Check::Result::ConditionalFail);
+        check.points[0].outcome = CheckPoint::Outcome::NotStable;
         QCOMPARE(check.decision(), Check::Result::Fail);
     }
 

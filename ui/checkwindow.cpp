@@ -194,7 +194,7 @@ void CheckWindow::showCheck()
             texts << Certificate::number(q.reference, ValueDecimals)
                   << Certificate::number(q.mean, ValueDecimals)
                   << Certificate::number(q.error, ValueDecimals)
-                  << Certificate::resultText(q.passed ? Check::Result::Pass : Check::Result::Fail);
+                  << Verdicts::text(q.verdict);
         }
         texts << QString::number(point.quantities[0].samples);
         QStringList notes;

@@ -4,6 +4,7 @@
 #include "protocol/exchange.h"
 #include "protocol/frame.h"
 #include "protocol/linetiming.h"
+#include "protocol/registers.h"
 
 #include <QEventLoop>
 
@@ -107,6 +108,14 @@ void Master::wake()
         waiting->quit();
 }
 
+// How long an attempt waits for its answer to begin.
+qint64 Master::allowanceUs() const
+{
+    return timeoutMs > 0
+        ? timeoutMs * UsPerMs
+        : LineTiming::wireUs(Modbus::expectedReplySize(request), rate) + TurnaroundMs * UsPerMs;
+}
+
 void Master::arm(qint64 dueUs)
 {
     // Rounded up: never before its time.
@@ -130,75 +139,86 @@ void Master::send()
     state = State::Awaiting;
     buffer.clear();
     heard = false;
-    discarding = false;
-    sentUs = nowUs();
+    garbled = false;
+    const qint64 sentUs = nowUs();
     transport->write(request);
     ++count.sent;
     requestEndUs = sentUs + LineTiming::wireUs(request.size(), rate);
-    const qint64 allowanceUs = timeoutMs > 0
-        ? timeoutMs * UsPerMs
-        : LineTiming::wireUs(Modbus::expectedReplySize(request), rate) + TurnaroundMs * UsPerMs;
-    deadlineUs = requestEndUs + allowanceUs;
+    deadlineUs = requestEndUs + allowanceUs();
     arm(deadlineUs);
 }
 
 void Master::onReceived(const QByteArray &bytes)
 {
-    const qint64 now = nowUs();
-    const qint64 previousUs = lastHeardUs;
-    lastHeardUs = now;
-    if (state == State::Spacing) {
+    lastHeardUs = nowUs();
+    switch (state) {
+    case State::Spacing:
         sendWhenSilent();
-        return;
+        break;
+    case State::Awaiting:
+        readAnswer(bytes);
+        break;
+    case State::Listening:
+        ++count.failedCheck;
+        finish(Result::Several);
+        break;
+    case State::Idle:
+        break;
     }
-    if (state != State::Awaiting)
-        return;
-    // A transmitter answers only after t3.5 of silence behind the request, so on a line of our
-    // own whatever comes sooner belongs to an earlier request: it is dropped with the rest of
-    // its frame, the bytes that follow it without a silence.
-    const bool tooSoon = transport->isLine() && now < sentUs + LineTiming::t35Us(rate);
-    if (tooSoon || (discarding && now - previousUs < LineTiming::t35Us(rate))) {
-        discarding = true;
-        return;
-    }
-    discarding = false;
+}
+
+void Master::readAnswer(const QByteArray &bytes)
+{
     // An answer that has begun gets the time its length needs, whatever the timeout left.
     if (!heard) {
         const int rest = qMax(0, Modbus::expectedReplySize(request) - int(bytes.size()));
         deadlineUs =
-            qMax(deadlineUs, now + LineTiming::wireUs(rest, rate) + TurnaroundMs * UsPerMs);
+            qMax(deadlineUs, lastHeardUs + LineTiming::wireUs(rest, rate) + TurnaroundMs * UsPerMs);
         arm(deadlineUs);
     }
     heard = true;
-    const Modbus::Receipt receipt = Modbus::receive(buffer, bytes);
-    buffer = receipt.buffer;
-    if (receipt.action != Modbus::BufferAction::Accept)
+    buffer += bytes;
+    const Modbus::Hearing hearing = Modbus::hear(request, buffer);
+    if (hearing.answer.isEmpty()) {
+        // What is settled is dropped, so the buffer holds at most a frame still arriving.
+        garbled = garbled || hearing.garbled;
+        buffer.remove(0, hearing.settled);
         return;
-    // An intact frame that does not fit is some other request's answer; the real one may follow.
-    if (!Modbus::fits(request, receipt.frame))
-        return;
-    if (Modbus::isException(receipt.frame)) {
-        ++count.exceptions;
-        finish(Result::Refused, receipt.frame);
+    }
+    if (quint8(request.at(Modbus::AddressOffset)) != Registers::AnyAddress) {
+        accept(hearing.answer);
+    } else if (buffer.size() > hearing.answerEnd) {
+        ++count.failedCheck;
+        finish(Result::Several);
     } else {
-        ++count.answered;
-        finish(Result::Answered, receipt.frame, receipt.dataLength);
+        answerToAll = hearing.answer;
+        state = State::Listening;
     }
 }
 
 void Master::onTimer()
 {
-    if (state == State::Spacing) {
+    switch (state) {
+    case State::Spacing:
         send();
         return;
+    case State::Listening:
+        accept(answerToAll);
+        return;
+    case State::Awaiting:
+        break;
+    case State::Idle:
+        return;
     }
-    ++(heard ? count.failedCheck : count.timedOut);
+    // What stays in the buffer at the deadline is a frame that never ended.
+    const bool failed = garbled || !buffer.isEmpty();
+    ++(failed ? count.failedCheck : count.timedOut);
     if (attemptsLeft > 0) {
         --attemptsLeft;
         sendWhenSilent();
         return;
     }
-    finish(heard ? Result::FailedCheck : Result::TimedOut);
+    finish(failed ? Result::FailedCheck : Result::TimedOut);
 }
 
 void Master::onFailed(const QString &why)
@@ -210,16 +230,30 @@ void Master::onFailed(const QString &why)
     wake();
 }
 
-void Master::finish(Result result, const QByteArray &frame, int dataLength)
+void Master::accept(const QByteArray &frame)
+{
+    if (Modbus::isException(frame)) {
+        ++count.exceptions;
+        finish(Result::Refused, frame);
+    } else {
+        ++count.answered;
+        finish(Result::Answered, frame);
+    }
+}
+
+void Master::finish(Result result, const QByteArray &frame)
 {
     state = State::Idle;
     timer.stop();
     Answer answer;
     answer.result = result;
     answer.frame = frame;
-    if (result == Result::Refused)
+    if (result == Result::Refused) {
         answer.exceptionCode = quint8(Modbus::field(frame, Modbus::ByteCountOffset, 1));
-    else if (result == Result::Answered)
-        answer.reply = ReplyDecoder::decode(Modbus::requestRegister(request), frame, dataLength);
+    } else if (result == Result::Answered) {
+        answer.reply = ReplyDecoder::decode(Modbus::requestRegister(request), frame,
+                                            int(frame.size()) - Modbus::ReplyOverhead);
+        answer.registers = Modbus::readValues(frame);
+    }
     emit finished(answer);
 }

@@ -14,9 +14,13 @@ class Transport;
 
 // The master on a line of transmitters: one request at a time, each sent once the line has
 // been silent for t3.5, sent again after each attempt that brought no answer, up to the retries.
-// An answer is the first frame the receive step accepts that fits the request; bytes that come
-// while nothing is asked, or too soon after a request to answer it (a late reply to an earlier
-// one), are discarded. Requests are built and answers decoded by the protocol library.
+// Whatever came before a request went out is stale. The answer is the first intact frame heard
+// after it that fits the request, however soon it comes: devices answer as soon as a request is
+// whole. Intact frames that do not fit are other devices' business (a slow one's late answer,
+// another instrument on the line); only bytes that form no intact frame fail an attempt's check.
+// Every transmitter answers address 0, so such an answer is taken only once the attempt's answer
+// window has passed without another. Requests are built and answers found and decoded by the
+// protocol library.
 class Master : public QObject
 {
     Q_OBJECT
@@ -26,7 +30,7 @@ public:
         Answered,
         Refused, // an exception reply
         TimedOut, // nothing came
-        FailedCheck, // bytes came, but no intact answer to the request
+        FailedCheck, // bytes came that form no intact frame, and no answer to the request
         Several, // a request to address 0 was answered by more than one transmitter
         LinkDown, // the TCP link dropped and is being made again; nothing was answered
         Unreachable, // the TCP link could not be made again within the reconnect window
@@ -43,7 +47,8 @@ public:
         quint8 exceptionCode = 0; // when Refused
     };
 
-    // Every attempt counts as sent, and ends in one of the others (unless cancelled or lost).
+    // Every attempt counts as sent, and ends in one of the next four (unless cancelled or lost); a
+    // request to address 0 that more than one transmitter answered counts as a failed check.
     struct Counters
     {
         quint64 sent = 0;
@@ -99,16 +104,24 @@ signals:
     void finished(const Master::Answer &answer);
 
 private:
-    enum class State { Idle, Spacing, Awaiting };
+    enum class State {
+        Idle,
+        Spacing, // waiting for the line's silence before sending
+        Awaiting, // the request went out
+        Listening, // address 0 was answered: listening for another transmitter to the end
+    };
 
     qint64 nowUs() const { return clock.nsecsElapsed() / 1000; }
+    qint64 allowanceUs() const;
     void arm(qint64 dueUs);
     void sendWhenSilent();
     void send();
     void onReceived(const QByteArray &bytes);
+    void readAnswer(const QByteArray &bytes);
     void onTimer();
     void onFailed(const QString &why);
-    void finish(Result result, const QByteArray &frame = QByteArray(), int dataLength = 0);
+    void accept(const QByteArray &frame);
+    void finish(Result result, const QByteArray &frame = QByteArray());
     void wake();
 
     Transport *transport = nullptr;
@@ -124,10 +137,10 @@ private:
     State state = State::Idle;
     QByteArray request;
     int attemptsLeft = 0;
-    QByteArray buffer; // what the current attempt heard that may still become its answer
-    bool heard = false; // the attempt heard bytes beyond those discarded
-    bool discarding = false; // the frame on the line began too soon to be the answer
-    qint64 sentUs = 0;
+    QByteArray buffer; // what the current attempt heard that is not settled yet
+    bool heard = false; // the attempt heard bytes
+    bool garbled = false; // the attempt heard bytes that form no intact frame
+    QByteArray answerToAll; // the one answer to address 0 heard so far
     qint64 requestEndUs = 0; // when the request's last byte has gone out on the line
     qint64 deadlineUs = 0; // when the attempt ends unanswered
     qint64 lastHeardUs = -1;

@@ -18,7 +18,6 @@ public:
     bool isReady() const override;
     void setBitsPerSecond(int bitsPerSecond) override;
     void write(const QByteArray &bytes) override;
-    bool isLine() const override { return true; }
     QString errorString() const override;
 
 private:

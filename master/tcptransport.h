@@ -21,7 +21,6 @@ public:
     bool isReady() const override;
     void setBitsPerSecond(int) override {}
     void write(const QByteArray &bytes) override;
-    bool isLine() const override { return false; }
     QString errorString() const override;
 
 private:

@@ -24,9 +24,6 @@ public:
     // The line speed; over TCP the device server's serial side keeps its own.
     virtual void setBitsPerSecond(int bitsPerSecond) = 0;
     virtual void write(const QByteArray &bytes) = 0;
-    // Whether the bytes travel on a line of our own at bitsPerSecond, so that no answer can come
-    // back sooner than the line allows.
-    virtual bool isLine() const = 0;
     virtual QString errorString() const = 0;
 
 signals:

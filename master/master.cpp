@@ -16,11 +16,13 @@ constexpr qint64 UsPerMs = 1000;
 
 Master::Master(QObject *parent)
     : QObject(parent)
+    , link([this] { transport->open(rate); }, ReconnectIntervalMs)
 {
     // A coarse timer may fire early, and a request must never go out before its silence.
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, this, &Master::onTimer);
+    connect(&link, &Reconnector::gaveUp, this, &Master::onGaveUp);
     clock.start();
 }
 
@@ -32,7 +34,7 @@ bool Master::open(const QString &port, int bitsPerSecond)
     transport = Transport::forPort(port, this);
     connect(transport, &Transport::received, this, &Master::onReceived);
     connect(transport, &Transport::failed, this, &Master::onFailed);
-    connect(transport, &Transport::ready, this, &Master::wake);
+    connect(transport, &Transport::ready, this, &Master::onReady);
     if (!transport->open(bitsPerSecond)) {
         error = transport->errorString();
         return false;
@@ -46,7 +48,8 @@ bool Master::open(const QString &port, int bitsPerSecond)
     }
     if (!transport->isReady() && error.isEmpty())
         error = cancelled ? QStringLiteral("interrupted") : QStringLiteral("timed out");
-    return transport->isReady() && !cancelled;
+    opened = transport->isReady() && !cancelled;
+    return opened;
 }
 
 void Master::setBitsPerSecond(int bitsPerSecond)
@@ -57,20 +60,31 @@ void Master::setBitsPerSecond(int bitsPerSecond)
 
 bool Master::start(const QByteArray &request)
 {
-    if (state != State::Idle || cancelled || lost || !transport || !transport->isReady())
+    if (state != State::Idle || cancelled || lost || !opened)
         return false;
+    if (link.hasGivenUp()) {
+        ++count.notSent;
+        return false;
+    }
     this->request = request;
     attemptsLeft = retries;
-    sendWhenSilent();
+    sentAny = false;
+    if (link.isDown()) {
+        state = State::Linking;
+        arm(nowUs() + allowanceUs());
+    } else {
+        sendWhenSilent();
+    }
     return true;
 }
 
 Master::Answer Master::ask(const QByteArray &request)
 {
     Answer answer;
-    answer.result = lost ? Result::PortLost : Result::Cancelled;
-    if (!start(request))
+    if (!start(request)) {
+        answer.result = refusal();
         return answer;
+    }
     QEventLoop loop;
     const QMetaObject::Connection done =
         connect(this, &Master::finished, &loop, [&answer, &loop](const Answer &outcome) {
@@ -80,6 +94,13 @@ Master::Answer Master::ask(const QByteArray &request)
     loop.exec();
     disconnect(done);
     return answer;
+}
+
+Master::Result Master::refusal() const
+{
+    if (lost)
+        return Result::PortLost;
+    return link.hasGivenUp() && !cancelled ? Result::Unreachable : Result::Cancelled;
 }
 
 bool Master::pause(int ms)
@@ -108,7 +129,7 @@ void Master::wake()
         waiting->quit();
 }
 
-// How long an attempt waits for its answer to begin.
+// How long an attempt waits for its answer to begin, and a transaction for a dropped link.
 qint64 Master::allowanceUs() const
 {
     return timeoutMs > 0
@@ -143,6 +164,7 @@ void Master::send()
     const qint64 sentUs = nowUs();
     transport->write(request);
     ++count.sent;
+    sentAny = true;
     requestEndUs = sentUs + LineTiming::wireUs(request.size(), rate);
     deadlineUs = requestEndUs + allowanceUs();
     arm(deadlineUs);
@@ -163,6 +185,7 @@ void Master::onReceived(const QByteArray &bytes)
         finish(Result::Several);
         break;
     case State::Idle:
+    case State::Linking:
         break;
     }
 }
@@ -202,6 +225,10 @@ void Master::onTimer()
     case State::Spacing:
         send();
         return;
+    case State::Linking:
+        ++count.notSent;
+        finish(Result::LinkDown);
+        return;
     case State::Listening:
         accept(answerToAll);
         return;
@@ -221,13 +248,44 @@ void Master::onTimer()
     finish(failed ? Result::FailedCheck : Result::TimedOut);
 }
 
+void Master::onReady()
+{
+    if (!opened) {
+        wake();
+    } else if (link.restore()) {
+        ++count.reconnects;
+        if (state == State::Linking)
+            sendWhenSilent();
+    }
+}
+
+// Before the link was first made open() fails, and a port whose adapter went away stays lost;
+// a TCP link that drops is made again.
 void Master::onFailed(const QString &why)
 {
-    lost = true;
     error = why;
-    if (state != State::Idle)
-        finish(Result::PortLost);
-    wake();
+    if (!opened || !transport->canReconnect()) {
+        lost = true;
+        if (state != State::Idle)
+            finish(Result::PortLost);
+        wake();
+        return;
+    }
+    link.failed(why, reconnectWindowMs);
+    if (state == State::Idle || state == State::Linking)
+        return;
+    if (!sentAny)
+        ++count.notSent;
+    finish(Result::LinkDown);
+}
+
+void Master::onGaveUp()
+{
+    error = link.errorString();
+    if (state == State::Linking) {
+        ++count.notSent;
+        finish(Result::Unreachable);
+    }
 }
 
 void Master::accept(const QByteArray &frame)

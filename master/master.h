@@ -1,6 +1,7 @@
 #ifndef MASTER_H
 #define MASTER_H
 
+#include "master/reconnector.h"
 #include "protocol/replydecoder.h"
 
 #include <QByteArray>
@@ -19,8 +20,8 @@ class Transport;
 // whole. Intact frames that do not fit are other devices' business (a slow one's late answer,
 // another instrument on the line); only bytes that form no intact frame fail an attempt's check.
 // Every transmitter answers address 0, so such an answer is taken only once the attempt's answer
-// window has passed without another. Requests are built and answers found and decoded by the
-// protocol library.
+// window has passed without another. Over TCP a link that drops is made again (Reconnector).
+// Requests are built and answers found and decoded by the protocol library.
 class Master : public QObject
 {
     Q_OBJECT
@@ -47,8 +48,9 @@ public:
         quint8 exceptionCode = 0; // when Refused
     };
 
-    // Every attempt counts as sent, and ends in one of the next four (unless cancelled or lost); a
-    // request to address 0 that more than one transmitter answered counts as a failed check.
+    // Every attempt counts as sent, and ends in one of the next four (unless cancelled, lost or
+    // its link dropped); a request to address 0 that more than one transmitter answered counts as
+    // a failed check. A request that never went out for want of a link counts as not sent.
     struct Counters
     {
         quint64 sent = 0;
@@ -56,7 +58,7 @@ public:
         quint64 timedOut = 0;
         quint64 failedCheck = 0;
         quint64 exceptions = 0;
-        quint64 notSent = 0; // requests that found no link (TCP, while it is made again)
+        quint64 notSent = 0; // requests that found no link (TCP: while it was made again, or after)
         quint64 reconnects = 0; // times the link was made again
     };
 
@@ -87,8 +89,10 @@ public:
     void setReconnectWindow(int ms) { reconnectWindowMs = ms; }
     int retryCount() const { return retries; }
 
-    // Starts a transaction; finished() tells how it ended. False, with nothing sent, while one
-    // is under way, after cancel() and once the port is lost.
+    // Starts a transaction; finished() tells how it ended. While a dropped link is made again it
+    // waits for the link as long as it would wait for an answer, then ends LinkDown. False, with
+    // nothing sent, while one is under way, after cancel(), once the port is lost, and once the
+    // master gave up making the link again (the request counts as not sent).
     bool start(const QByteArray &request);
     // start(), then waits for the outcome in a local event loop.
     Answer ask(const QByteArray &request);
@@ -106,12 +110,15 @@ signals:
 private:
     enum class State {
         Idle,
+        Linking, // waiting for the link to be made again
         Spacing, // waiting for the line's silence before sending
         Awaiting, // the request went out
         Listening, // address 0 was answered: listening for another transmitter to the end
     };
 
     qint64 nowUs() const { return clock.nsecsElapsed() / 1000; }
+    // Why start() refused a request.
+    Result refusal() const;
     qint64 allowanceUs() const;
     void arm(qint64 dueUs);
     void sendWhenSilent();
@@ -119,7 +126,9 @@ private:
     void onReceived(const QByteArray &bytes);
     void readAnswer(const QByteArray &bytes);
     void onTimer();
+    void onReady();
     void onFailed(const QString &why);
+    void onGaveUp();
     void accept(const QByteArray &frame);
     void finish(Result result, const QByteArray &frame = QByteArray());
     void wake();
@@ -130,13 +139,16 @@ private:
     int timeoutMs = 0;
     int retries = 0;
     int reconnectWindowMs = ReconnectWindowMs;
+    bool opened = false;
     bool cancelled = false;
     bool lost = false;
     Counters count;
+    Reconnector link;
 
     State state = State::Idle;
     QByteArray request;
     int attemptsLeft = 0;
+    bool sentAny = false; // some attempt of the transaction went out
     QByteArray buffer; // what the current attempt heard that is not settled yet
     bool heard = false; // the attempt heard bytes
     bool garbled = false; // the attempt heard bytes that form no intact frame

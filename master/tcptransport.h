@@ -21,6 +21,7 @@ public:
     bool isReady() const override;
     void setBitsPerSecond(int) override {}
     void write(const QByteArray &bytes) override;
+    bool canReconnect() const override { return true; }
     QString errorString() const override;
 
 private:

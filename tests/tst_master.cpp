@@ -1,6 +1,6 @@
 // The master against simulated transmitters (pty and TCP), a device the test plays where times
 // matter, and pymodbus's serial server on a socat pair: outcomes, counters, retries, late and
-// foreign frames, answers to address 0, the line's silences.
+// foreign frames, answers to address 0, the line's silences, a TCP link that drops.
 #include "master/master.h"
 #include "posixpty.h"
 #include "protocol/frame.h"
@@ -352,8 +352,57 @@ private slots:
         client.write(heater.mid(3));
         QByteArray got;
         QTRY_COMPARE(got += client.readAll(), Modbus::readReply(1, {1}));
+        // A refused connection fails at once: the link was never up, nothing to make again.
+        QElapsedTimer clock;
+        clock.start();
         for (const char *refused : {"tcp://127.0.0.1:1", "tcp://127.0.0.1", "tcp://host/path"})
             QVERIFY2(!Master().open(refused, 9600), refused);
+        QVERIFY(clock.elapsed() < Master::ConnectTimeoutMs);
+    }
+
+    // A device server that restarts: the transaction under way (here still waiting for the line's
+    // silence, 380 ms at 300 bit/s), and one that waits its allowance in vain, end LinkDown, not
+    // sent; once it serves again the link is made again within the interval and requests are
+    // answered. When nobody serves within the window, that transaction and every later one end
+    // Unreachable, not sent, and the error says how long it tried and why it failed.
+    void linkDropped()
+    {
+        TransmitterSimulator sim;
+        QTemporaryDir dir;
+        QVERIFY(sim.start(dir.filePath("tty")) && sim.listenTcp(0));
+        const quint16 port = sim.tcpPort();
+        Master master;
+        QVERIFY(master.open(tcpPort(sim), 300));
+        master.setTimeout(100);
+        QCOMPARE(master.ask(Poll).result, Master::Result::Answered);
+        const Master::Counters before = master.counters();
+        QElapsedTimer sinceDrop;
+        sinceDrop.start();
+        sim.closeTcp();
+        QCOMPARE(master.ask(Poll).result, Master::Result::LinkDown);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(master.ask(Poll).result, Master::Result::LinkDown);
+        QVERIFY(clock.elapsed() >= 100);
+        QVERIFY(master.counters().notSent == before.notSent + 2
+                && master.counters().sent == before.sent);
+        QVERIFY(sim.listenTcp(port));
+        master.setTimeout(3000);
+        QCOMPARE(master.ask(Poll).result, Master::Result::Answered);
+        QVERIFY(sinceDrop.elapsed() >= 1000); // once a second: the attempt at once failed
+        QCOMPARE(master.counters().reconnects, quint64(1));
+
+        master.setReconnectWindow(300);
+        clock.start();
+        sim.closeTcp();
+        QCOMPARE(master.ask(Poll).result, Master::Result::LinkDown);
+        const quint64 notSent = master.counters().notSent;
+        // Waiting for the link (up to 3 s) when the master gives up.
+        QCOMPARE(master.ask(Poll).result, Master::Result::Unreachable);
+        QVERIFY(clock.elapsed() >= 300);
+        QCOMPARE(master.errorString(), QString("tried for 0.3 s: Connection refused"));
+        QCOMPARE(master.ask(Poll).result, Master::Result::Unreachable);
+        QCOMPARE(master.counters().notSent, notSent + 2);
     }
 };
 

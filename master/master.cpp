@@ -4,6 +4,7 @@
 #include "protocol/exchange.h"
 #include "protocol/frame.h"
 #include "protocol/linetiming.h"
+#include "protocol/registers.h"
 
 #include <QEventLoop>
 
@@ -15,11 +16,13 @@ constexpr qint64 UsPerMs = 1000;
 
 Master::Master(QObject *parent)
     : QObject(parent)
+    , link([this] { transport->open(rate); }, ReconnectIntervalMs)
 {
     // A coarse timer may fire early, and a request must never go out before its silence.
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, this, &Master::onTimer);
+    connect(&link, &Reconnector::gaveUp, this, &Master::onGaveUp);
     clock.start();
 }
 
@@ -31,7 +34,7 @@ bool Master::open(const QString &port, int bitsPerSecond)
     transport = Transport::forPort(port, this);
     connect(transport, &Transport::received, this, &Master::onReceived);
     connect(transport, &Transport::failed, this, &Master::onFailed);
-    connect(transport, &Transport::ready, this, &Master::wake);
+    connect(transport, &Transport::ready, this, &Master::onReady);
     if (!transport->open(bitsPerSecond)) {
         error = transport->errorString();
         return false;
@@ -45,7 +48,8 @@ bool Master::open(const QString &port, int bitsPerSecond)
     }
     if (!transport->isReady() && error.isEmpty())
         error = cancelled ? QStringLiteral("interrupted") : QStringLiteral("timed out");
-    return transport->isReady() && !cancelled;
+    opened = transport->isReady() && !cancelled;
+    return opened;
 }
 
 void Master::setBitsPerSecond(int bitsPerSecond)
@@ -56,20 +60,31 @@ void Master::setBitsPerSecond(int bitsPerSecond)
 
 bool Master::start(const QByteArray &request)
 {
-    if (state != State::Idle || cancelled || lost || !transport || !transport->isReady())
+    if (state != State::Idle || cancelled || lost || !opened)
         return false;
+    if (link.hasGivenUp()) {
+        ++count.notSent;
+        return false;
+    }
     this->request = request;
     attemptsLeft = retries;
-    sendWhenSilent();
+    sentAny = false;
+    if (link.isDown()) {
+        state = State::Linking;
+        arm(nowUs() + allowanceUs());
+    } else {
+        sendWhenSilent();
+    }
     return true;
 }
 
 Master::Answer Master::ask(const QByteArray &request)
 {
     Answer answer;
-    answer.result = lost ? Result::PortLost : Result::Cancelled;
-    if (!start(request))
+    if (!start(request)) {
+        answer.result = refusal();
         return answer;
+    }
     QEventLoop loop;
     const QMetaObject::Connection done =
         connect(this, &Master::finished, &loop, [&answer, &loop](const Answer &outcome) {
@@ -79,6 +94,13 @@ Master::Answer Master::ask(const QByteArray &request)
     loop.exec();
     disconnect(done);
     return answer;
+}
+
+Master::Result Master::refusal() const
+{
+    if (lost)
+        return Result::PortLost;
+    return link.hasGivenUp() && !cancelled ? Result::Unreachable : Result::Cancelled;
 }
 
 bool Master::pause(int ms)
@@ -107,6 +129,14 @@ void Master::wake()
         waiting->quit();
 }
 
+// How long an attempt waits for its answer to begin, and a transaction for a dropped link.
+qint64 Master::allowanceUs() const
+{
+    return timeoutMs > 0
+        ? timeoutMs * UsPerMs
+        : LineTiming::wireUs(Modbus::expectedReplySize(request), rate) + TurnaroundMs * UsPerMs;
+}
+
 void Master::arm(qint64 dueUs)
 {
     // Rounded up: never before its time.
@@ -130,96 +160,158 @@ void Master::send()
     state = State::Awaiting;
     buffer.clear();
     heard = false;
-    discarding = false;
-    sentUs = nowUs();
+    garbled = false;
+    const qint64 sentUs = nowUs();
     transport->write(request);
     ++count.sent;
+    sentAny = true;
     requestEndUs = sentUs + LineTiming::wireUs(request.size(), rate);
-    const qint64 allowanceUs = timeoutMs > 0
-        ? timeoutMs * UsPerMs
-        : LineTiming::wireUs(Modbus::expectedReplySize(request), rate) + TurnaroundMs * UsPerMs;
-    deadlineUs = requestEndUs + allowanceUs;
+    deadlineUs = requestEndUs + allowanceUs();
     arm(deadlineUs);
 }
 
 void Master::onReceived(const QByteArray &bytes)
 {
-    const qint64 now = nowUs();
-    const qint64 previousUs = lastHeardUs;
-    lastHeardUs = now;
-    if (state == State::Spacing) {
+    lastHeardUs = nowUs();
+    switch (state) {
+    case State::Spacing:
         sendWhenSilent();
-        return;
+        break;
+    case State::Awaiting:
+        readAnswer(bytes);
+        break;
+    case State::Listening:
+        ++count.failedCheck;
+        finish(Result::Several);
+        break;
+    case State::Idle:
+    case State::Linking:
+        break;
     }
-    if (state != State::Awaiting)
-        return;
-    // A transmitter answers only after t3.5 of silence behind the request, so on a line of our
-    // own whatever comes sooner belongs to an earlier request: it is dropped with the rest of
-    // its frame, the bytes that follow it without a silence.
-    const bool tooSoon = transport->isLine() && now < sentUs + LineTiming::t35Us(rate);
-    if (tooSoon || (discarding && now - previousUs < LineTiming::t35Us(rate))) {
-        discarding = true;
-        return;
-    }
-    discarding = false;
+}
+
+void Master::readAnswer(const QByteArray &bytes)
+{
     // An answer that has begun gets the time its length needs, whatever the timeout left.
     if (!heard) {
         const int rest = qMax(0, Modbus::expectedReplySize(request) - int(bytes.size()));
         deadlineUs =
-            qMax(deadlineUs, now + LineTiming::wireUs(rest, rate) + TurnaroundMs * UsPerMs);
+            qMax(deadlineUs, lastHeardUs + LineTiming::wireUs(rest, rate) + TurnaroundMs * UsPerMs);
         arm(deadlineUs);
     }
     heard = true;
-    const Modbus::Receipt receipt = Modbus::receive(buffer, bytes);
-    buffer = receipt.buffer;
-    if (receipt.action != Modbus::BufferAction::Accept)
+    buffer += bytes;
+    const Modbus::Hearing hearing = Modbus::hear(request, buffer);
+    if (hearing.answer.isEmpty()) {
+        // What is settled is dropped, so the buffer holds at most a frame still arriving.
+        garbled = garbled || hearing.garbled;
+        buffer.remove(0, hearing.settled);
         return;
-    // An intact frame that does not fit is some other request's answer; the real one may follow.
-    if (!Modbus::fits(request, receipt.frame))
-        return;
-    if (Modbus::isException(receipt.frame)) {
-        ++count.exceptions;
-        finish(Result::Refused, receipt.frame);
+    }
+    if (quint8(request.at(Modbus::AddressOffset)) != Registers::AnyAddress) {
+        accept(hearing.answer);
+    } else if (buffer.size() > hearing.answerEnd) {
+        ++count.failedCheck;
+        finish(Result::Several);
     } else {
-        ++count.answered;
-        finish(Result::Answered, receipt.frame, receipt.dataLength);
+        answerToAll = hearing.answer;
+        state = State::Listening;
     }
 }
 
 void Master::onTimer()
 {
-    if (state == State::Spacing) {
+    switch (state) {
+    case State::Spacing:
         send();
         return;
+    case State::Linking:
+        ++count.notSent;
+        finish(Result::LinkDown);
+        return;
+    case State::Listening:
+        accept(answerToAll);
+        return;
+    case State::Awaiting:
+        break;
+    case State::Idle:
+        return;
     }
-    ++(heard ? count.failedCheck : count.timedOut);
+    // What stays in the buffer at the deadline is a frame that never ended.
+    const bool failed = garbled || !buffer.isEmpty();
+    ++(failed ? count.failedCheck : count.timedOut);
     if (attemptsLeft > 0) {
         --attemptsLeft;
         sendWhenSilent();
         return;
     }
-    finish(heard ? Result::FailedCheck : Result::TimedOut);
+    finish(failed ? Result::FailedCheck : Result::TimedOut);
 }
 
+void Master::onReady()
+{
+    if (!opened) {
+        wake();
+    } else if (link.restore()) {
+        ++count.reconnects;
+        if (state == State::Linking)
+            sendWhenSilent();
+    }
+}
+
+// Before the link was first made open() fails, and a port whose adapter went away stays lost;
+// a TCP link that drops is made again.
 void Master::onFailed(const QString &why)
 {
-    lost = true;
     error = why;
-    if (state != State::Idle)
-        finish(Result::PortLost);
-    wake();
+    if (!opened || !transport->canReconnect()) {
+        lost = true;
+        if (state != State::Idle)
+            finish(Result::PortLost);
+        wake();
+        return;
+    }
+    link.failed(why, reconnectWindowMs);
+    if (state == State::Idle || state == State::Linking)
+        return;
+    if (!sentAny)
+        ++count.notSent;
+    finish(Result::LinkDown);
 }
 
-void Master::finish(Result result, const QByteArray &frame, int dataLength)
+void Master::onGaveUp()
+{
+    error = link.errorString();
+    if (state == State::Linking) {
+        ++count.notSent;
+        finish(Result::Unreachable);
+    }
+}
+
+void Master::accept(const QByteArray &frame)
+{
+    if (Modbus::isException(frame)) {
+        ++count.exceptions;
+        finish(Result::Refused, frame);
+    } else {
+        ++count.answered;
+        finish(Result::Answered, frame);
+    }
+}
+
+void Master::finish(Result result, const QByteArray &frame)
 {
     state = State::Idle;
     timer.stop();
     Answer answer;
     answer.result = result;
     answer.frame = frame;
-    if (result == Result::Refused)
+    if (result == Result::Refused) {
         answer.exceptionCode = quint8(Modbus::field(frame, Modbus::ByteCountOffset, 1));
-    else if (result == Result::Answered)
-        answer.reply = ReplyDecoder::decode(Modbus::requestRegister(request), frame, dataLength);
+    } else if (result == Result::Answered) {
+        answer.reply = ReplyDecoder::decode(Modbus::requestRegister(request), frame,
+                                            int(frame.size()) - Modbus::ReplyOverhead);
+        answer.registers = Modbus::readValues(frame);
+    }
     emit finished(answer);
 }

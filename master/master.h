@@ -1,6 +1,7 @@
 #ifndef MASTER_H
 #define MASTER_H
 
+#include "master/reconnector.h"
 #include "protocol/replydecoder.h"
 
 #include <QByteArray>
@@ -14,9 +15,13 @@ class Transport;
 
 // The master on a line of transmitters: one request at a time, each sent once the line has
 // been silent for t3.5, sent again after each attempt that brought no answer, up to the retries.
-// An answer is the first frame the receive step accepts that fits the request; bytes that come
-// while nothing is asked, or too soon after a request to answer it (a late reply to an earlier
-// one), are discarded. Requests are built and answers decoded by the protocol library.
+// Whatever came before a request went out is stale. The answer is the first intact frame heard
+// after it that fits the request, however soon it comes: devices answer as soon as a request is
+// whole. Intact frames that do not fit are other devices' business (a slow one's late answer,
+// another instrument on the line); only bytes that form no intact frame fail an attempt's check.
+// Every transmitter answers address 0, so such an answer is taken only once the attempt's answer
+// window has passed without another. Over TCP a link that drops is made again (Reconnector).
+// Requests are built and answers found and decoded by the protocol library.
 class Master : public QObject
 {
     Q_OBJECT
@@ -26,7 +31,7 @@ public:
         Answered,
         Refused, // an exception reply
         TimedOut, // nothing came
-        FailedCheck, // bytes came, but no intact answer to the request
+        FailedCheck, // bytes came that form no intact frame, and no answer to the request
         Several, // a request to address 0 was answered by more than one transmitter
         LinkDown, // the TCP link dropped and is being made again; nothing was answered
         Unreachable, // the TCP link could not be made again within the reconnect window
@@ -43,7 +48,9 @@ public:
         quint8 exceptionCode = 0; // when Refused
     };
 
-    // Every attempt counts as sent, and ends in one of the others (unless cancelled or lost).
+    // Every attempt counts as sent, and ends in one of the next four (unless cancelled, lost or
+    // its link dropped); a request to address 0 that more than one transmitter answered counts as
+    // a failed check. A request that never went out for want of a link counts as not sent.
     struct Counters
     {
         quint64 sent = 0;
@@ -51,7 +58,7 @@ public:
         quint64 timedOut = 0;
         quint64 failedCheck = 0;
         quint64 exceptions = 0;
-        quint64 notSent = 0; // requests that found no link (TCP, while it is made again)
+        quint64 notSent = 0; // requests that found no link (TCP: while it was made again, or after)
         quint64 reconnects = 0; // times the link was made again
     };
 
@@ -82,8 +89,10 @@ public:
     void setReconnectWindow(int ms) { reconnectWindowMs = ms; }
     int retryCount() const { return retries; }
 
-    // Starts a transaction; finished() tells how it ended. False, with nothing sent, while one
-    // is under way, after cancel() and once the port is lost.
+    // Starts a transaction; finished() tells how it ended. While a dropped link is made again it
+    // waits for the link as long as it would wait for an answer, then ends LinkDown. False, with
+    // nothing sent, while one is under way, after cancel(), once the port is lost, and once the
+    // master gave up making the link again (the request counts as not sent).
     bool start(const QByteArray &request);
     // start(), then waits for the outcome in a local event loop.
     Answer ask(const QByteArray &request);
@@ -99,16 +108,29 @@ signals:
     void finished(const Master::Answer &answer);
 
 private:
-    enum class State { Idle, Spacing, Awaiting };
+    enum class State {
+        Idle,
+        Linking, // waiting for the link to be made again
+        Spacing, // waiting for the line's silence before sending
+        Awaiting, // the request went out
+        Listening, // address 0 was answered: listening for another transmitter to the end
+    };
 
     qint64 nowUs() const { return clock.nsecsElapsed() / 1000; }
+    // Why start() refused a request.
+    Result refusal() const;
+    qint64 allowanceUs() const;
     void arm(qint64 dueUs);
     void sendWhenSilent();
     void send();
     void onReceived(const QByteArray &bytes);
+    void readAnswer(const QByteArray &bytes);
     void onTimer();
+    void onReady();
     void onFailed(const QString &why);
-    void finish(Result result, const QByteArray &frame = QByteArray(), int dataLength = 0);
+    void onGaveUp();
+    void accept(const QByteArray &frame);
+    void finish(Result result, const QByteArray &frame = QByteArray());
     void wake();
 
     Transport *transport = nullptr;
@@ -117,17 +139,20 @@ private:
     int timeoutMs = 0;
     int retries = 0;
     int reconnectWindowMs = ReconnectWindowMs;
+    bool opened = false;
     bool cancelled = false;
     bool lost = false;
     Counters count;
+    Reconnector link;
 
     State state = State::Idle;
     QByteArray request;
     int attemptsLeft = 0;
-    QByteArray buffer; // what the current attempt heard that may still become its answer
-    bool heard = false; // the attempt heard bytes beyond those discarded
-    bool discarding = false; // the frame on the line began too soon to be the answer
-    qint64 sentUs = 0;
+    bool sentAny = false; // some attempt of the transaction went out
+    QByteArray buffer; // what the current attempt heard that is not settled yet
+    bool heard = false; // the attempt heard bytes
+    bool garbled = false; // the attempt heard bytes that form no intact frame
+    QByteArray answerToAll; // the one answer to address 0 heard so far
     qint64 requestEndUs = 0; // when the request's last byte has gone out on the line
     qint64 deadlineUs = 0; // when the attempt ends unanswered
     qint64 lastHeardUs = -1;

@@ -18,7 +18,7 @@ public:
     bool isReady() const override;
     void setBitsPerSecond(int bitsPerSecond) override;
     void write(const QByteArray &bytes) override;
-    bool isLine() const override { return true; }
+    bool canReconnect() const override { return false; }
     QString errorString() const override;
 
 private:

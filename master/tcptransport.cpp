@@ -24,6 +24,8 @@ bool TcpTransport::open(int)
 {
     if (port <= 0)
         return false;
+    // An attempt still unanswered (a server that is not up yet drops it) gives way to a new one.
+    socket.abort();
     socket.connectToHost(host, quint16(port));
     return true;
 }

@@ -21,7 +21,7 @@ public:
     bool isReady() const override;
     void setBitsPerSecond(int) override {}
     void write(const QByteArray &bytes) override;
-    bool isLine() const override { return false; }
+    bool canReconnect() const override { return true; }
     QString errorString() const override;
 
 private:

@@ -18,15 +18,16 @@ public:
     using QObject::QObject;
 
     // False, with errorString() set, when the port cannot be opened. A transport may still be
-    // connecting after true; it emits ready() once it can carry bytes, or failed().
+    // connecting after true; it emits ready() once it can carry bytes, or failed(). A transport
+    // that can reconnect opens again after a failure.
     virtual bool open(int bitsPerSecond) = 0;
     virtual bool isReady() const = 0;
     // The line speed; over TCP the device server's serial side keeps its own.
     virtual void setBitsPerSecond(int bitsPerSecond) = 0;
     virtual void write(const QByteArray &bytes) = 0;
-    // Whether the bytes travel on a line of our own at bitsPerSecond, so that no answer can come
-    // back sooner than the line allows.
-    virtual bool isLine() const = 0;
+    // Whether open() may make the link again after it failed once up: a device server that
+    // restarts comes back, a pulled adapter does not.
+    virtual bool canReconnect() const = 0;
     virtual QString errorString() const = 0;
 
 signals:

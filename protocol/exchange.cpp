@@ -23,6 +23,7 @@ int expectedReplySize(const QByteArray &request)
 {
     switch (functionCode(request)) {
     case ReadRegisters:
+    case ReadInputRegisters:
         return ReplyOverhead + WordSize * operand(request);
     case WriteRegister:
     case WriteRegisters:
@@ -46,6 +47,7 @@ bool fits(const QByteArray &request, const QByteArray &reply)
         return false;
     switch (function) {
     case ReadRegisters:
+    case ReadInputRegisters:
         return int(field(reply, ByteCountOffset, 1)) == WordSize * operand(request);
     case WriteRegister:
         return requestRegister(reply) == requestRegister(request)
@@ -57,6 +59,36 @@ bool fits(const QByteArray &request, const QByteArray &reply)
     default:
         return false;
     }
+}
+
+Hearing hear(const QByteArray &request, const QByteArray &heard)
+{
+    Hearing hearing;
+    // A byte whose frame has not all come may still begin one: nothing from it on is settled.
+    bool undecided = false;
+    for (int offset = 0; offset < heard.size();) {
+        const int length = replyLengthAt(heard, offset);
+        const bool whole = length > 0 && offset + length <= heard.size();
+        if (whole && intactAt(heard, offset, length)) {
+            const QByteArray frame = heard.mid(offset, length);
+            offset += length;
+            if (fits(request, frame)) {
+                hearing.answer = frame;
+                hearing.answerEnd = hearing.settled = offset;
+                hearing.garbled = hearing.garbled || undecided;
+                return hearing;
+            }
+        } else {
+            if (length != 0 && !whole)
+                undecided = true;
+            else if (!undecided)
+                hearing.garbled = true;
+            ++offset;
+        }
+        if (!undecided)
+            hearing.settled = offset;
+    }
+    return hearing;
 }
 
 } // namespace Modbus

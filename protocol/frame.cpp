@@ -15,15 +15,15 @@ quint16 crc16(const quint8 *data, std::size_t length)
 
 namespace {
 
-quint16 crcOf(const QByteArray &bytes, int length)
+quint16 crcOf(const QByteArray &bytes, int length, int offset = 0)
 {
-    return crc16(reinterpret_cast<const quint8 *>(bytes.constData()), std::size_t(length));
+    return crc16(reinterpret_cast<const quint8 *>(bytes.constData()) + offset, std::size_t(length));
 }
 
 // The check bytes as they stand on the wire, read high byte first.
-quint16 wireCrc(const QByteArray &bytes, int length)
+quint16 wireCrc(const QByteArray &bytes, int length, int offset = 0)
 {
-    const quint16 crc = crcOf(bytes, length);
+    const quint16 crc = crcOf(bytes, length, offset);
     return quint16((crc << 8) | (crc >> 8));
 }
 
@@ -87,11 +87,11 @@ QByteArray writeRequest(quint8 address, quint16 reg, quint16 value)
     return shortFrame(address, WriteRegister, reg, value);
 }
 
-QByteArray readReply(quint8 address, const QVector<quint16> &values)
+QByteArray readReply(quint8 address, const QVector<quint16> &values, quint8 function)
 {
     QByteArray body;
     body.append(char(address));
-    body.append(char(ReadRegisters));
+    body.append(char(function));
     body.append(char(WordSize * values.size()));
     for (quint16 value : values)
         appendWord(body, value);
@@ -156,6 +156,50 @@ Receipt receive(const QByteArray &buffer, const QByteArray &incoming)
     receipt.action = BufferAction::Accept;
     receipt.frame = bytes;
     return receipt;
+}
+
+int replyLengthAt(const QByteArray &bytes, int offset)
+{
+    const int present = bytes.size() - offset;
+    if (offset < 0)
+        return 0;
+    if (present <= FunctionOffset)
+        return -1;
+    const quint8 function = quint8(bytes.at(offset + FunctionOffset));
+    if (function & ExceptionFlag)
+        return ExceptionReplySize;
+    switch (function) {
+    case ReadRegisters:
+    case ReadInputRegisters:
+        return present > ByteCountOffset
+            ? ReplyOverhead + quint8(bytes.at(offset + ByteCountOffset))
+            : -1;
+    case WriteRegister:
+    case WriteRegisters:
+        return RequestSize;
+    default:
+        return 0;
+    }
+}
+
+bool intactAt(const QByteArray &bytes, int offset, int length)
+{
+    const int crcOffset = offset + length - CrcSize;
+    return length > CrcSize && offset + length <= bytes.size()
+        && quint16(field(bytes, crcOffset, CrcSize)) == wireCrc(bytes, length - CrcSize, offset);
+}
+
+QVector<quint16> readValues(const QByteArray &reply)
+{
+    QVector<quint16> values;
+    const quint8 function = functionCode(reply);
+    if (function != ReadRegisters && function != ReadInputRegisters)
+        return values;
+    const int dataEnd =
+        qMin(DataOffset + int(field(reply, ByteCountOffset, 1)), int(reply.size()) - CrcSize);
+    for (int offset = DataOffset; offset + WordSize <= dataEnd; offset += WordSize)
+        values.append(word(reply, offset));
+    return values;
 }
 
 quint32 field(const QByteArray &frame, int offset, int size)

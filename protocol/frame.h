@@ -28,6 +28,7 @@ constexpr int WordSize = 2;
 constexpr int RequestSize = 8; // read and single write requests, echoes of writes
 constexpr int EchoDataLength = 3; // what the length rule gives a 0x06 or 0x10 echo
 constexpr int ReplyOverhead = 5; // address, function, count, two check bytes
+constexpr int ExceptionReplySize = 5; // address, function, code, two check bytes
 constexpr int BlockHeaderSize = 7; // address, 0x10, first and last register, count field
 
 constexpr int MaxBufferSize = 1024;
@@ -47,7 +48,8 @@ void appendWord(QByteArray &frame, quint16 value);
 QByteArray shortFrame(quint8 address, quint8 function, quint16 first, quint16 second);
 QByteArray readRequest(quint8 address, quint16 reg, quint16 count);
 QByteArray writeRequest(quint8 address, quint16 reg, quint16 value);
-QByteArray readReply(quint8 address, const QVector<quint16> &values);
+QByteArray readReply(quint8 address, const QVector<quint16> &values,
+                     quint8 function = ReadRegisters);
 QByteArray exceptionReply(quint8 address, quint8 function, quint8 code);
 
 // A register block write as this transmitter takes it: offset 4 holds the last register written
@@ -84,6 +86,18 @@ struct Receipt
 // function (exception replies among them) as none. The answer must start at offset 0 and fill
 // the buffer exactly, and its check bytes must match.
 Receipt receive(const QByteArray &buffer, const QByteArray &incoming);
+
+// The length of the reply that would begin at offset in bytes, told by its function code: a read
+// (3 or 4) by its byte count, a write echo (6 or 16) as long as a request, an exception reply its
+// fixed size. 0 for any other function (or a negative offset); -1 while the bytes that tell have
+// not all come.
+int replyLengthAt(const QByteArray &bytes, int offset);
+// Whether the length bytes from offset (not negative) are all present and end in their own check
+// bytes.
+bool intactAt(const QByteArray &bytes, int offset, int length);
+// The register values a read reply (3 or 4) carries, as far as its byte count and its length both
+// reach; none for any other frame.
+QVector<quint16> readValues(const QByteArray &reply);
 
 // Fields are big-endian. A field that runs past the end of the frame reads only the bytes
 // present; one wholly beyond the end reads 0.

@@ -8,9 +8,10 @@ cd "$(dirname "$0")/.."
 
 # What the tests need besides the build: a PostgreSQL server, pdftotext and pdfinfo for the
 # certificates, a font with Chinese glyphs for the Chinese one, and pymodbus, an independent peer
-# serving RTU over TCP for the command line.
+# serving RTU over TCP for the command line and on a serial line (socat's pseudo-terminal pair)
+# for the master.
 scripts/setup-deps.sh postgresql poppler-utils fonts-wqy-zenhei python3-pymodbus \
-    python3-serial-asyncio
+    python3-serial-asyncio socat
 scripts/build.sh
 if [ -z "${TR451_TEST_POSTGRESQL:-}" ]; then
     postgres_folder=$(mktemp -d "${TMPDIR:-/tmp}/tr451-postgres.XXXXXX")

@@ -70,6 +70,18 @@ private slots:
         QCOMPARE(Modbus::field(frame, 3, 2), 0x38u); // runs past the end
         QCOMPARE(Modbus::field(frame, 4, 2), 0u); // wholly beyond it
         QVERIFY(Modbus::isException(bytes("0183")) && !Modbus::isException(bytes("01")));
+        // Reply lengths and checks at an offset stay inside the bytes; register values inside
+        // the data of a read.
+        const QByteArray echo = Modbus::writeRequest(1, 0x0109, 1);
+        QVERIFY(Modbus::replyLengthAt(echo, 7) == -1
+                && Modbus::replyLengthAt(bytes("0103"), 0) == -1
+                && Modbus::replyLengthAt(bytes("0603"), -1) == 0);
+        QVERIFY(Modbus::intactAt("\xA5" + echo, 1, 8) && !Modbus::intactAt(echo, 1, 8)
+                && !Modbus::intactAt(bytes("FFFF"), 0, 2));
+        using W = QVector<quint16>;
+        QCOMPARE(Modbus::readValues(Modbus::readReply(1, {1, 2}, 0x04)), W({1, 2}));
+        QCOMPARE(Modbus::readValues(bytes("0103040001000200")), W({1})); // cut short
+        QCOMPARE(Modbus::readValues(echo), W());
         // Character times, frames on the wire (rounded up) and the silences t1.5 and t3.5, which
         // stop shrinking above 19200 bit/s.
         QVERIFY(LineTiming::characterUs(9600) == 1041 && LineTiming::wireUs(8, 9600) == 8334
@@ -188,16 +200,85 @@ private slots:
         row("unknown function", Modbus::shortFrame(1, 0x2B, 0, 0), Modbus::withCrc(bytes("012B00")),
             false, 5);
         row("short request", read.left(6), Modbus::readReply(1, nine), false, 23);
+        const QByteArray input = Modbus::shortFrame(1, Modbus::ReadInputRegisters, 0, 6);
+        const QVector<quint16> six(6, 0);
+        row("input read", input, Modbus::readReply(1, six, Modbus::ReadInputRegisters), true, 17);
+        row("input read, holding answer", input, Modbus::readReply(1, six), false, 17);
+        row("input read, other count", input,
+            Modbus::readReply(1, nine, Modbus::ReadInputRegisters), false, 17);
+        row("input read, exception", input, Modbus::exceptionReply(1, 0x04, 2), true, 17);
+        row("read, input answer", read, Modbus::readReply(1, nine, Modbus::ReadInputRegisters),
+            false, 23);
     }
 
     void exchange()
     {
         QFETCH(QByteArray, request);
         QFETCH(QByteArray, reply);
-        QCOMPARE(Modbus::receive(QByteArray(), reply).action, Modbus::BufferAction::Accept);
+        QVERIFY(Modbus::intactAt(reply, 0, int(reply.size())));
         QTEST(Modbus::fits(request, reply), "fits");
         QTEST(Modbus::expectedReplySize(request), "expectedSize");
         QCOMPARE(Modbus::requestRegister(request), Modbus::word(request, 2));
+    }
+
+    // The bytes heard after a request, read as frames: the answer wherever it starts, someone
+    // else's intact frames passed over, garbage told apart from a frame still arriving.
+    void hear_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("heard");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("answerEnd");
+        QTest::addColumn<int>("settled");
+        QTest::addColumn<bool>("garbled");
+        const QByteArray read = Modbus::readRequest(1, 0x0000, 2);
+        const QByteArray answer = reply({0x0102, 0x0304});
+        const QByteArray other = Modbus::readReply(2, {0x0102, 0x0304});
+        QByteArray corrupted = answer;
+        corrupted[8] = char(corrupted.at(8) ^ 1);
+        const QByteArray none;
+        const auto row = [](const char *name, const QByteArray &request, const QByteArray &heard,
+                            const QByteArray &answer, int end, int settled, bool garbled) {
+            QTest::newRow(name) << request << heard << answer << end << settled << garbled;
+        };
+        row("answer", read, answer, answer, 9, 9, false);
+        row("first piece", read, answer.left(2), none, 0, 0, false);
+        row("all but its last byte", read, answer.left(8), none, 0, 0, false);
+        row("stale byte, answer", read, "\xA5" + answer, answer, 10, 10, true);
+        // 01 03 FF would begin a frame of 260 bytes.
+        row("long frame begun, answer", read, bytes("0103FF") + answer, answer, 12, 12, true);
+        row("other address, answer", read, other + answer, answer, 18, 18, false);
+        row("other function, answer", read,
+            Modbus::readReply(1, {1, 2}, Modbus::ReadInputRegisters) + answer, answer, 18, 18,
+            false);
+        row("other count, answer", read, reply({1}) + answer, answer, 16, 16, false);
+        row("someone else's frame", read, other, none, 0, 9, false);
+        row("someone else's frame, answer begun", read, other + answer.left(3), none, 0, 9, false);
+        row("garbage, someone else's frame", read, bytes("A5A5") + other, none, 0, 11, true);
+        // From its fifth byte on, 03 04 would begin a frame of 9 bytes.
+        row("corrupted", read, corrupted, none, 0, 4, true);
+        row("unknown function", read, Modbus::withCrc(bytes("012B00")), none, 0, 3, true);
+        row("exception", read, Modbus::exceptionReply(1, 0x03, 2),
+            Modbus::exceptionReply(1, 0x03, 2), 5, 5, false);
+        const QByteArray input = Modbus::readReply(1, {0x41BB, 0xC28F}, Modbus::ReadInputRegisters);
+        row("input registers", Modbus::shortFrame(1, Modbus::ReadInputRegisters, 0, 2), input,
+            input, 9, 9, false);
+        const QByteArray heater = Modbus::writeRequest(1, 0x0109, 1);
+        row("write echo", heater, heater, heater, 8, 8, false);
+        const QByteArray fromSeven = Modbus::readReply(7, {1, 2});
+        row("address 0, two answers", Modbus::readRequest(0, 0x0000, 2),
+            fromSeven + Modbus::readReply(9, {3, 4}), fromSeven, 9, 9, false);
+    }
+
+    void hear()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, heard);
+        const Modbus::Hearing hearing = Modbus::hear(request, heard);
+        QTEST(hearing.answer, "answer");
+        QTEST(hearing.answerEnd, "answerEnd");
+        QTEST(hearing.settled, "settled");
+        QTEST(hearing.garbled, "garbled");
     }
 
     void decode_data()

@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
     }
     QCoreApplication::setApplicationName(QStringLiteral("tr451"));
     // A reader that goes away (tr451 read | head) ends the run through a failed write.
-    Platform::ignoreBrokenPipe();
+    Platform::failWritesInsteadOfSignals();
 
     const Cli::Parsed parsed =
         Cli::parse(QCoreApplication::arguments().mid(1), qEnvironmentVariable("TR451_PORT"));

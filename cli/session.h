@@ -25,8 +25,8 @@ QByteArray informationRead(quint8 address);
 // What the answer to informationRead() says, at the rate it came at.
 Identity identityOf(const ReplyDecoder::Reply &information, int rate);
 
-// Whether a transaction ended with what the transmitter asked did (an answer, a refusal, a
-// garbled frame or silence), rather than with the link, the port or the run.
+// Whether a transaction ended with what came back from the address asked (an answer, a
+// refusal, a garbled frame or silence), rather than with the link, the port or the run.
 bool heardFromLine(Master::Result result);
 
 // One run of a command against the line: the master with the options' timings, its failures as

@@ -6,6 +6,7 @@
 #include "check/checkengine.h"
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/schedule.h"
 #include "cli/session.h"
 #include "display/csvrecorder.h"
 #include "display/trendfeed.h"
@@ -32,25 +33,30 @@ const QStringList PhaseNames {"filling", "drifting", "noisy", "met"};
 constexpr int ReferenceDecimals = 2;
 constexpr int ValueDecimals = 3;
 
+// Streamed: each column as wide as its title, which is wider than any value, but for time and
+// kind.
 QVector<Column> pointColumns()
 {
-    QVector<Column> columns {{QStringLiteral("time"), QStringLiteral("Time"), 0},
-                             {QStringLiteral("serial_number"), QStringLiteral("Serial number"), 0},
-                             {QStringLiteral("kind"), QStringLiteral("Kind"), 0}};
+    const int timeWidth = Csv::isoTime(QDateTime::fromMSecsSinceEpoch(0)).size();
+    const int kindWidth = qMax(CheckText::kind(Check::Kind::AsFound).size(),
+                               CheckText::kind(Check::Kind::AsLeft).size());
+    QVector<Column> columns {{QStringLiteral("time"), QStringLiteral("Time"), timeWidth},
+                             {QStringLiteral("serial_number"), QStringLiteral("Serial number")},
+                             {QStringLiteral("kind"), QStringLiteral("Kind"), kindWidth}};
     for (int q = 0; q < CheckedQuantities; ++q) {
         const QString key = QuantityKeys[q] + QLatin1Char('_');
         const QString title = QuantityTitles[q] + QLatin1Char(' ');
         const QString unit = QStringLiteral(" (%1)").arg(Units[q]);
-        columns << Column {key + "reference", title + "reference" + unit, 0}
-                << Column {key + "mean", title + "mean" + unit, 0}
-                << Column {key + "std_dev", title + "std dev" + unit, 0}
+        columns << Column {key + "reference", title + "reference" + unit}
+                << Column {key + "mean", title + "mean" + unit}
+                << Column {key + "std_dev", title + "std dev" + unit}
                 << Column {key + "drift",
-                           title + "drift" + QStringLiteral(" (%1/min)").arg(Units[q]), 0}
-                << Column {key + "error", title + "error" + unit, 0}
-                << Column {key + "samples", title + "samples", 0}
-                << Column {key + "result", title + "result", 0};
+                           title + "drift" + QStringLiteral(" (%1/min)").arg(Units[q])}
+                << Column {key + "error", title + "error" + unit}
+                << Column {key + "samples", title + "samples"}
+                << Column {key + "result", title + "result"};
     }
-    columns << Column {QStringLiteral("result"), QStringLiteral("Result"), 0};
+    columns << Column {QStringLiteral("result"), QStringLiteral("Result")};
     return columns;
 }
 
@@ -101,9 +107,18 @@ private:
 
 } // namespace
 
-int check(Session &session, const Options &options)
+// A check without a traceable reference could have no certificate: it is refused before the
+// port or the records are opened, saying how a script sets what is missing.
+Outcome check(Session &session, const Options &options)
 {
     StationSettings station = StationSettings::load();
+    if (const QString problem = station.certificateProblem(QDate::currentDate());
+        !problem.isEmpty()) {
+        return {Status::Usage,
+                problem
+                    + QStringLiteral(" tr451 station KEY VALUE sets them: reference, "
+                                     "reference-certificate, reference-due (YYYY-MM-DD).")};
+    }
     if (options.windowMs > 0)
         station.limits.windowMs = options.windowMs;
     TrendSession readings;
@@ -111,11 +126,11 @@ int check(Session &session, const Options &options)
     engine.setSettings(station);
     // Records that cannot be reached are known before the wait rather than after it.
     if (!engine.records().open())
-        return Session::fail(Exit::Records, engine.records().errorString());
+        return {Status::Records, engine.records().errorString()};
 
     Identity identity;
-    if (const int status = session.connect(&identity))
-        return status;
+    if (const Outcome connected = session.connect(&identity); !connected.ok())
+        return connected;
     // The range registers hold tenths of a degree; kept as the window keeps them.
     const Transmitter transmitter {identity.serialNumber, identity.address,
                                    identity.rangeMin / 10.0, identity.rangeMax / 10.0};
@@ -125,43 +140,48 @@ int check(Session &session, const Options &options)
         Modbus::readRequest(identity.address, poll.firstRegister, poll.count);
     Progress progress;
     const qint64 startMs = session.elapsedMs();
-    // As the window polls: the default stability limits are meant for a reading a second.
-    for (qint64 dueMs = startMs;;
-         dueMs = qMax(dueMs + Timing::PollIntervalMs, session.elapsedMs())) {
-        session.waitUntil(dueMs);
+    // As the window polls: the default stability limits are meant for a reading a second. The
+    // check, its point and its result are stored as one, or not at all.
+    for (Schedule schedule(startMs, Timing::PollIntervalMs);;
+         schedule.advance(session.elapsedMs())) {
         Master::Answer answer;
-        if (const int status = session.ask(request, &answer))
-            return status;
-        readings.add(TrendFeed::fromReply(answer.reply, identity.address, identity.serialNumber));
+        if (const Outcome outcome = session.reading(schedule.due(), request, &answer);
+            !outcome.ok())
+            return outcome;
+        if (answer.result == Master::Result::Answered) {
+            readings.add(
+                TrendFeed::fromReply(answer.reply, identity.address, identity.serialNumber));
+        }
         const GateState gate = engine.gate();
         const qint64 waitedMs = session.elapsedMs() - startMs;
         progress.show(gate, waitedMs);
-        if (gate.met())
+        if (gate.met()
+            && engine.takePoint(options.kind, transmitter, options.references, QString(),
+                                CheckEngine::AfterPoint::Finish))
             break;
         if (waitedMs >= options.waitStableMs) {
-            return Session::fail(Exit::NotStable,
-                                 QStringLiteral("the readings were not stable within %1 s; "
-                                                "nothing was stored")
-                                     .arg(options.waitStableMs / 1000));
+            return {Status::NotStable,
+                    QStringLiteral("the readings were not stable within %1 s; nothing was stored")
+                        .arg(options.waitStableMs / 1000)};
         }
     }
 
-    // The gate is met and this engine has nothing else open or unstored: the point is taken.
-    engine.takePoint(options.kind, transmitter, options.references);
-    engine.finish();
     const Check &check = engine.check();
-    Output out(options.format, pointColumns());
-    if (out.open(QString()) && out.header())
-        out.record(pointRecord(check, check.points.first()));
-    if (!engine.allStored()) {
-        return Session::fail(Exit::Records,
-                             engine.records().errorString()
-                                 + QStringLiteral("; the point above is not stored"));
-    }
+    Output out(options.format, pointColumns(), Output::Flow::Stream);
+    if (const Outcome opened = out.open(); opened.ok() && out.header())
+        out.record(pointRecord(check, check.points.last()));
     QString error;
+    if (!engine.allStored()) {
+        return out.close({Status::Records,
+                          engine.records().errorString()
+                              + QStringLiteral("; nothing of the check was stored, the point above "
+                                               "included")});
+    }
     if (!options.certificate.isEmpty() && !Certificate::write(check, options.certificate, &error))
-        return Session::fail(Exit::Failed, error);
-    return check.result == Check::Result::Pass ? Exit::Done : Exit::CheckFailed;
+        return out.close({Status::Failed, error});
+    return out.close(check.result == Check::Result::Pass
+                         ? Outcome {}
+                         : Outcome {Status::CheckFailed, QString()});
 }
 
 } // namespace Cli

@@ -1,20 +1,23 @@
 #ifndef COMMANDS_H
 #define COMMANDS_H
 
-// The commands of tr451. Each returns the program's exit status, having said why on stderr when
-// it is not Exit::Done.
+#include "cli/outcome.h"
+
+// The commands of tr451, each run by the program with the command line it was given. None of
+// them prints the reason it ends with: the program does, once.
 namespace Cli {
 
 struct Options;
 class Session;
 
-int ports(const Options &options);
-int scan(Session &session, const Options &options);
-int info(Session &session, const Options &options);
-int read(Session &session, const Options &options);
-int set(Session &session, const Options &options);
-int check(Session &session, const Options &options);
-int history(const Options &options);
+Outcome ports(Session &session, const Options &options);
+Outcome scan(Session &session, const Options &options);
+Outcome info(Session &session, const Options &options);
+Outcome read(Session &session, const Options &options);
+Outcome set(Session &session, const Options &options);
+Outcome check(Session &session, const Options &options);
+Outcome history(Session &session, const Options &options);
+Outcome station(Session &session, const Options &options);
 
 } // namespace Cli
 

@@ -3,34 +3,34 @@
 #include "check/recordstore.h"
 #include "cli/commands.h"
 #include "cli/output.h"
-#include "cli/session.h"
 #include "display/csvrecorder.h"
 
 namespace Cli {
 
-int history(const Options &options)
+Outcome history(Session &, const Options &options)
 {
     RecordStore records(StationSettings::load().database);
     QList<Check> checks;
     if (!records.history(options.serialNumber, &checks))
-        return Session::fail(Exit::Records, records.errorString());
+        return {Status::Records, records.errorString()};
     Output out(options.format,
-               {{QStringLiteral("started"), QStringLiteral("Started"), 0},
-                {QStringLiteral("kind"), QStringLiteral("Kind"), 8},
-                {QStringLiteral("station"), QStringLiteral("Station"), 0},
-                {QStringLiteral("operator"), QStringLiteral("Operator"), 0},
-                {QStringLiteral("points"), QStringLiteral("Points"), 0},
-                {QStringLiteral("result"), QStringLiteral("Result"), 0}});
-    if (!out.open(QString()) || !out.header())
-        return Exit::Done;
+               {{QStringLiteral("started"), QStringLiteral("Started")},
+                {QStringLiteral("kind"), QStringLiteral("Kind")},
+                {QStringLiteral("station"), QStringLiteral("Station")},
+                {QStringLiteral("operator"), QStringLiteral("Operator")},
+                {QStringLiteral("points"), QStringLiteral("Points")},
+                {QStringLiteral("result"), QStringLiteral("Result")}});
+    if (const Outcome opened = out.open(); !opened.ok())
+        return opened;
+    // A write that fails is remembered, and the records after it go nowhere.
+    out.header();
     for (const Check &check : qAsConst(checks)) {
-        if (!out.record({text(Csv::isoTime(check.startedAt.toLocalTime())),
-                         text(CheckText::kind(check.kind)), text(check.settings.station),
-                         text(check.settings.operatorName), integer(check.storedPointCount),
-                         text(CheckText::result(check.result))}))
-            break;
+        out.record({text(Csv::isoTime(check.startedAt.toLocalTime())),
+                    text(CheckText::kind(check.kind)), text(check.settings.station),
+                    text(check.settings.operatorName), integer(check.storedPointCount),
+                    text(CheckText::result(check.result))});
     }
-    return Exit::Done;
+    return out.close({});
 }
 
 } // namespace Cli

@@ -1,7 +1,8 @@
 // tr451: configures and reads TR-451/TR-573 transmitters from the command line, over a serial
 // port or RTU over TCP, for scripts and for lines of several transmitters.
-#include "cli/commands.h"
+#include "cli/debugoutput.h"
 #include "cli/options.h"
+#include "cli/output.h"
 #include "cli/session.h"
 #include "platform/platform.h"
 
@@ -13,24 +14,6 @@
 #include <memory>
 
 namespace {
-
-// A request that goes unanswered is sent twice more before the command gives up; a scan asks
-// each address once, since most of them have nobody to answer.
-constexpr int DefaultRetries = 2;
-constexpr int ScanRetries = 0;
-
-int run(Cli::Session &session, const Cli::Options &options)
-{
-    if (options.command == QLatin1String("scan"))
-        return Cli::scan(session, options);
-    if (options.command == QLatin1String("info"))
-        return Cli::info(session, options);
-    if (options.command == QLatin1String("read"))
-        return Cli::read(session, options);
-    if (options.command == QLatin1String("check"))
-        return Cli::check(session, options);
-    return Cli::set(session, options);
-}
 
 // Whether a certificate is asked for, whose PDF writer needs Qt Gui; told by the bytes given,
 // before there is an application to read them as text.
@@ -45,6 +28,7 @@ bool writesCertificate(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    DebugOutput::install();
     // Qt Gui on the offscreen platform needs no display; no other command loads it.
     std::unique_ptr<QCoreApplication> app;
     if (writesCertificate(argc, argv)) {
@@ -55,31 +39,24 @@ int main(int argc, char *argv[])
     }
     QCoreApplication::setApplicationName(QStringLiteral("tr451"));
     // A reader that goes away (tr451 read | head) ends the run through a failed write.
-    Platform::ignoreBrokenPipe();
+    Platform::failWritesInsteadOfSignals();
 
     const Cli::Parsed parsed =
         Cli::parse(QCoreApplication::arguments().mid(1), qEnvironmentVariable("TR451_PORT"));
-    if (parsed.help) {
-        std::fputs(qUtf8Printable(Cli::usage()), stdout);
-        return Cli::Exit::Done;
-    }
+    DebugOutput::show(parsed.options.debug);
+    if (parsed.help)
+        return Cli::conclude(Cli::say(Cli::usage()));
     if (!parsed.error.isEmpty())
-        return Cli::Session::fail(Cli::Exit::Usage, parsed.error);
+        return Cli::conclude({Cli::Status::Usage, parsed.error});
     Cli::Options options = parsed.options;
     if (!options.formatGiven) {
         const bool terminal = options.output.isEmpty() && Platform::isTerminal(stdout);
         options.format = terminal ? Cli::Format::Table : Cli::Format::Csv;
     }
-    if (options.command == QLatin1String("ports"))
-        return Cli::ports(options);
-    if (options.command == QLatin1String("history"))
-        return Cli::history(options);
-
-    Cli::Session session(options,
-                         options.command == QLatin1String("scan") ? ScanRetries : DefaultRetries);
+    Cli::Session session(options);
     Platform::watchInterrupts(app.get(), [&session] { session.interrupt(); });
-    const int status = run(session, options);
+    const Cli::Outcome outcome = options.command->run(session, options);
     if (options.stats)
         std::fputs(qUtf8Printable(session.counters() + QLatin1Char('\n')), stderr);
-    return status;
+    return Cli::conclude(outcome);
 }

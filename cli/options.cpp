@@ -1,9 +1,10 @@
 #include "cli/options.h"
 
+#include "cli/commands.h"
 #include "protocol/commandinputs.h"
 #include "protocol/registers.h"
 
-#include <QMap>
+#include <QCommandLineParser>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -13,29 +14,69 @@ namespace Cli {
 
 namespace {
 
-struct KnownOption
+// The commands that speak to a transmitter share the options of the line.
+constexpr const char *LineCommands = "scan info read set check";
+
+struct OptionSpec
 {
     const char *name;
-    const char *command; // nullptr: an option of every command
-    bool takesValue;
+    const char *value; // its name in the usage; nullptr: the option takes none
+    const char *commands; // the commands it belongs to, by a space; nullptr: every command
+    const char *help;
 };
 
-constexpr KnownOption KnownOptions[] = {
-    {"port", nullptr, true},         {"baud", nullptr, true},
-    {"address", nullptr, true},      {"timeout", nullptr, true},
-    {"retries", nullptr, true},      {"format", nullptr, true},
-    {"stats", nullptr, false},       {"addresses", "scan", true},
-    {"bauds", "scan", true},         {"count", "read", true},
-    {"interval", "read", true},      {"scale", "read", true},
-    {"what", "read", true},          {"output", "read", true},
-    {"kind", "check", true},         {"ref-temperature", "check", true},
-    {"ref-humidity", "check", true}, {"window", "check", true},
-    {"wait-stable", "check", true},  {"certificate", "check", true},
+// In the order of the usage: each command's own options under it, then the shared ones.
+constexpr OptionSpec OptionTable[] = {
+    {"addresses", "LIST", "scan", "addresses to try, e.g. 1-247 (the default) or 1,2,17"},
+    {"bauds", "LIST|all", "scan", "rates to try, e.g. 9600,19200 (default: all)"},
+    {"count", "N", "read", "stop after N readings (default: until interrupted)"},
+    {"interval", "MS", "read", "one reading every MS ms (default 1000; 0: at once)"},
+    {"scale", "100|10", "read", "hundredths or tenths registers (default 100)"},
+    {"what", "all|temperature|humidity|dewpoint|status", "read", "(default all)"},
+    {"output", "FILE", "read", "append to FILE instead of writing to stdout"},
+    {"kind", "as-found|as-left", "check", "(needed)"},
+    {"ref-temperature", "T", "check", "the reference's degrees (needed)"},
+    {"ref-humidity", "H", "check", "the reference's %RH (needed)"},
+    {"window", "S", "check", "stability window (default: the station's)"},
+    {"wait-stable", "S", "check", "give up after S s unstable (default 1800)"},
+    {"certificate", "FILE", "check", "also write the check's certificate (PDF)"},
+    {"port", "NAME", LineCommands, "serial port, or tcp://HOST:PORT (default: TR451_PORT)"},
+    {"baud", "RATE|auto", LineCommands, "1200 to 115200 (default 9600); auto tries all"},
+    {"address", "N", LineCommands, "1 to 247; 0 (the default): the transmitter alone on the line"},
+    {"timeout", "MS", LineCommands, "wait for an answer (default: its wire time + 100 ms)"},
+    {"retries", "N", LineCommands, "send again after no answer (default 2; scan 0)"},
+    {"stats", nullptr, LineCommands, "print the request counters to stderr at the end"},
+    {"format", "table|csv|json", nullptr, "default: table on a terminal, else csv"},
+    {"debug", nullptr, nullptr, "show Qt's own messages on stderr"},
 };
 
-const QStringList Commands {"ports", "scan", "info", "read", "set", "check", "history"};
-// The commands that speak to no transmitter.
-const QStringList Offline {"ports", "history"};
+// A request that goes unanswered is sent twice more before the command gives up; a scan asks
+// each address once, since most of them have nobody to answer.
+constexpr int DefaultRetries = 2;
+constexpr int ScanRetries = 0;
+
+QString noWords(const QStringList &words, Options *options);
+QString settingWords(const QStringList &words, Options *options);
+QString serialWord(const QStringList &words, Options *options);
+QString stationWords(const QStringList &words, Options *options);
+
+const Command Commands[] = {
+    {"ports", "", "the serial ports", false, DefaultRetries, noWords, ports},
+    {"scan", "", "find the transmitters on the line", true, ScanRetries, noWords, scan},
+    {"info", "", "identity and output settings of one transmitter", true, DefaultRetries, noWords,
+     info},
+    {"read", "", "readings with their 4-20 mA, 0-5 V and 0-10 V values", true, DefaultRetries,
+     noWords, read},
+    {"set", "address N | baud RATE | range MIN MAX | heater on|off", "one write, read back", true,
+     DefaultRetries, settingWords, set},
+    {"check", "", "one point of a calibration check, stored in the check's records", true,
+     DefaultRetries, noWords, check},
+    {"history", "SERIAL", "the stored checks of a serial number, newest first", false,
+     DefaultRetries, serialWord, history},
+    {"station", "[KEY VALUE]", "the station's settings for a check, or one of them set", false,
+     DefaultRetries, stationWords, station},
+};
+
 // The Read selector's quantities, in its order.
 const QStringList Quantities {"all", "temperature", "humidity", "dewpoint", "status"};
 const QStringList Formats {"table", "csv", "json"};
@@ -65,13 +106,37 @@ constexpr int MaxWindowS = 3600;
 constexpr int DefaultWaitStableS = 1800;
 constexpr int MaxWaitStableS = 24 * 3600;
 
-const KnownOption *findOption(const QString &name)
+// The width of the usage's left column.
+constexpr int UsageColumn = 29;
+
+// The entry of a table by its name; nullptr for none.
+template<typename Entry, std::size_t Size>
+const Entry *byName(const Entry (&table)[Size], const QString &name)
 {
-    const auto *end = std::end(KnownOptions);
-    const auto *found =
-        std::find_if(std::begin(KnownOptions), end,
-                     [&name](const KnownOption &option) { return name == option.name; });
-    return found == end ? nullptr : found;
+    const auto *found = std::find_if(std::begin(table), std::end(table),
+                                     [&name](const Entry &entry) { return name == entry.name; });
+    return found == std::end(table) ? nullptr : found;
+}
+
+// "a, b and c"
+QString listed(const QStringList &items)
+{
+    return items.size() < 2 ? items.join(QString())
+                            : items.mid(0, items.size() - 1).join(QLatin1String(", "))
+            + QLatin1String(" and ") + items.last();
+}
+
+QStringList commandsOf(const OptionSpec &spec)
+{
+    return QString::fromLatin1(spec.commands).split(QLatin1Char(' '));
+}
+
+QStringList commandNames()
+{
+    QStringList names;
+    for (const Command &command : Commands)
+        names << QLatin1String(command.name);
+    return names;
 }
 
 bool wholeNumber(const QString &text, int low, int high, int *value)
@@ -153,8 +218,9 @@ bool addressList(const QString &text, QList<int> *addresses)
 }
 
 // The setting and its values, as the window checks them before it sends.
-QString parseSetting(const QStringList &words, Setting *setting)
+QString settingWords(const QStringList &words, Options *options)
 {
+    Setting *setting = &options->setting;
     const int what = Settings.indexOf(words.value(0));
     if (what < 0 || words.size() != 1 + SettingArguments[what])
         return QStringLiteral("set takes address N, baud RATE, range MIN MAX or heater on|off");
@@ -190,10 +256,36 @@ QString parseSetting(const QStringList &words, Setting *setting)
     return QString();
 }
 
-// The values of the options given; the first that is not good gives the reason.
-QString convert(const QMap<QString, QString> &given, Options *o)
+QString noWords(const QStringList &words, Options *options)
 {
-    const auto has = [&given](const char *name) { return given.contains(QLatin1String(name)); };
+    if (words.isEmpty())
+        return QString();
+    return QStringLiteral("%1 takes no argument \"%2\"")
+        .arg(QLatin1String(options->command->name), words.first());
+}
+
+QString serialWord(const QStringList &words, Options *options)
+{
+    if (words.size() != 1)
+        return QStringLiteral("history takes the transmitter's serial number");
+    options->serialNumber = words.first();
+    return QString();
+}
+
+QString stationWords(const QStringList &words, Options *options)
+{
+    if (!words.isEmpty() && words.size() != 2)
+        return QStringLiteral("station takes a KEY and its VALUE to set one, or nothing to show "
+                              "them all");
+    options->stationKey = words.value(0);
+    options->stationValue = words.value(1);
+    return QString();
+}
+
+// The values of the options given; the first that is not good gives the reason.
+QString convert(const QCommandLineParser &given, Options *o)
+{
+    const auto has = [&given](const char *name) { return given.isSet(QLatin1String(name)); };
     const auto value = [&given](const char *name) { return given.value(QLatin1String(name)); };
     const auto number = [&](const char *name, int low, int high, int *to) {
         return !has(name) || wholeNumber(value(name), low, high, to);
@@ -270,6 +362,58 @@ bool isNumber(const QString &text)
     return ok;
 }
 
+// QCommandLineParser takes "-20" for an option: the words, a negative temperature among them, go
+// after "--", and the options with their values before it. The table tells which options take
+// the next argument as their value, whatever it looks like.
+QString arrange(const QStringList &arguments, QStringList *arranged)
+{
+    QStringList options;
+    QStringList words;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--")) {
+            words += arguments.mid(i + 1);
+            break;
+        }
+        if (!argument.startsWith(QLatin1Char('-')) || argument.size() == 1 || isNumber(argument)) {
+            words << argument;
+            continue;
+        }
+        options << argument;
+        const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1)
+                                 .section(QLatin1Char('='), 0, 0);
+        const OptionSpec *spec = byName(OptionTable, name);
+        const bool inline_ = argument.contains(QLatin1Char('='));
+        if (spec && !spec->value && inline_)
+            return QStringLiteral("--%1 takes no value").arg(name);
+        if (spec && spec->value && !inline_) {
+            if (i + 1 == arguments.size())
+                return QStringLiteral("--%1 needs a value").arg(name);
+            options << arguments.at(++i);
+        }
+    }
+    *arranged = QStringList {QStringLiteral("tr451")} + options + QStringList {QStringLiteral("--")}
+        + words;
+    return QString();
+}
+
+// One line of the usage: left in its column, text beside it or, when left is too wide, below.
+QString usageLine(int indent, const QString &left, const QString &text)
+{
+    const QString start = QString(indent, QLatin1Char(' ')) + left;
+    if (start.size() < UsageColumn)
+        return start.leftJustified(UsageColumn) + text + QLatin1Char('\n');
+    return start + QLatin1Char('\n') + QString(UsageColumn, QLatin1Char(' ')) + text
+        + QLatin1Char('\n');
+}
+
+QString optionLine(int indent, const OptionSpec &spec)
+{
+    const QString value = spec.value ? QLatin1Char(' ') + QLatin1String(spec.value) : QString();
+    return usageLine(indent, QLatin1String("--") + QLatin1String(spec.name) + value,
+                     QLatin1String(spec.help));
+}
+
 } // namespace
 
 Parsed parse(const QStringList &arguments, const QString &environmentPort)
@@ -279,115 +423,94 @@ Parsed parse(const QStringList &arguments, const QString &environmentPort)
         parsed.error = reason;
         return parsed;
     };
-    QMap<QString, QString> given;
-    QStringList words;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
-            parsed.help = true;
-            return parsed;
-        }
-        // A negative temperature is a word, not an option.
-        if (!argument.startsWith(QLatin1Char('-')) || isNumber(argument)) {
-            words << argument;
-            continue;
-        }
-        const QString name = argument.mid(2).section(QLatin1Char('='), 0, 0);
-        const KnownOption *known =
-            argument.startsWith(QLatin1String("--")) ? findOption(name) : nullptr;
-        if (!known)
-            return fail(QStringLiteral("unknown option %1; tr451 --help lists them").arg(argument));
-        const bool inline_ = argument.contains(QLatin1Char('='));
-        if (!known->takesValue && inline_)
-            return fail(QStringLiteral("--%1 takes no value").arg(name));
-        if (known->takesValue && !inline_ && i + 1 == arguments.size())
-            return fail(QStringLiteral("--%1 needs a value").arg(name));
-        given[name] = !known->takesValue ? QString()
-            : inline_                    ? argument.section(QLatin1Char('='), 1)
-                                         : arguments.at(++i);
-    }
-
-    Options &o = parsed.options;
-    o.command = words.value(0);
-    if (!Commands.contains(o.command)) {
-        return fail((o.command.isEmpty() ? QStringLiteral("no command given")
-                                         : QStringLiteral("unknown command \"%1\"").arg(o.command))
-                    + QStringLiteral("; the commands are ports, scan, info, read, set, check "
-                                     "and history"));
-    }
-    for (auto it = given.cbegin(); it != given.cend(); ++it) {
-        const KnownOption *known = findOption(it.key());
-        if (known->command && o.command != QLatin1String(known->command))
-            return fail(
-                QStringLiteral("--%1 is an option of %2 only").arg(it.key(), known->command));
-    }
-    if (o.command == QLatin1String("set")) {
-        const QString reason = parseSetting(words.mid(1), &o.setting);
-        if (!reason.isEmpty())
-            return fail(reason);
-    } else if (o.command == QLatin1String("history")) {
-        if (words.size() != 2)
-            return fail(QStringLiteral("history takes the transmitter's serial number"));
-        o.serialNumber = words.at(1);
-    } else if (words.size() > 1) {
-        return fail(QStringLiteral("%1 takes no argument \"%2\"").arg(o.command, words.at(1)));
-    }
-    const bool referenced = given.contains(QStringLiteral("ref-temperature"))
-        && given.contains(QStringLiteral("ref-humidity"));
-    if (o.command == QLatin1String("check")
-        && (!given.contains(QStringLiteral("kind")) || !referenced))
-        return fail(QStringLiteral("check needs --kind, --ref-temperature and --ref-humidity"));
-    const QString reason = convert(given, &o);
-    if (!reason.isEmpty())
+    QStringList arranged;
+    if (const QString reason = arrange(arguments, &arranged); !reason.isEmpty())
         return fail(reason);
-    o.port = given.value(QStringLiteral("port"), environmentPort);
-    if (o.port.isEmpty() && !Offline.contains(o.command))
+    QCommandLineParser parser;
+    // -h as --help; any other single dash is taken as two.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const OptionSpec &spec : OptionTable) {
+        parser.addOption(QCommandLineOption(QLatin1String(spec.name), QString(),
+                                            spec.value ? QLatin1String(spec.value) : QString()));
+    }
+    const QCommandLineOption help(QStringList {QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOption(help);
+    if (!parser.parse(arranged)) {
+        return fail(QStringLiteral("unknown option --%1; tr451 --help lists them")
+                        .arg(parser.unknownOptionNames().value(0)));
+    }
+    Options &o = parsed.options;
+    o.debug = parser.isSet(QStringLiteral("debug"));
+    parsed.help = parser.isSet(help);
+    if (parsed.help)
+        return parsed;
+
+    const QStringList words = parser.positionalArguments();
+    o.command = byName(Commands, words.value(0));
+    if (!o.command) {
+        return fail((words.isEmpty() ? QStringLiteral("no command given")
+                                     : QStringLiteral("unknown command \"%1\"").arg(words.first()))
+                    + QStringLiteral("; the commands are ") + listed(commandNames()));
+    }
+    for (const OptionSpec &spec : OptionTable) {
+        if (spec.commands && parser.isSet(QLatin1String(spec.name))
+            && !commandsOf(spec).contains(QLatin1String(o.command->name)))
+            return fail(QStringLiteral("--%1 is an option of %2 only")
+                            .arg(QLatin1String(spec.name), listed(commandsOf(spec))));
+    }
+    if (const QString reason = o.command->takeWords(words.mid(1), &o); !reason.isEmpty())
+        return fail(reason);
+    const bool referenced = parser.isSet(QStringLiteral("ref-temperature"))
+        && parser.isSet(QStringLiteral("ref-humidity"));
+    if (QLatin1String(o.command->name) == QLatin1String("check")
+        && (!parser.isSet(QStringLiteral("kind")) || !referenced))
+        return fail(QStringLiteral("check needs --kind, --ref-temperature and --ref-humidity"));
+    o.retries = o.command->retries;
+    if (const QString reason = convert(parser, &o); !reason.isEmpty())
+        return fail(reason);
+    o.port = parser.isSet(QStringLiteral("port")) ? parser.value(QStringLiteral("port"))
+                                                  : environmentPort;
+    if (o.port.isEmpty() && o.command->needsPort)
         return fail(QStringLiteral("no port given: name one with --port or TR451_PORT"));
     return parsed;
 }
 
 QString usage()
 {
-    return QStringLiteral(
+    QString text = QStringLiteral(
         "Usage: tr451 COMMAND [OPTIONS]\n"
         "Configures and reads TR-451/TR-573 transmitters over a serial line or RTU over TCP.\n"
         "\n"
-        "Commands:\n"
-        "  ports                      the serial ports\n"
-        "  scan                       find the transmitters on the line\n"
-        "    --addresses LIST           addresses to try, e.g. 1-247 (the default) or 1,2,17\n"
-        "    --bauds LIST|all           rates to try, e.g. 9600,19200 (default: all)\n"
-        "  info                       identity and output settings of one transmitter\n"
-        "  read                       readings with their 4-20 mA, 0-5 V and 0-10 V values\n"
-        "    --count N                  stop after N readings (default: until interrupted)\n"
-        "    --interval MS              one reading every MS ms (default 1000; 0: at once)\n"
-        "    --scale 100|10             hundredths or tenths registers (default 100)\n"
-        "    --what all|temperature|humidity|dewpoint|status\n"
-        "    --output FILE              append to FILE instead of writing to stdout\n"
-        "  set address N | baud RATE | range MIN MAX | heater on|off\n"
-        "  check                      one point of a calibration check against a reference,\n"
-        "                             stored in the check's records\n"
-        "    --kind as-found|as-left    (needed)\n"
-        "    --ref-temperature T        the reference's degrees (needed)\n"
-        "    --ref-humidity H           the reference's %RH (needed)\n"
-        "    --window S                 stability window (default: the station's)\n"
-        "    --wait-stable S            give up after S s unstable (default 1800)\n"
-        "    --certificate FILE         also write the check's certificate (PDF)\n"
-        "  history SERIAL             the stored checks of a serial number, newest first\n"
-        "\n"
-        "Options of every command:\n"
-        "  --port NAME                serial port, or tcp://HOST:PORT (default: TR451_PORT)\n"
-        "  --baud RATE|auto           1200 to 115200 (default 9600); auto tries all\n"
-        "  --address N                1 to 247; 0 (the default): the transmitter alone on the "
-        "line\n"
-        "  --timeout MS               wait for an answer (default: its wire time + 100 ms)\n"
-        "  --retries N                send again after no answer (default 2; scan 0)\n"
-        "  --format table|csv|json    default: table on a terminal, else csv\n"
-        "  --stats                    print the request counters to stderr at the end\n"
-        "\n"
-        "Exit status: 0 done (check: passed), 1 failed, 2 bad usage or input, 3 port not\n"
-        "opened, 4 no answer, 5 refused by the transmitter, 6 check failed, 7 not stable in\n"
-        "time, 8 records database not reached or not written, 130 interrupted.\n");
+        "Commands:\n");
+    // Each command with the options of its own; the others after, by the commands they serve.
+    for (const Command &command : Commands) {
+        const QString words =
+            *command.words ? QLatin1Char(' ') + QLatin1String(command.words) : QString();
+        text += usageLine(2, QLatin1String(command.name) + words, QLatin1String(command.summary));
+        for (const OptionSpec &spec : OptionTable) {
+            if (spec.commands && commandsOf(spec) == QStringList {QLatin1String(command.name)})
+                text += optionLine(4, spec);
+        }
+    }
+    QString group;
+    for (const OptionSpec &spec : OptionTable) {
+        if (spec.commands && commandsOf(spec).size() == 1)
+            continue;
+        const QString of =
+            spec.commands ? listed(commandsOf(spec)) : QStringLiteral("every command");
+        if (of != group) {
+            group = of;
+            text += QStringLiteral("\nOptions of %1:\n").arg(group);
+        }
+        text += optionLine(2, spec);
+    }
+    return text + usageLine(2, QStringLiteral("-h, --help"), QStringLiteral("this text"))
+        + QStringLiteral(
+               "\n"
+               "Exit status: 0 done (check: passed), 1 failed, 2 bad usage or input, 3 port not\n"
+               "opened or link not made again, 4 no answer, 5 refused by the transmitter, 6 check\n"
+               "failed, 7 not stable in time, 8 records database not reached or not written, 130\n"
+               "interrupted.\n");
 }
 
 } // namespace Cli

@@ -2,6 +2,7 @@
 #define OPTIONS_H
 
 #include "check/checkrecord.h"
+#include "cli/outcome.h"
 #include "protocol/readings.h"
 
 #include <QList>
@@ -23,17 +24,35 @@ struct Setting
     qint16 rangeMax = 0;
 };
 
+struct Options;
+class Session;
+
+// A command: its words as the usage shows them, whether it speaks to a transmitter, and how
+// often an unanswered request is sent again unless --retries says.
+struct Command
+{
+    const char *name;
+    const char *words;
+    const char *summary;
+    bool needsPort;
+    int retries;
+    // Takes the words after the command's name; the reason when they are not good.
+    QString (*takeWords)(const QStringList &words, Options *options);
+    Outcome (*run)(Session &session, const Options &options);
+};
+
 struct Options
 {
-    QString command;
+    const Command *command = nullptr;
     QString port;
     QList<int> bauds; // one rate, or the rates to try in turn (auto)
     int address = 0; // 0: whichever transmitter is alone on the line
     int timeoutMs = 0; // 0: the master's default for each request
-    int retries = -1; // -1: the command's default
+    int retries = 0;
     Format format = Format::Csv;
     bool formatGiven = false;
     bool stats = false;
+    bool debug = false;
 
     QList<int> scanAddresses;
     QList<int> scanBauds;
@@ -53,6 +72,8 @@ struct Options
     QString certificate;
 
     QString serialNumber; // of history
+    QString stationKey; // of station; empty: show them all
+    QString stationValue;
 };
 
 struct Parsed

@@ -6,7 +6,7 @@
 #include <QJsonObject>
 #include <QStringList>
 
-#include <cstdio>
+#include <cmath>
 
 namespace Cli {
 
@@ -36,56 +36,100 @@ Field number(double value, int decimals)
     return {shown, shown.toDouble()};
 }
 
-Output::Output(Format format, const QVector<Column> &columns)
+Output::Output(Format format, const QVector<Column> &columns, Flow flow)
     : form(format)
     , columns(columns)
+    , flow(flow)
 {}
 
-bool Output::open(const QString &fileName)
+Outcome Output::open(const QString &fileName)
 {
     named = !fileName.isEmpty();
-    if (!named)
-        return file.open(StandardOutput, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    name = named ? fileName : QStringLiteral("standard output");
     file.setFileName(fileName);
-    return file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    if (named ? file.open(mode | QIODevice::Append) : file.open(StandardOutput, mode))
+        return {};
+    return {Status::Failed, QStringLiteral("cannot open %1: %2").arg(name, file.errorString())};
 }
 
 bool Output::header(const QByteArray &csvHeader)
 {
     // A file appended to has its header already; standard output always gets one.
     if (form == Format::Json || (named && file.size() > 0))
-        return true;
+        return !failure.failed;
     if (form == Format::Csv && !csvHeader.isEmpty())
         return write(csvHeader);
     QVector<Field> titles;
-    for (const Column &column : columns)
+    for (const Column &column : qAsConst(columns))
         titles.append(text(column.title));
     return record(titles);
 }
 
 bool Output::record(const QVector<Field> &fields)
 {
+    if (form == Format::Table && flow == Flow::List) {
+        held.append(fields);
+        return !failure.failed;
+    }
+    QVector<int> widths;
+    for (const Column &column : qAsConst(columns))
+        widths.append(qMax(column.width, int(column.title.size())));
+    return write(line(fields, widths));
+}
+
+QByteArray Output::line(const QVector<Field> &fields, const QVector<int> &widths) const
+{
     if (form == Format::Json) {
         QJsonObject object;
         for (int i = 0; i < fields.size(); ++i)
             object.insert(columns.at(i).key, fields.at(i).json);
-        return write(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+        return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
     }
     QStringList cells;
     for (int i = 0; i < fields.size(); ++i) {
         cells << (form == Format::Csv ? Csv::field(fields.at(i).text)
-                                      : fields.at(i).text.leftJustified(qMax(
-                                          columns.at(i).width, int(columns.at(i).title.size()))));
+                                      : fields.at(i).text.leftJustified(widths.at(i)));
     }
     if (form == Format::Csv)
-        return write((cells.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8());
-    return write((cells.join(ColumnGap).trimmed() + QLatin1Char('\n')).toUtf8());
+        return (cells.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
+    return (cells.join(ColumnGap).trimmed() + QLatin1Char('\n')).toUtf8();
 }
 
 bool Output::write(const QByteArray &bytes)
 {
-    failed = failed || file.write(bytes) != bytes.size();
-    return !failed;
+    if (!failure.failed)
+        failure = Csv::appendWhole(file, bytes);
+    return !failure.failed;
+}
+
+Outcome Output::close(const Outcome &outcome)
+{
+    if (!held.isEmpty()) {
+        QVector<int> widths(columns.size());
+        for (const QVector<Field> &fields : qAsConst(held)) {
+            for (int i = 0; i < fields.size(); ++i)
+                widths[i] = qMax(widths.at(i), int(fields.at(i).text.size()));
+        }
+        QByteArray table;
+        for (const QVector<Field> &fields : qAsConst(held))
+            table += line(fields, widths);
+        write(table);
+    }
+    if (!outcome.ok() || !failure.failed || failure.readerGone)
+        return outcome;
+    const QString kept = named && failure.bytes == 0
+        ? QStringLiteral("; the row it failed in was taken back, the file ends with whole rows")
+        : QString();
+    return {Status::Failed, QStringLiteral("cannot write %1: %2").arg(name, failure.error) + kept};
+}
+
+Outcome say(const QString &line)
+{
+    Output out(Format::Csv, {});
+    const Outcome opened = out.open();
+    out.write((line + QLatin1Char('\n')).toUtf8());
+    return out.close(opened);
 }
 
 } // namespace Cli

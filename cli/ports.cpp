@@ -1,7 +1,6 @@
 // ports: the serial ports the system offers, as the window's port dialog lists them.
 #include "cli/commands.h"
 #include "cli/output.h"
-#include "cli/session.h"
 
 #include <QSerialPortInfo>
 
@@ -18,24 +17,25 @@ QString hex(quint16 id)
 
 } // namespace
 
-int ports(const Options &options)
+Outcome ports(Session &, const Options &options)
 {
     Output out(options.format,
-               {{QStringLiteral("port"), QStringLiteral("Port"), 14},
-                {QStringLiteral("description"), QStringLiteral("Description"), 24},
-                {QStringLiteral("usb"), QStringLiteral("USB"), 9},
-                {QStringLiteral("serial_number"), QStringLiteral("Serial number"), 0}});
-    if (!out.open(QString()) || !out.header())
-        return Exit::Done;
+               {{QStringLiteral("port"), QStringLiteral("Port")},
+                {QStringLiteral("description"), QStringLiteral("Description")},
+                {QStringLiteral("usb"), QStringLiteral("USB")},
+                {QStringLiteral("serial_number"), QStringLiteral("Serial number")}});
+    if (const Outcome opened = out.open(); !opened.ok())
+        return opened;
+    // A write that fails is remembered, and the records after it go nowhere.
+    out.header();
     for (const QSerialPortInfo &port : QSerialPortInfo::availablePorts()) {
         const QString usb = port.hasVendorIdentifier() && port.hasProductIdentifier()
             ? hex(port.vendorIdentifier()) + QLatin1Char(':') + hex(port.productIdentifier())
             : QString();
-        if (!out.record({text(port.systemLocation()), text(port.description()), text(usb),
-                         text(port.serialNumber())}))
-            break;
+        out.record({text(port.systemLocation()), text(port.description()), text(usb),
+                    text(port.serialNumber())});
     }
-    return Exit::Done;
+    return out.close({});
 }
 
 } // namespace Cli

@@ -2,6 +2,7 @@
 // outputs.
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/schedule.h"
 #include "cli/session.h"
 #include "display/csvrecorder.h"
 #include "display/trendfeed.h"
@@ -9,32 +10,48 @@
 #include "protocol/frame.h"
 #include "protocol/readings.h"
 
+#include <limits>
+
 namespace Cli {
 
 namespace {
 
 constexpr int AnalogDecimals = 3;
-constexpr int ValueWidth = 7;
 constexpr float TenthsPerDegree = 10.0f;
 
 // The recording's quantities, in its order.
 const QStringList QuantityKeys {"temperature", "humidity", "dew_point"};
 const QStringList QuantityTitles {"Temperature (\u2103)", "Humidity (%)", "Dew point (\u2103)"};
 
+// The widest text an output can have, the 4-20 mA output's: the most negative reading in tenths
+// over the narrowest range (a tenth of a degree) at the top of what the range registers hold.
+// The readings themselves, like address, serial number and status, are never wider than their
+// titles.
+int widestOutput()
+{
+    const float top = std::numeric_limits<qint16>::max() / TenthsPerDegree;
+    const float lowest = std::numeric_limits<qint16>::min() / TenthsPerDegree;
+    const Readings::AnalogOutputs outputs =
+        Readings::analogOutputs(top - 1 / TenthsPerDegree, top, lowest);
+    return number(double(outputs.current), AnalogDecimals).text.size();
+}
+
 QVector<Column> readingColumns()
 {
-    QVector<Column> columns {{QStringLiteral("time"), QStringLiteral("Time"), 0},
-                             {QStringLiteral("address"), QStringLiteral("Address"), 0},
-                             {QStringLiteral("serial_number"), QStringLiteral("Serial number"), 0},
-                             {QStringLiteral("scale"), QStringLiteral("Scale"), 0}};
+    const int timeWidth = Csv::isoTime(QDateTime::fromMSecsSinceEpoch(0)).size();
+    QVector<Column> columns {{QStringLiteral("time"), QStringLiteral("Time"), timeWidth},
+                             {QStringLiteral("address"), QStringLiteral("Address")},
+                             {QStringLiteral("serial_number"), QStringLiteral("Serial number")},
+                             {QStringLiteral("scale"), QStringLiteral("Scale")}};
     for (int i = 0; i < QuantityKeys.size(); ++i) {
         const QString &key = QuantityKeys.at(i);
-        columns << Column {key, QuantityTitles.at(i), ValueWidth}
-                << Column {key + QStringLiteral("_mA"), QStringLiteral("mA"), ValueWidth}
-                << Column {key + QStringLiteral("_0_5V"), QStringLiteral("0-5 V"), ValueWidth}
-                << Column {key + QStringLiteral("_0_10V"), QStringLiteral("0-10 V"), ValueWidth};
+        columns << Column {key, QuantityTitles.at(i)}
+                << Column {key + QStringLiteral("_mA"), QStringLiteral("mA"), widestOutput()}
+                << Column {key + QStringLiteral("_0_5V"), QStringLiteral("0-5 V"), widestOutput()}
+                << Column {key + QStringLiteral("_0_10V"), QStringLiteral("0-10 V"),
+                           widestOutput()};
     }
-    columns << Column {QStringLiteral("status"), QStringLiteral("Status"), 0};
+    columns << Column {QStringLiteral("status"), QStringLiteral("Status")};
     return columns;
 }
 
@@ -62,18 +79,15 @@ QVector<Field> readingRecord(const TrendReading &reading, float rangeMin, float 
 
 } // namespace
 
-int read(Session &session, const Options &options)
+Outcome read(Session &session, const Options &options)
 {
     const bool recording = options.format == Format::Csv;
-    Output out(options.format, readingColumns());
-    if (!out.open(options.output)) {
-        return Session::fail(
-            Exit::Failed,
-            QStringLiteral("cannot open %1: %2").arg(options.output, out.errorString()));
-    }
+    Output out(options.format, readingColumns(), Output::Flow::Stream);
+    if (const Outcome opened = out.open(options.output); !opened.ok())
+        return opened;
     Identity identity;
-    if (const int status = session.connect(&identity))
-        return status;
+    if (const Outcome connected = session.connect(&identity); !connected.ok())
+        return connected;
     const CommandInputs::PollRequest poll =
         CommandInputs::pollRequest(options.scale, options.quantity);
     const QByteArray request =
@@ -82,28 +96,22 @@ int read(Session &session, const Options &options)
     const float rangeMax = identity.rangeMax / TenthsPerDegree;
 
     bool written = recording ? out.header(Csv::header()) : out.header();
-    qint64 dueMs = session.elapsedMs();
-    for (int n = 0; written && (options.count == 0 || n < options.count); ++n) {
-        // Readings keep their interval from the first; one that comes late moves the rest.
-        if (n > 0) {
-            dueMs = qMax(dueMs + options.intervalMs, session.elapsedMs());
-            session.waitUntil(dueMs);
-        }
+    Schedule schedule(session.elapsedMs(), options.intervalMs);
+    // A failed write ends the run: out says how.
+    for (int n = 0; written && (options.count == 0 || n < options.count);
+         ++n, schedule.advance(session.elapsedMs())) {
         Master::Answer answer;
-        if (const int status = session.ask(request, &answer))
-            return status;
+        if (const Outcome outcome = session.reading(schedule.due(), request, &answer);
+            !outcome.ok())
+            return out.close(outcome);
+        if (answer.result != Master::Result::Answered)
+            continue;
         const TrendReading reading =
             TrendFeed::fromReply(answer.reply, identity.address, identity.serialNumber);
         written = recording ? out.write(Csv::row(reading))
                             : out.record(readingRecord(reading, rangeMin, rangeMax));
     }
-    // A reader that has gone (a closed pipe) ends the run as well as the count does.
-    if (!written && !out.readerGone()) {
-        return Session::fail(
-            Exit::Failed,
-            QStringLiteral("cannot write %1: %2").arg(options.output, out.errorString()));
-    }
-    return Exit::Done;
+    return out.close({});
 }
 
 } // namespace Cli

@@ -87,59 +87,60 @@ private:
 
 } // namespace
 
-int scan(Session &session, const Options &options)
+// A transmitter found is listed with what it gives: one that refuses or loses the output block
+// read is listed without its output data, and the scan goes on.
+Outcome scan(Session &session, const Options &options)
 {
     Output out(options.format, IdentityColumns);
-    if (!out.open(QString()) || !out.header())
-        return Exit::Done;
-    if (const int status = session.open())
-        return status;
+    if (const Outcome opened = out.open(); !opened.ok() || !out.header())
+        return out.close(opened);
+    if (const Outcome opened = session.open(); !opened.ok())
+        return out.close(opened);
     Progress progress(options.scanAddresses.size());
     for (const int rate : options.scanBauds) {
         session.master().setBitsPerSecond(rate);
         progress.startRate(rate);
         for (int i = 0; i < options.scanAddresses.size(); ++i) {
             progress.show(i);
-            const QByteArray request = informationRead(quint8(options.scanAddresses.at(i)));
-            const Master::Answer answer = session.master().ask(request);
+            const quint8 address = quint8(options.scanAddresses.at(i));
+            const Master::Answer answer = session.master().ask(informationRead(address));
             if (answer.result == Master::Result::TimedOut)
                 continue;
             progress.clear();
-            Identity identity = identityOf(answer.reply, rate);
-            switch (answer.result) {
-            case Master::Result::Answered:
-                if (const int status = session.readOutputs(&identity))
-                    return status;
-                if (!out.record(identityRecord(identity)))
-                    return Exit::Done;
+            const Outcome outcome = session.outcomeOf(address, answer);
+            if (!heardFromLine(answer.result))
+                return out.close(outcome);
+            // Something is there, though not a transmitter that answers: worth a word.
+            if (!outcome.ok()) {
+                printError(outcome.why + QLatin1Char('\n'));
                 continue;
-            case Master::Result::Refused:
-            case Master::Result::FailedCheck:
-                // Something is there, though not a transmitter that answers: worth a word.
-                session.report(request, answer);
-                continue;
-            default:
-                return session.report(request, answer);
             }
+            Identity identity = identityOf(answer.reply, rate);
+            const Master::Answer outputs = session.readOutputs(&identity);
+            if (!heardFromLine(outputs.result))
+                return out.close(session.outcomeOf(address, outputs));
+            if (!out.record(identityRecord(identity)))
+                return out.close({});
         }
         progress.clear();
     }
-    return Exit::Done;
+    return out.close({});
 }
 
-int info(Session &session, const Options &options)
+Outcome info(Session &session, const Options &options)
 {
     Output out(options.format, IdentityColumns);
-    if (!out.open(QString()))
-        return Exit::Done;
+    if (const Outcome opened = out.open(); !opened.ok())
+        return opened;
     Identity identity;
-    if (const int status = session.connect(&identity))
-        return status;
-    if (const int status = session.readOutputs(&identity))
-        return status;
+    if (const Outcome connected = session.connect(&identity); !connected.ok())
+        return connected;
+    if (const Outcome outputs = session.outcomeOf(identity.address, session.readOutputs(&identity));
+        !outputs.ok())
+        return outputs;
     out.header();
     out.record(identityRecord(identity));
-    return Exit::Done;
+    return out.close({});
 }
 
 } // namespace Cli

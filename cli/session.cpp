@@ -3,8 +3,6 @@
 #include "protocol/frame.h"
 #include "protocol/registers.h"
 
-#include <cstdio>
-
 namespace Cli {
 
 namespace {
@@ -44,18 +42,25 @@ Identity identityOf(const ReplyDecoder::Reply &information, int rate)
     return identity;
 }
 
-Session::Session(const Options &options, int defaultRetries)
+bool heardFromLine(Master::Result result)
+{
+    switch (result) {
+    case Master::Result::Answered:
+    case Master::Result::Refused:
+    case Master::Result::TimedOut:
+    case Master::Result::FailedCheck:
+        return true;
+    default:
+        return false;
+    }
+}
+
+Session::Session(const Options &options)
     : options(options)
 {
     line.setTimeout(options.timeoutMs);
-    line.setRetries(options.retries >= 0 ? options.retries : defaultRetries);
+    line.setRetries(options.retries);
     clock.start();
-}
-
-int Session::fail(int status, const QString &reason)
-{
-    std::fputs(qUtf8Printable(QStringLiteral("tr451: %1\n").arg(reason)), stderr);
-    return status;
 }
 
 void Session::interrupt()
@@ -63,74 +68,72 @@ void Session::interrupt()
     line.cancel();
 }
 
-int Session::open()
+Outcome Session::open()
 {
     if (line.open(options.port, options.bauds.first()))
-        return Exit::Done;
+        return {};
     if (line.isCancelled())
-        return Exit::Interrupted;
-    return fail(Exit::PortNotOpened,
-                QStringLiteral("cannot open %1: %2").arg(options.port, line.errorString()));
+        return {Status::Interrupted, QString()};
+    return {Status::NotReached,
+            QStringLiteral("cannot open %1: %2").arg(options.port, line.errorString())};
 }
 
-int Session::ask(const QByteArray &request, Master::Answer *answer)
+Outcome Session::ask(const QByteArray &request, Master::Answer *answer)
 {
     *answer = line.ask(request);
-    return report(request, *answer);
+    return outcomeOf(quint8(request.at(Modbus::AddressOffset)), *answer);
 }
 
-int Session::report(const QByteArray &request, const Master::Answer &answer)
+Outcome Session::outcomeOf(quint8 address, const Master::Answer &answer) const
 {
-    const quint8 address = quint8(request.at(Modbus::AddressOffset));
     const QString who =
         QStringLiteral("address %1 at %2 bit/s").arg(address).arg(line.bitsPerSecond());
     switch (answer.result) {
     case Master::Result::Answered:
-        return Exit::Done;
+        return {};
     case Master::Result::Refused:
-        return fail(Exit::Refused,
-                    QStringLiteral("the transmitter at %1 refused the request: exception code %2 "
-                                   "(%3)")
-                        .arg(who)
-                        .arg(answer.exceptionCode)
-                        .arg(exceptionName(answer.exceptionCode)));
+        return {Status::Refused,
+                QStringLiteral("the transmitter at %1 refused the request: exception code %2 (%3)")
+                    .arg(who)
+                    .arg(answer.exceptionCode)
+                    .arg(exceptionName(answer.exceptionCode))};
     case Master::Result::TimedOut:
-        return fail(Exit::NoAnswer,
-                    QStringLiteral("no answer from %1 after %2 attempts")
-                        .arg(who)
-                        .arg(line.retryCount() + 1));
+        return {Status::NoAnswer,
+                QStringLiteral("no answer from %1 after %2 attempts")
+                    .arg(who)
+                    .arg(line.retryCount() + 1)};
     case Master::Result::FailedCheck:
-        return fail(Exit::Failed,
-                    QStringLiteral("the answer from %1 failed its check").arg(who)
-                        + (address == Registers::AnyAddress
-                               ? QStringLiteral("; more than one transmitter may be answering "
-                                                "address 0: name one with --address")
-                               : QString()));
+        return {Status::Failed,
+                QStringLiteral("the answer from %1 failed its check").arg(who)
+                    + (address == Registers::AnyAddress
+                           ? QStringLiteral("; more than one transmitter may be answering "
+                                            "address 0: name one with --address")
+                           : QString())};
     case Master::Result::Several:
-        return fail(Exit::Failed,
-                    QStringLiteral("more than one transmitter answered %1: name one with --address")
-                        .arg(who));
+        return {Status::Failed,
+                QStringLiteral("more than one transmitter answered address 0: "
+                               "name one with --address")};
     case Master::Result::LinkDown:
-        return fail(Exit::Failed, QStringLiteral("the link to %1 dropped").arg(options.port));
+        return {Status::Failed, QStringLiteral("the link to %1 dropped").arg(options.port)};
     case Master::Result::Unreachable:
-        return fail(Exit::PortNotOpened,
-                    QStringLiteral("the link to %1 could not be made again: %2")
-                        .arg(options.port, line.errorString()));
+        return {Status::NotReached,
+                QStringLiteral("the link to %1 could not be made again: %2")
+                    .arg(options.port, line.errorString())};
     case Master::Result::PortLost:
-        return fail(
-            Exit::Failed,
-            QStringLiteral("the port %1 was lost: %2").arg(options.port, line.errorString()));
+        return {Status::Failed,
+                QStringLiteral("the port %1 was lost: %2").arg(options.port, line.errorString())};
     case Master::Result::Cancelled:
         break;
     }
-    return Exit::Interrupted;
+    return {Status::Interrupted, QString()};
 }
 
-int Session::connect(Identity *identity)
+Outcome Session::connect(Identity *identity)
 {
-    if (const int status = open())
-        return status;
-    const QByteArray request = informationRead(quint8(options.address));
+    if (const Outcome opened = open(); !opened.ok())
+        return opened;
+    const quint8 address = quint8(options.address);
+    const QByteArray request = informationRead(address);
     Master::Answer answer;
     // A transmitter answers only at its own rate: the first rate with any answer is its.
     for (const int rate : qAsConst(options.bauds)) {
@@ -140,41 +143,48 @@ int Session::connect(Identity *identity)
             break;
     }
     if (options.bauds.size() > 1 && answer.result == Master::Result::TimedOut)
-        return fail(Exit::NoAnswer,
-                    QStringLiteral("no answer from address %1 at any rate").arg(options.address));
-    if (const int status = report(request, answer))
-        return status;
+        return {Status::NoAnswer,
+                QStringLiteral("no answer from address %1 at any rate").arg(address)};
+    if (const Outcome outcome = outcomeOf(address, answer); !outcome.ok())
+        return outcome;
     *identity = identityOf(answer.reply, line.bitsPerSecond());
-    return Exit::Done;
+    return {};
 }
 
-int Session::readOutputs(Identity *identity)
+Master::Answer Session::readOutputs(Identity *identity)
 {
-    Master::Answer answer;
-    const int status = ask(Modbus::readRequest(identity->address, Registers::OutputBlockFirst,
-                                               Registers::OutputBlockCount),
-                           &answer);
+    const Master::Answer answer = line.ask(Modbus::readRequest(
+        identity->address, Registers::OutputBlockFirst, Registers::OutputBlockCount));
     constexpr int OutputDataIndex = Registers::OutputDataChannel1 - Registers::OutputBlockFirst;
     identity->outputData = answer.reply.registers.value(OutputDataIndex, -1);
-    return status;
+    return answer;
 }
 
-bool Session::waitUntil(qint64 dueMs)
+Outcome Session::reading(qint64 dueMs, const QByteArray &request, Master::Answer *answer)
 {
     const qint64 remainingMs = dueMs - clock.elapsed();
-    return remainingMs > 0 ? line.pause(int(remainingMs)) : !line.isCancelled();
+    if (remainingMs > 0)
+        line.pause(int(remainingMs));
+    *answer = line.ask(request);
+    if (answer->result != Master::Result::LinkDown)
+        return outcomeOf(quint8(request.at(Modbus::AddressOffset)), *answer);
+    ++missed;
+    return {};
 }
 
 QString Session::counters() const
 {
     const Master::Counters &c = line.counters();
     return QStringLiteral("requests sent %1, answered %2, timed out %3, failed check %4, "
-                          "exception replies %5")
+                          "exception replies %5, not sent %6, reconnects %7, readings missed %8")
         .arg(c.sent)
         .arg(c.answered)
         .arg(c.timedOut)
         .arg(c.failedCheck)
-        .arg(c.exceptions);
+        .arg(c.exceptions)
+        .arg(c.notSent)
+        .arg(c.reconnects)
+        .arg(missed);
 }
 
 } // namespace Cli

@@ -2,25 +2,12 @@
 #define SESSION_H
 
 #include "cli/options.h"
+#include "cli/outcome.h"
 #include "master/master.h"
 
 #include <QString>
 
 namespace Cli {
-
-// The program's exit statuses.
-namespace Exit {
-constexpr int Done = 0;
-constexpr int Failed = 1;
-constexpr int Usage = 2;
-constexpr int PortNotOpened = 3;
-constexpr int NoAnswer = 4;
-constexpr int Refused = 5;
-constexpr int CheckFailed = 6; // the point was stored and judged: not within tolerance
-constexpr int NotStable = 7; // nothing was stored
-constexpr int Records = 8; // the records database could not be reached or refused a write
-constexpr int Interrupted = 130; // as a shell reports a command ended by Ctrl+C
-} // namespace Exit
 
 // What a transmitter says about itself: the information block and the output block.
 struct Identity
@@ -38,43 +25,46 @@ QByteArray informationRead(quint8 address);
 // What the answer to informationRead() says, at the rate it came at.
 Identity identityOf(const ReplyDecoder::Reply &information, int rate);
 
+// Whether a transaction ended with what came back from the address asked (an answer, a
+// refusal, a garbled frame or silence), rather than with the link, the port or the run.
+bool heardFromLine(Master::Result result);
+
 // One run of a command against the line: the master with the options' timings, its failures as
-// exit statuses with one-line reasons on stderr, and the transmitter the command is for.
+// outcomes with one-line reasons, and the transmitter the command is for.
 class Session
 {
 public:
-    // defaultRetries applies when the command line names none.
-    Session(const Options &options, int defaultRetries);
+    explicit Session(const Options &options);
 
     Master &master() { return line; }
-    // The one line on stderr that says why the program ends with status; status is returned.
-    static int fail(int status, const QString &reason);
     // Ends every wait at once: the command winds up and the program ends Interrupted.
     void interrupt();
 
-    // Opens the port at the first of the options' rates. Exit::Done or the failure, reported.
-    int open();
-    // One transaction. Exit::Done for an answer, else the failure, reported (an interruption
-    // silently).
-    int ask(const QByteArray &request, Master::Answer *answer);
-    int report(const QByteArray &request, const Master::Answer &answer);
+    // Opens the port at the first of the options' rates.
+    Outcome open();
+    // One transaction; done for an answer.
+    Outcome ask(const QByteArray &request, Master::Answer *answer);
+    // How a transaction with address ended, as the run's outcome.
+    Outcome outcomeOf(quint8 address, const Master::Answer &answer) const;
     // The transmitter the options name, at the first of their rates that it answers (auto:
     // tries them in turn); for address 0 the one alone on the line, by its own address from
     // then on. Only its information block is read.
-    int connect(Identity *identity);
-    // Channel 1's output data, from the output block.
-    int readOutputs(Identity *identity);
-    // Waits until dueMs on the session's clock; false when interrupted or the port was lost.
-    bool waitUntil(qint64 dueMs);
+    Outcome connect(Identity *identity);
+    // Channel 1's output data, from the output block, when it is answered.
+    Master::Answer readOutputs(Identity *identity);
+    // The reading due at dueMs on the session's clock: waits for it and asks. One that the link
+    // dropped in a gap is missed, not invented: counted, done, and answer's result LinkDown.
+    Outcome reading(qint64 dueMs, const QByteArray &request, Master::Answer *answer);
     qint64 elapsedMs() const { return clock.elapsed(); }
 
-    // The master's counters, for --stats.
+    // The master's counters and the readings missed, for --stats.
     QString counters() const;
 
 private:
     Options options;
     Master line;
     QElapsedTimer clock;
+    quint64 missed = 0;
 };
 
 } // namespace Cli

@@ -1,12 +1,12 @@
 // set: one write to the transmitter, verified by reading it back (but for the heater, which the
 // transmitter does not let read).
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "cli/session.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace Cli {
 
@@ -24,31 +24,58 @@ quint16 baudCodeOf(int rate)
                    + (std::find(rates.cbegin(), rates.cend(), rate) - rates.cbegin()));
 }
 
-int done(const QString &text)
+Outcome notKept(const QString &what, const QString &readBack)
 {
-    std::fputs(qUtf8Printable(text + QLatin1Char('\n')), stdout);
-    std::fflush(stdout);
-    return Exit::Done;
+    return {Status::Failed,
+            QStringLiteral("the transmitter did not keep the new %1: it reads back %2")
+                .arg(what, readBack)};
 }
 
-int notKept(const QString &what, const QString &readBack)
+// What answered at an address asked whether it is free.
+QString occupant(const Master::Answer &answer)
 {
-    return Session::fail(Exit::Failed,
-                         QStringLiteral("the transmitter did not keep the new %1: it reads back %2")
-                             .arg(what, readBack));
+    switch (answer.result) {
+    case Master::Result::Answered:
+        return QStringLiteral("the transmitter %1 answers it")
+            .arg(answer.reply.serialNumber.value_or(QString()));
+    case Master::Result::Refused:
+        return QStringLiteral("a device there answers with exception code %1")
+            .arg(answer.exceptionCode);
+    default:
+        return QStringLiteral("a garbled answer comes from it");
+    }
+}
+
+// Two transmitters at one address would garble every answer there, and neither could be given
+// another address alone: a new address is asked first, and anything that answers it keeps it.
+Outcome addressFree(Session &session, quint8 address)
+{
+    const Master::Answer answer = session.master().ask(informationRead(address));
+    if (answer.result == Master::Result::TimedOut)
+        return {};
+    if (!heardFromLine(answer.result))
+        return session.outcomeOf(address, answer);
+    return {Status::Failed,
+            QStringLiteral("address %1 is taken: %2; nothing was written")
+                .arg(address)
+                .arg(occupant(answer))};
 }
 
 } // namespace
 
 // The write goes to the transmitter's own address, never to address 0, so that on a line of
 // several no other takes it.
-int set(Session &session, const Options &options)
+Outcome set(Session &session, const Options &options)
 {
     Identity identity;
-    if (const int status = session.connect(&identity))
-        return status;
+    if (const Outcome connected = session.connect(&identity); !connected.ok())
+        return connected;
     const Setting &setting = options.setting;
     const quint8 address = identity.address;
+    if (setting.what == Setting::Address && setting.value != address) {
+        if (const Outcome free = addressFree(session, quint8(setting.value)); !free.ok())
+            return free;
+    }
     QByteArray write;
     switch (setting.what) {
     case Setting::Address:
@@ -67,12 +94,12 @@ int set(Session &session, const Options &options)
         break;
     }
     Master::Answer answer;
-    if (const int status = session.ask(write, &answer))
-        return status;
+    if (const Outcome written = session.ask(write, &answer); !written.ok())
+        return written;
     if (setting.what == Setting::Heater) {
-        return done(QStringLiteral("The heater of the transmitter at address %1 is now %2")
-                        .arg(address)
-                        .arg(setting.value ? "on" : "off"));
+        return say(QStringLiteral("The heater of the transmitter at address %1 is now %2")
+                       .arg(address)
+                       .arg(setting.value ? "on" : "off"));
     }
 
     // The transmitter takes a new address or rate once its echo has gone out.
@@ -80,32 +107,33 @@ int set(Session &session, const Options &options)
         setting.what == Setting::Address ? quint8(setting.value) : address;
     if (setting.what == Setting::Baud)
         session.master().setBitsPerSecond(setting.value);
-    if (const int status = session.ask(informationRead(readBackAddress), &answer))
-        return status;
+    if (const Outcome readBack = session.ask(informationRead(readBackAddress), &answer);
+        !readBack.ok())
+        return readBack;
     const ReplyDecoder::Reply &kept = answer.reply;
     switch (setting.what) {
     case Setting::Address:
         if (kept.deviceAddress != setting.value)
             return notKept(QStringLiteral("address"), QString::number(*kept.deviceAddress));
-        return done(QStringLiteral("The transmitter at address %1 now has address %2")
-                        .arg(address)
-                        .arg(setting.value));
+        return say(QStringLiteral("The transmitter at address %1 now has address %2")
+                       .arg(address)
+                       .arg(setting.value));
     case Setting::Baud:
         if (Registers::baudRateForCode(kept.baudRateCode.value_or(0)) != setting.value)
             return notKept(QStringLiteral("baud rate"),
                            QStringLiteral("code %1").arg(kept.baudRateCode.value_or(0)));
-        return done(QStringLiteral("The transmitter at address %1 now answers at %2 bit/s")
-                        .arg(address)
-                        .arg(setting.value));
+        return say(QStringLiteral("The transmitter at address %1 now answers at %2 bit/s")
+                       .arg(address)
+                       .arg(setting.value));
     default:
         if (kept.tempRangeMin != setting.rangeMin || kept.tempRangeMax != setting.rangeMax)
             return notKept(QStringLiteral("range"),
                            QStringLiteral("%1 to %2")
                                .arg(degrees(*kept.tempRangeMin), degrees(*kept.tempRangeMax)));
-        return done(QStringLiteral("The transmitter at address %1 now has the range %2 to %3 "
-                                   "\u2103")
-                        .arg(address)
-                        .arg(degrees(setting.rangeMin), degrees(setting.rangeMax)));
+        return say(QStringLiteral("The transmitter at address %1 now has the range %2 to %3 "
+                                  "\u2103")
+                       .arg(address)
+                       .arg(degrees(setting.rangeMin), degrees(setting.rangeMax)));
     }
 }
 

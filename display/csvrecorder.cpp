@@ -57,6 +57,17 @@ QByteArray row(const TrendReading &reading)
     return (fields.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
 }
 
+Platform::Written appendWhole(QFileDevice &file, const QByteArray &bytes)
+{
+    const bool cuttable = !file.isSequential();
+    const qint64 before = cuttable ? file.size() : 0;
+    Platform::Written written = Platform::write(file, bytes);
+    // Best effort: a file that cannot be cut back keeps the part row at its end.
+    if (written.failed && written.bytes > 0 && cuttable && file.resize(before))
+        written.bytes = 0;
+    return written;
+}
+
 } // namespace Csv
 
 bool CsvRecorder::start(const QString &fileName)
@@ -99,20 +110,10 @@ void CsvRecorder::stop()
 
 bool CsvRecorder::write(const QByteArray &bytes)
 {
-    const qint64 before = file.size();
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        // A short write is retried, so that the one that fails says why.
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) {
-            error = file.errorString();
-            // Best effort: a file that cannot be cut back keeps the part row at its end.
-            if (!file.isSequential())
-                file.resize(before);
-            file.close();
-            return false;
-        }
-        done += written;
-    }
-    return true;
+    const Platform::Written written = Csv::appendWhole(file, bytes);
+    if (!written.failed)
+        return true;
+    error = written.error;
+    file.close();
+    return false;
 }

@@ -2,6 +2,7 @@
 #define CSVRECORDER_H
 
 #include "display/trendreading.h"
+#include "platform/platform.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -19,6 +20,11 @@ QString field(const QString &text);
 QString status(quint16 value);
 QByteArray header();
 QByteArray row(const TrendReading &reading);
+
+// Appends bytes (one or more rows) to a file opened unbuffered, whole or not at all: a file that
+// fails part of the way is cut back to where it was, so that the next row does not join a part
+// row. A pipe or terminal keeps what it took. The result's bytes are those left in the file.
+Platform::Written appendWhole(QFileDevice &file, const QByteArray &bytes);
 
 } // namespace Csv
 

@@ -10,6 +10,7 @@
 #else
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -74,9 +75,28 @@ bool watchInterrupts(QObject *context, std::function<void()> onInterrupt)
     return SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
 }
 
-void ignoreBrokenPipe()
+void failWritesInsteadOfSignals()
 {
-    // Windows raises no signal for a closed pipe: the write fails.
+    // Windows raises no signal for a closed pipe or a file too large: the write fails.
+}
+
+Written write(const QFileDevice &file, const QByteArray &bytes)
+{
+    Written written;
+    const HANDLE handle = HANDLE(_get_osfhandle(file.handle()));
+    while (written.bytes < bytes.size()) {
+        DWORD done = 0;
+        if (!WriteFile(handle, bytes.constData() + written.bytes,
+                       DWORD(bytes.size() - written.bytes), &done, nullptr)) {
+            const DWORD code = GetLastError();
+            written.failed = true;
+            written.readerGone = code == ERROR_BROKEN_PIPE || code == ERROR_NO_DATA;
+            written.error = qt_error_string(int(code));
+            return written;
+        }
+        written.bytes += done;
+    }
+    return written;
 }
 
 #else
@@ -134,9 +154,28 @@ bool watchInterrupts(QObject *context, std::function<void()> onInterrupt)
     return true;
 }
 
-void ignoreBrokenPipe()
+void failWritesInsteadOfSignals()
 {
     ::signal(SIGPIPE, SIG_IGN);
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+Written write(const QFileDevice &file, const QByteArray &bytes)
+{
+    Written written;
+    while (written.bytes < bytes.size()) {
+        const ssize_t done = ::write(file.handle(), bytes.constData() + written.bytes,
+                                     size_t(bytes.size() - written.bytes));
+        if (done >= 0) {
+            written.bytes += done;
+        } else if (errno != EINTR) {
+            written.failed = true;
+            written.readerGone = errno == EPIPE;
+            written.error = qt_error_string(errno);
+            return written;
+        }
+    }
+    return written;
 }
 
 #endif

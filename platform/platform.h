@@ -25,8 +25,23 @@ bool isTerminal(std::FILE *stream);
 // event loop instead of ending the process. False when that cannot be arranged.
 bool watchInterrupts(QObject *context, std::function<void()> onInterrupt);
 
-// Writing to a pipe whose reader has gone fails with an error instead of ending the process.
-void ignoreBrokenPipe();
+// Writing to a pipe whose reader has gone, or past the largest file the system allows a process,
+// fails with an error instead of ending the process.
+void failWritesInsteadOfSignals();
+
+// How handing bytes to the system ended.
+struct Written
+{
+    qint64 bytes = 0; // how many it took
+    bool failed = false;
+    // The reader of a pipe has gone: the end of what a reader wanted rather than a fault.
+    bool readerGone = false;
+    QString error; // the system's reason, when it failed
+};
+
+// Hands all of bytes to the system through the handle of a file opened unbuffered, again after
+// a short write, so that the write that fails is the one that says why.
+Written write(const QFileDevice &file, const QByteArray &bytes);
 
 } // namespace Platform
 

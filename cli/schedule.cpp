@@ -1,0 +1,15 @@
+#include "cli/schedule.h"
+
+namespace Cli {
+
+Schedule::Schedule(qint64 firstMs, qint64 intervalMs)
+    : dueMs(firstMs)
+    , intervalMs(intervalMs)
+{}
+
+void Schedule::advance(qint64 nowMs)
+{
+    dueMs = qMax(dueMs + intervalMs, nowMs);
+}
+
+} // namespace Cli

@@ -407,6 +407,24 @@ private slots:
         QVERIFY(apart != QSet<int> {50});
     }
 
+    // pymodbus as an independent master: the reference's floats and the chamber's set points as
+    // the standard reads them, and a refusal as it decodes it.
+    void peer()
+    {
+        if (QProcess::execute("/usr/bin/python3", {"-c", "import pymodbus.client"}) != 0)
+            QSKIP("python3-pymodbus is not installed");
+        TransmitterSimulator sim;
+        sim.setFixedReadings(23.45, 45.67);
+        QVERIFY(sim.setReference(30, 4) && sim.setChamber(31, 4));
+        QTemporaryDir dir;
+        QVERIFY(sim.start(dir.filePath("tty")) && sim.listenTcp(0));
+        QProcess peer;
+        peer.start("/usr/bin/python3",
+                   {INSTRUMENTS_PEER, QString::number(sim.tcpPort()), "30", "31"});
+        QTRY_VERIFY_WITH_TIMEOUT(peer.state() == QProcess::NotRunning, 30000);
+        QCOMPARE(peer.readAll() + peer.readAllStandardError(), "23.45 45.67 11.05 300 457 1\n");
+    }
+
     void program()
     {
         const QString link = QCoreApplication::applicationDirPath() + "/tst_simulator.tty";

@@ -427,8 +427,8 @@ private slots:
 
     void program()
     {
-        const QString link = QCoreApplication::applicationDirPath() + "/tst_simulator.tty";
         QVERIFY(dir.isValid());
+        const QString link = dir.filePath("tty");
         QFile profile(dir.filePath("profile.csv"));
         QVERIFY(profile.open(QIODevice::WriteOnly) && profile.write(TwoPoints) > 0);
         profile.close();

@@ -7,6 +7,7 @@
 
 namespace {
 
+constexpr int RegisterCount = ChamberController::HumidityRegister + 1;
 constexpr double TenthsPerUnit = 10.0;
 // What the chamber can make, in tenths: -70 to 180 degrees, a dry to a saturated air.
 constexpr int LowestTemperature = -700;
@@ -40,8 +41,10 @@ QByteArray ChamberController::reply(quint8 function, const QByteArray &request)
     if (function != Modbus::ReadRegisters)
         return exception(function, DeviceRequests::IllegalFunction);
     const Air point = chamber->setPoint();
-    return readReply(request,
-                     {quint16(tenths(point.temperature)), quint16(tenths(point.humidity))});
+    QVector<quint16> registers(RegisterCount);
+    registers[TemperatureRegister] = quint16(tenths(point.temperature));
+    registers[HumidityRegister] = quint16(tenths(point.humidity));
+    return readReply(request, registers);
 }
 
 QByteArray ChamberController::write(const QByteArray &request)

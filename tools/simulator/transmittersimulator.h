@@ -66,7 +66,7 @@ public:
     Faults faults() const;
 
     // On (the default), a reply goes out one character per 10 bit times of the device's speed,
-    // starting when the request's t3.5 has passed, as on a wire; off, each reply (or each piece
+    // starting when the request has ended, as on a wire; off, each reply (or each piece
     // of a split one) goes out at once, for tests that need no slow line. The flood ignores it.
     void setPacing(bool on);
     bool pacing() const;

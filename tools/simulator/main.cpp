@@ -182,8 +182,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("tr451-simulator"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Simulates TR-451/TR-573 temperature and humidity transmitters on a pseudo-terminal."));
+    parser.setApplicationDescription(
+        QStringLiteral("Simulates TR-451/TR-573 temperature and humidity transmitters, a reference "
+                       "hygrometer and a chamber controller on a pseudo-terminal."));
     parser.addHelpOption();
     parser.addOptions({
         {"link", "Also place a symlink to the pseudo-terminal at <path>.", "path"},
@@ -210,8 +211,8 @@ int main(int argc, char *argv[])
         {"remove-after", "Pull the adapter <ms> milliseconds after the first request, then exit.",
          "ms"},
         {"settle",
-         "Step the readings to <t>,<h> (degrees, %RH) with a time constant of <seconds>, with a "
-         "little noise, like a sensor settling in a chamber.",
+         "Step the air to <t>,<h> (degrees, %RH) with a time constant of <seconds> (the "
+         "chamber's too), read with a little noise, like sensors settling in a chamber.",
          "t,h,seconds"},
         {"bias",
          "The transmitter at <address> reads <t> degrees and <h> %RH off the air (may be given "

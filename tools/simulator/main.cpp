@@ -1,9 +1,11 @@
 // tr451-simulator: simulated transmitters behind a pseudo-terminal, for trying the tools
 // without hardware.
 
+#include "batch/profile.h"
 #include "platform/platform.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
+#include "simulatoroptions.h"
 #include "transmittermodel.h"
 #include "transmittersimulator.h"
 
@@ -44,25 +46,21 @@ bool numberOption(const QCommandLineParser &parser, const QString &name, int low
     return true;
 }
 
-// Reads a comma-separated list of whole numbers from low to high into *values; false, with a
-// message, when one is not.
+// Reads a comma-separated list of whole numbers and ranges from low to high into *values;
+// false, with a message, when it is not one.
 bool numberListOption(const QCommandLineParser &parser, const QString &name, int low, int high,
                       QList<int> *values)
 {
     if (!parser.isSet(name))
         return true;
-    QList<int> numbers;
-    for (const QString &item : parser.value(name).split(QLatin1Char(','))) {
-        bool ok = false;
-        const int number = item.toInt(&ok);
-        if (!ok || number < low || number > high) {
-            standardError() << "tr451-simulator: --" << name << " takes numbers from " << low
-                            << " to " << high << ", separated by commas" << Qt::endl;
-            return false;
-        }
-        numbers << number;
+    QString why;
+    const std::optional<QList<int>> numbers =
+        SimulatorOptions::numbers(parser.value(name), low, high, &why);
+    if (!numbers) {
+        standardError() << "tr451-simulator: --" << name << ": " << why << Qt::endl;
+        return false;
     }
-    *values = numbers;
+    *values = *numbers;
     return true;
 }
 
@@ -111,6 +109,65 @@ bool settleOption(const QCommandLineParser &parser, TransmitterSimulator &simula
     return true;
 }
 
+// Gives each transmitter a --bias the options name; false, with a message, when one is not
+// ADDRESS:T:H of a transmitter on the line.
+bool biasOptions(const QCommandLineParser &parser, TransmitterSimulator &simulator)
+{
+    for (const QString &value : parser.values("bias")) {
+        QString why;
+        const std::optional<SimulatorOptions::Bias> bias = SimulatorOptions::bias(value, &why);
+        if (bias && !simulator.setBias(quint8(bias->address), bias->temperature, bias->humidity))
+            why = QStringLiteral("there is no transmitter at address %1").arg(bias->address);
+        if (!why.isEmpty()) {
+            standardError() << "tr451-simulator: --bias: " << why << Qt::endl;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Puts the reference instrument and the chamber controller the options ask for on the line, at
+// the line speed of the first transmitter; false, with a message, when an address is not free.
+bool instrumentOptions(const QCommandLineParser &parser, TransmitterSimulator &simulator)
+{
+    const std::pair<const char *, bool (TransmitterSimulator::*)(quint8, quint16)> options[] = {
+        {"reference", &TransmitterSimulator::setReference},
+        {"chamber", &TransmitterSimulator::setChamber}};
+    for (const auto &[name, place] : options) {
+        int address = 0;
+        if (!numberOption(parser, name, 1, TransmitterModel::MaxAddress, &address))
+            return false;
+        if (address != 0 && !(simulator.*place)(quint8(address), simulator.baudCode())) {
+            standardError() << "tr451-simulator: --" << name << ": address " << address
+                            << " is another device's" << Qt::endl;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs the chamber through the --program file; the exit status, with a message, when it cannot
+// be read or is not a profile, else 0.
+int programOption(const QCommandLineParser &parser, TransmitterSimulator &simulator)
+{
+    if (!parser.isSet("program"))
+        return 0;
+    const QString path = parser.value("program");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        standardError() << "tr451-simulator: cannot read " << path << Qt::endl;
+        return ExitStartFailed;
+    }
+    QString why;
+    const std::optional<Profile> profile = Profile::parse(file.readAll(), &why);
+    if (!profile) {
+        standardError() << "tr451-simulator: --program " << path << ": " << why << Qt::endl;
+        return ExitUsage;
+    }
+    simulator.setProfile(*profile);
+    return 0;
+}
+
 bool saveState(const QString &path, const QByteArray &state)
 {
     QSaveFile file(path);
@@ -125,15 +182,16 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("tr451-simulator"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Simulates TR-451/TR-573 temperature and humidity transmitters on a pseudo-terminal."));
+    parser.setApplicationDescription(
+        QStringLiteral("Simulates TR-451/TR-573 temperature and humidity transmitters, a reference "
+                       "hygrometer and a chamber controller on a pseudo-terminal."));
     parser.addHelpOption();
     parser.addOptions({
         {"link", "Also place a symlink to the pseudo-terminal at <path>.", "path"},
         {"address",
-         "Device address, 1 to 247 (default 1); a list such as 1,2,17 puts a transmitter on "
-         "the line for each.",
-         "n[,n...]"},
+         "Device address, 1 to 247 (default 1); a list such as 1,2,17 or 1-4,9 puts a "
+         "transmitter on the line for each.",
+         "n[-n][,n...]"},
         {"baud-code",
          "Baud-rate code, 1 to 6 = 1200 to 115200 bit/s (default 4 = 9600), for all transmitters "
          "or one for each address.",
@@ -147,12 +205,28 @@ int main(int argc, char *argv[])
         {"silent", "Read requests but never answer."},
         {"flood", "Answer every request with 1024 bytes of 0xFF, like a failing adapter."},
         {"no-pacing", "Send each reply at once rather than at the pace of the line speed."},
+        {"answer-at-once",
+         "Take a request to have ended once it is whole by its length and check bytes, not "
+         "after 3.5 character times of silence."},
         {"remove-after", "Pull the adapter <ms> milliseconds after the first request, then exit.",
          "ms"},
         {"settle",
-         "Step the readings to <t>,<h> (degrees, %RH) with a time constant of <seconds>, with a "
-         "little noise, like a sensor settling in a chamber.",
+         "Step the air to <t>,<h> (degrees, %RH) with a time constant of <seconds> (the "
+         "chamber's too), read with a little noise, like sensors settling in a chamber.",
          "t,h,seconds"},
+        {"bias",
+         "The transmitter at <address> reads <t> degrees and <h> %RH off the air (may be given "
+         "for several).",
+         "address:t:h"},
+        {"reference",
+         "A reference hygrometer at <address>: float32 temperature, humidity and dew point in "
+         "input registers 0, 2 and 4.",
+         "address"},
+        {"chamber",
+         "A chamber controller at <address>: temperature and humidity set points in tenths in "
+         "holding registers 0 and 1.",
+         "address"},
+        {"program", "Run the chamber through the profile of points in <file> (CSV).", "file"},
         {"state", "Keep the first transmitter's registers in <file> across runs.", "file"},
         {"verbose", "Print every request and reply in hexadecimal."},
     });
@@ -184,6 +258,7 @@ int main(int argc, char *argv[])
     simulator.setDevices(devices);
     simulator.setFaults(faults);
     simulator.setPacing(!parser.isSet("no-pacing"));
+    simulator.setAnswerAtOnce(parser.isSet("answer-at-once"));
     if (!settleOption(parser, simulator))
         return ExitUsage;
 
@@ -201,6 +276,12 @@ int main(int argc, char *argv[])
         simulator.setRegisterValue(Registers::DeviceAddress, devices.first().address);
     if (parser.isSet("baud-code"))
         simulator.setRegisterValue(Registers::BaudRateCode, devices.first().baudCode);
+    // Biases go by the addresses the transmitters have now; the chamber's set points start where
+    // the air heads, and its program begins with its first point.
+    if (!biasOptions(parser, simulator) || !instrumentOptions(parser, simulator))
+        return ExitUsage;
+    if (const int status = programOption(parser, simulator))
+        return status;
     if (!statePath.isEmpty()) {
         QObject::connect(
             &simulator, &TransmitterSimulator::registersWritten, &app, [&simulator, statePath] {

@@ -1,5 +1,6 @@
 #include "rtureceiver.h"
 
+#include "devicerequests.h"
 #include "protocol/linetiming.h"
 
 void RtuReceiver::heard(qint64 nowUs, const QByteArray &bytes, int bitsPerSecond)
@@ -16,6 +17,13 @@ void RtuReceiver::heard(qint64 nowUs, const QByteArray &bytes, int bitsPerSecond
     frame += bytes;
     lastReadUs = nowUs;
     silenceUs = LineTiming::t35Us(bitsPerSecond);
+    while (endByLength && !spoilt) {
+        const int whole = DeviceRequests::wholeAtStart(frame);
+        if (whole == 0)
+            break;
+        ended.append(frame.left(whole));
+        frame.remove(0, whole);
+    }
 }
 
 QList<QByteArray> RtuReceiver::takeFrames(qint64 nowUs)

@@ -13,6 +13,11 @@
 class RtuReceiver
 {
 public:
+    // On, a frame also ends the moment it holds a whole request (by its length and check bytes),
+    // as most devices and every software slave find the end of a request and answer at once;
+    // what follows begins a new frame. Off (the default), only a silence ends it.
+    void setEndByLength(bool on) { endByLength = on; }
+
     // Bytes read at nowUs (any steady clock) from a line at bitsPerSecond.
     void heard(qint64 nowUs, const QByteArray &bytes, int bitsPerSecond);
     // The unspoilt frames that have ended by nowUs, oldest first.
@@ -26,6 +31,7 @@ private:
 
     QByteArray frame;
     bool spoilt = false;
+    bool endByLength = false;
     qint64 lastReadUs = 0;
     qint64 silenceUs = 0; // t3.5 of the line the frame came on
     QList<QByteArray> ended;

@@ -1,9 +1,10 @@
 #include "transmittermodel.h"
 
+#include "devicerequests.h"
+#include "magnus.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
 
-#include <QList>
 #include <QVector>
 
 #include <cmath>
@@ -32,55 +33,9 @@ constexpr quint16 FactorySerialNumber[Registers::SerialNumberCount] = {0x2612, 0
 constexpr qint16 FactoryRangeMin = -400;
 constexpr qint16 FactoryRangeMax = 1250;
 
-// A room that breathes slowly: minutes-long swings with a little faster wobble on top.
-constexpr double TwoPi = 6.283185307179586;
-constexpr double RoomTemperature = 23.0;
-constexpr double RoomHumidity = 45.0;
-
 // The heater lifts the sensor a few degrees above the room, approaching it exponentially.
 constexpr double HeaterRise = 3.0;
 constexpr double HeaterTimeConstantS = 60.0;
-
-// A settling sensor's noise: well inside the tightest stability limits a check uses (0.05
-// degrees and 0.3 %RH of standard deviation), so that the gate opens once the step has settled.
-constexpr double SettlingNoiseTemperature = 0.02;
-constexpr double SettlingNoiseHumidity = 0.1;
-
-// Magnus formula over water (Sonntag 1990), good from -45 to 60 degrees Celsius.
-constexpr double MagnusB = 17.62;
-constexpr double MagnusC = 243.12;
-constexpr double DriestHumidity = 0.01; // keeps the logarithm finite
-
-double magnusGamma(double temperature, double humidity)
-{
-    return std::log(qMax(humidity, DriestHumidity) / 100.0)
-        + MagnusB * temperature / (MagnusC + temperature);
-}
-
-double dewPointOf(double temperature, double humidity)
-{
-    const double gamma = magnusGamma(temperature, humidity);
-    return MagnusC * gamma / (MagnusB - gamma);
-}
-
-// Relative humidity of air with this dew point once warmed (or cooled) to temperature.
-double humidityAt(double temperature, double dewPoint)
-{
-    return 100.0
-        * std::exp(MagnusB * dewPoint / (MagnusC + dewPoint)
-                   - MagnusB * temperature / (MagnusC + temperature));
-}
-
-// Uniform in [-1, 1], the same for the same millisecond and stream: a seeded noise, so that a
-// settling run reads the same every time (splitmix64).
-double noise(qint64 ms, quint64 stream)
-{
-    quint64 z = quint64(ms) * 2 + stream + 0x9E3779B97F4A7C15ULL;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    z ^= z >> 31;
-    return double(z >> 11) / double(1ULL << 52) - 1.0;
-}
 
 int roundedDivision(int value, int divisor)
 {
@@ -100,47 +55,10 @@ bool isMeasurement(quint16 reg)
     return reg < Registers::MeasurementsEnd;
 }
 
-int blockRegisterCount(const QByteArray &request)
-{
-    return int(Modbus::word(request, OperandOffset)) - int(Modbus::word(request, RegisterOffset))
-        + 1;
-}
-
-// Length the request starting at bytes[0] must have; 0 while too few bytes are in to tell, -1
-// when bytes[0] cannot begin a request.
-int requestLength(const QByteArray &bytes)
-{
-    if (bytes.size() <= Modbus::FunctionOffset)
-        return 0;
-    switch (Modbus::functionCode(bytes)) {
-    case Modbus::ReadRegisters:
-    case Modbus::WriteRegister:
-        return Modbus::RequestSize;
-    case Modbus::WriteRegisters: {
-        if (bytes.size() < OperandOffset + 2)
-            return 0;
-        const int count = blockRegisterCount(bytes);
-        if (count < 1 || count > TransmitterModel::MaxRegistersPerRequest)
-            return -1;
-        return BlockValuesOffset + 2 * count + Modbus::CrcSize;
-    }
-    default:
-        return -1;
-    }
-}
-
-// Address, function and check bytes: anything shorter is not a frame.
-constexpr int MinimumFrameSize = Modbus::FunctionOffset + 1 + Modbus::CrcSize;
-
-bool hasValidCheck(const QByteArray &frame)
-{
-    return frame.size() >= MinimumFrameSize
-        && Modbus::withCrc(frame.left(frame.size() - Modbus::CrcSize)) == frame;
-}
-
 } // namespace
 
-TransmitterModel::TransmitterModel()
+TransmitterModel::TransmitterModel(const AirModel &air, quint64 noiseStream)
+    : sensing(air, noiseStream)
 {
     stored[Registers::Unit] = 0;
     stored[Registers::DeviceAddress] = DefaultAddress;
@@ -160,25 +78,9 @@ TransmitterModel::TransmitterModel()
         stored[reg] = 0;
 }
 
-QList<QByteArray> TransmitterModel::requestsIn(const QByteArray &frame)
-{
-    if (hasValidCheck(frame))
-        return {frame};
-    QList<QByteArray> requests;
-    for (int at = 0; at < frame.size();) {
-        const QByteArray rest = frame.mid(at);
-        const int length = requestLength(rest);
-        if (length <= 0 || length > rest.size() || !hasValidCheck(rest.left(length)))
-            return {};
-        requests.append(rest.left(length));
-        at += length;
-    }
-    return requests;
-}
-
 QByteArray TransmitterModel::answer(const QByteArray &request)
 {
-    if (!hasValidCheck(request))
+    if (!DeviceRequests::hasValidCheck(request))
         return {};
     const quint8 to = quint8(request.at(Modbus::AddressOffset));
     if (to != listening.address && to != BroadcastAddress)
@@ -187,8 +89,8 @@ QByteArray TransmitterModel::answer(const QByteArray &request)
     const quint8 function = Modbus::functionCode(request);
     if (function != Modbus::ReadRegisters && function != Modbus::WriteRegister
         && function != Modbus::WriteRegisters)
-        return exceptionReply(function, IllegalFunction);
-    if (requestLength(request) != request.size())
+        return exceptionReply(function, DeviceRequests::IllegalFunction);
+    if (DeviceRequests::length(request) != request.size())
         return {};
     switch (function) {
     case Modbus::ReadRegisters:
@@ -203,11 +105,11 @@ QByteArray TransmitterModel::answer(const QByteArray &request)
 
 QByteArray TransmitterModel::readReply(quint16 first, int count) const
 {
-    if (count < 1 || count > MaxRegistersPerRequest)
-        return exceptionReply(Modbus::ReadRegisters, IllegalDataValue);
+    if (count < 1 || count > DeviceRequests::MaxRegisters)
+        return exceptionReply(Modbus::ReadRegisters, DeviceRequests::IllegalDataValue);
     for (int i = 0; i < count; ++i) {
         if (!hasRegister(quint16(first + i)))
-            return exceptionReply(Modbus::ReadRegisters, IllegalDataAddress);
+            return exceptionReply(Modbus::ReadRegisters, DeviceRequests::IllegalDataAddress);
     }
     QVector<quint16> values;
     for (int i = 0; i < count; ++i)
@@ -229,7 +131,7 @@ QByteArray TransmitterModel::writeReply(const QByteArray &request)
 QByteArray TransmitterModel::blockReply(const QByteArray &request)
 {
     const quint16 first = Modbus::word(request, RegisterOffset);
-    const int count = blockRegisterCount(request);
+    const int count = DeviceRequests::blockRegisterCount(request);
     QList<quint16> values;
     for (int i = 0; i < count; ++i) {
         const quint16 value = Modbus::word(request, BlockValuesOffset + 2 * i);
@@ -252,11 +154,11 @@ QByteArray TransmitterModel::exceptionReply(quint8 function, quint8 code) const
 quint8 TransmitterModel::checkWrite(quint16 reg, quint16 value) const
 {
     if (!hasRegister(reg))
-        return IllegalDataAddress;
+        return DeviceRequests::IllegalDataAddress;
     if (reg == Registers::DeviceAddress && (value < DefaultAddress || value > MaxAddress))
-        return IllegalDataValue;
+        return DeviceRequests::IllegalDataValue;
     if (reg == Registers::BaudRateCode && Registers::baudRateForCode(value) == 0)
-        return IllegalDataValue;
+        return DeviceRequests::IllegalDataValue;
     return 0;
 }
 
@@ -337,42 +239,16 @@ void TransmitterModel::setTime(qint64 ms)
     now = ms;
 }
 
-void TransmitterModel::setFixedReadings(double temperature, double humidity)
-{
-    fixed = true;
-    fixedTemperature = temperature;
-    fixedHumidity = humidity;
-}
-
-void TransmitterModel::setSettling(double temperature, double humidity, double timeConstantS)
-{
-    settling = Settling {now, readings(), temperature, humidity, timeConstantS};
-    fixed = false;
-}
-
 TransmitterModel::Readings TransmitterModel::readings() const
 {
-    if (fixed)
-        return {fixedTemperature, fixedHumidity, dewPointOf(fixedTemperature, fixedHumidity)};
-
-    const double t = double(now) / 1000.0;
-    double room =
-        RoomTemperature + 0.8 * std::sin(TwoPi * t / 900.0) + 0.15 * std::sin(TwoPi * t / 67.0);
-    double roomHumidity =
-        RoomHumidity + 4.0 * std::sin(TwoPi * t / 1300.0 + 1.0) + 0.6 * std::sin(TwoPi * t / 53.0);
-    if (settling) {
-        const double left = std::exp(-double(now - settling->fromMs) / 1000.0
-                                     / qMax(settling->timeConstantS, 1e-3));
-        room = settling->temperature + (settling->from.temperature - settling->temperature) * left
-            + SettlingNoiseTemperature * noise(now, 0);
-        roomHumidity = settling->humidity + (settling->from.humidity - settling->humidity) * left
-            + SettlingNoiseHumidity * noise(now, 1);
-    }
+    const Air sensed = sensing.reading();
+    const double dewPoint = Magnus::dewPoint(sensed.temperature, sensed.humidity);
+    if (sensing.air().isHeld())
+        return {sensed.temperature, sensed.humidity, dewPoint};
     // Warming the sensor leaves the moisture in the air alone: the dew point stays, the
     // relative humidity at the sensor drops.
-    const double dewPoint = dewPointOf(room, roomHumidity);
-    const double sensor = room + heaterWarming;
-    return {sensor, humidityAt(sensor, dewPoint), dewPoint};
+    const double sensor = sensed.temperature + heaterWarming;
+    return {sensor, Magnus::humidityAt(sensor, dewPoint), dewPoint};
 }
 
 QByteArray TransmitterModel::saveState() const

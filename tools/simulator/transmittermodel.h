@@ -1,32 +1,24 @@
 #ifndef TRANSMITTERMODEL_H
 #define TRANSMITTERMODEL_H
 
+#include "sensor.h"
+
 #include <QByteArray>
-#include <QList>
 #include <QMap>
 #include <QtGlobal>
 
-#include <optional>
-
 // The transmitter as its register map: it answers whole requests and knows nothing of lines,
-// timers or faults. The caller hands in the time, so the readings drift and the heater warms the
-// sensor the same way under a test as on the bench.
+// timers or faults. Its sensor reads the air of the line, and the caller hands in the time, so
+// the readings follow the air and the heater warms the sensor the same way under a test as on
+// the bench.
 class TransmitterModel
 {
 public:
-    // Exception codes the device answers with.
-    static constexpr quint8 IllegalFunction = 0x01;
-    static constexpr quint8 IllegalDataAddress = 0x02;
-    static constexpr quint8 IllegalDataValue = 0x03;
-
-    // Requests to this address are taken by every device on the line.
+    // Requests to this address are taken by every transmitter on the line.
     static constexpr quint8 BroadcastAddress = 0x00;
     static constexpr quint8 DefaultAddress = 1;
     static constexpr quint8 MaxAddress = 247;
     static constexpr quint16 DefaultBaudCode = 4; // 9600 bit/s
-
-    // Most registers one request may read or write; a read answer's byte count must fit a byte.
-    static constexpr int MaxRegistersPerRequest = 125;
 
     struct Readings
     {
@@ -35,13 +27,8 @@ public:
         double dewPoint; // degrees Celsius
     };
 
-    TransmitterModel();
-
-    // The requests in one frame (the bytes between two silences on the line): the frame itself
-    // when its check holds, none when it does not. A late read can join requests that the tool
-    // wrote apart, so a frame made of nothing but whole requests with valid checks is split into
-    // them.
-    static QList<QByteArray> requestsIn(const QByteArray &frame);
+    // The transmitter's sensor reads air; noiseStream tells its noise from other sensors'.
+    TransmitterModel(const AirModel &air, quint64 noiseStream);
 
     // The reply to one request; empty when the request is not addressed to this device or is not
     // a whole request. A valid frame of a function this device lacks gets IllegalFunction.
@@ -72,11 +59,9 @@ public:
 
     // Milliseconds since the device was switched on; only ever moves forward.
     void setTime(qint64 ms);
-    void setFixedReadings(double temperature, double humidity);
-    // From now on the air steps towards temperature and humidity like a chamber reaching its
-    // set point: exponentially with this time constant, with a little seeded noise on top; fixed
-    // readings step from where they are held.
-    void setSettling(double temperature, double humidity, double timeConstantS);
+    // Its offset from the air is what an as-found check should catch.
+    Sensor &sensor() { return sensing; }
+    // The readings of a held air are what the sensor shows, heater or not.
     Readings readings() const;
 
     // The stored registers as text, one "register value" pair of hexadecimal numbers a line.
@@ -98,21 +83,9 @@ private:
     LineSettings listening {DefaultAddress, DefaultBaudCode};
     quint64 writes = 0;
 
+    Sensor sensing;
     qint64 now = 0;
     double heaterWarming = 0; // degrees the heater has added to the sensor so far
-    bool fixed = false;
-    double fixedTemperature = 0;
-    double fixedHumidity = 0;
-
-    struct Settling
-    {
-        qint64 fromMs; // when the step began
-        Readings from; // the air at that moment
-        double temperature;
-        double humidity;
-        double timeConstantS;
-    };
-    std::optional<Settling> settling;
 };
 
 #endif // TRANSMITTERMODEL_H

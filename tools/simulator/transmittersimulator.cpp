@@ -1,15 +1,19 @@
 #include "transmittersimulator.h"
 
+#include "chambercontroller.h"
+#include "devicerequests.h"
 #include "posixpty.h"
 #include "protocol/commandinputs.h"
 #include "protocol/frame.h"
 #include "protocol/linetiming.h"
 #include "protocol/registers.h"
+#include "referenceinstrument.h"
 #include "rtureceiver.h"
 
 #include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
+#include <QSet>
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -28,8 +32,6 @@ constexpr char StrayByte = char(0xA5);
 // A failing adapter delivers a buffer full of 1s; so does an idle line.
 constexpr char FloodByte = char(0xFF);
 constexpr char IdleByte = char(0xFF);
-// Each further transmitter's room is this far ahead in its slow swings, so that no two read alike.
-constexpr qint64 RoomPhaseMs = 97 * 1000;
 
 // Whole milliseconds until dueUs, rounded up: a byte must never go out before its time.
 int msUntil(qint64 dueUs, qint64 nowUs)
@@ -37,9 +39,10 @@ int msUntil(qint64 dueUs, qint64 nowUs)
     return int(qMax<qint64>(0, (dueUs - nowUs + UsPerMs - 1) / UsPerMs));
 }
 
-int speedOf(const TransmitterModel &model)
+template<typename Device>
+int speedOf(const Device &device)
 {
-    return Registers::baudRateForCode(model.baudCode());
+    return Registers::baudRateForCode(device.baudCode());
 }
 
 // Transmitters that answer at once drive the line against each other: where any of them sends a
@@ -69,7 +72,7 @@ struct TransmitterSimulator::Private
     {
         QByteArray bytes;
         bool fromDevice = false; // false for the adapter's flood, which ignores the line speed
-        int bitsPerSecond = 0; // the speed the answering transmitters heard and answer at
+        int bitsPerSecond = 0; // the speed the answering devices heard and answer at
         // What each answering transmitter (by index) listens with once the reply has gone out.
         QVector<QPair<int, TransmitterModel::LineSettings>> after;
     };
@@ -81,7 +84,7 @@ struct TransmitterSimulator::Private
         Reply reply;
         QVector<qint64> dueUs; // when each byte has fully gone out on the line
         int sent = 0;
-        bool heard = true; // every byte so far reached the tool at the transmitters' speed
+        bool heard = true; // every byte so far reached the tool at the devices' speed
     };
 
     explicit Private(TransmitterSimulator *owner)
@@ -97,7 +100,11 @@ struct TransmitterSimulator::Private
 
     qint64 nowUs() const { return clock.nsecsElapsed() / 1000; }
     TransmitterModel &first() { return models.first(); }
-    void setTime(int device) { models[device].setTime(clock.elapsed() + device * RoomPhaseMs); }
+    // Everything on the line to the clock's time.
+    void advance();
+    QVector<Instrument *> instruments() const { return {reference.get(), controller.get()}; }
+    bool isFree(quint8 address) const;
+    bool hears(quint8 address, int deviceSpeed, int lineSpeed) const;
     void readLine();
     void takeFrames();
     void acceptClient();
@@ -114,7 +121,12 @@ struct TransmitterSimulator::Private
     void shutDown();
 
     TransmitterSimulator *q;
-    QList<TransmitterModel> models {TransmitterModel()};
+    AirModel air;
+    Chamber chamber {air};
+    QList<TransmitterModel> models {TransmitterModel(air, TransmitterModel::DefaultAddress)};
+    std::unique_ptr<ReferenceInstrument> reference;
+    std::unique_ptr<ChamberController> controller;
+    QSet<quint8> silentAddresses;
     Faults faults;
     bool pacing = true;
     int masterFd = -1;
@@ -158,7 +170,7 @@ void TransmitterSimulator::Private::takeFrames()
 {
     for (const QByteArray &frame : receiver.takeFrames(nowUs())) {
         // handle() may pull the adapter (through a slot connected to requestReceived).
-        for (const QByteArray &request : TransmitterModel::requestsIn(frame)) {
+        for (const QByteArray &request : DeviceRequests::in(frame)) {
             if (masterFd < 0)
                 return;
             handle(request, nullptr);
@@ -189,7 +201,7 @@ void TransmitterSimulator::Private::readClient(QTcpSocket *client)
 {
     QByteArray &buffer = clientBuffers[client];
     buffer += client->readAll();
-    const QList<QByteArray> requests = TransmitterModel::requestsIn(buffer);
+    const QList<QByteArray> requests = DeviceRequests::in(buffer);
     if (!requests.isEmpty() || buffer.size() >= Modbus::MaxBufferSize)
         buffer.clear();
     for (const QByteArray &request : requests) {
@@ -223,8 +235,37 @@ void TransmitterSimulator::Private::handle(const QByteArray &request, QTcpSocket
     deliver(reply, client);
 }
 
-// A transmitter hears a request only at its own line speed (lineSpeed 0: any); what it would
-// make of the garbage at any other speed is nothing at all.
+void TransmitterSimulator::Private::advance()
+{
+    const qint64 ms = clock.elapsed();
+    chamber.advance(ms);
+    for (TransmitterModel &model : models)
+        model.setTime(ms);
+}
+
+// A device address that no device on the line has.
+bool TransmitterSimulator::Private::isFree(quint8 address) const
+{
+    if (address < TransmitterModel::DefaultAddress || address > TransmitterModel::MaxAddress)
+        return false;
+    for (const TransmitterModel &model : models) {
+        if (model.address() == address)
+            return false;
+    }
+    for (const Instrument *instrument : instruments()) {
+        if (instrument && instrument->address() == address)
+            return false;
+    }
+    return true;
+}
+
+// A device hears a request only at its own line speed (lineSpeed 0: any); what it would make of
+// the garbage at any other speed is nothing at all.
+bool TransmitterSimulator::Private::hears(quint8 address, int deviceSpeed, int lineSpeed) const
+{
+    return !silentAddresses.contains(address) && (lineSpeed == 0 || deviceSpeed == lineSpeed);
+}
+
 TransmitterSimulator::Private::Reply
 TransmitterSimulator::Private::answer(const QByteArray &request, int lineSpeed)
 {
@@ -233,17 +274,26 @@ TransmitterSimulator::Private::answer(const QByteArray &request, int lineSpeed)
     QList<QByteArray> answers;
     QVector<int> answering;
     bool written = false;
+    advance();
     for (int i = 0; i < models.size(); ++i) {
         TransmitterModel &model = models[i];
-        if (lineSpeed != 0 && speedOf(model) != lineSpeed)
+        if (!hears(model.address(), speedOf(model), lineSpeed))
             continue;
-        setTime(i);
         const quint64 revision = model.revision();
         const QByteArray bytes = model.answer(request);
         written = written || model.revision() != revision;
         if (!bytes.isEmpty()) {
             answers.append(bytes);
             answering.append(i);
+        }
+    }
+    for (Instrument *instrument : instruments()) {
+        if (!instrument || !hears(instrument->address(), speedOf(*instrument), lineSpeed))
+            continue;
+        const QByteArray bytes = instrument->answer(request);
+        if (!bytes.isEmpty()) {
+            answers.append(bytes);
+            reply.bitsPerSecond = speedOf(*instrument);
         }
     }
     if (written)
@@ -305,7 +355,7 @@ void TransmitterSimulator::Private::armSendTimer()
     sendTimer.start(msUntil(next.dueUs.at(next.sent), nowUs()));
 }
 
-// Every byte whose time has come goes out in one write. A reply goes out at the transmitters'
+// Every byte whose time has come goes out in one write. A reply goes out at the devices'
 // speed: when the tool has moved to another speed (or closed its port, which puts the
 // pseudo-terminal back to its own speed) meanwhile, it hears nothing of what went out then.
 void TransmitterSimulator::Private::sendDue()
@@ -429,6 +479,7 @@ void TransmitterSimulator::setDevices(const QList<TransmitterModel::LineSettings
         const QVector<quint16> words = CommandInputs::serialNumberWords(serial);
         for (quint16 reg = 0; reg < Registers::SerialNumberCount; ++reg)
             model.setRegisterValue(Registers::SerialNumber + reg, words.at(reg));
+        model.sensor() = Sensor(d->air, devices.at(i).address);
         d->models.append(model);
     }
 }
@@ -514,6 +565,11 @@ bool TransmitterSimulator::pacing() const
     return d->pacing;
 }
 
+void TransmitterSimulator::setAnswerAtOnce(bool on)
+{
+    d->receiver.setEndByLength(on);
+}
+
 void TransmitterSimulator::removeAdapter()
 {
     d->shutDown();
@@ -521,13 +577,13 @@ void TransmitterSimulator::removeAdapter()
 
 quint16 TransmitterSimulator::registerValue(quint16 reg) const
 {
-    d->setTime(0);
+    d->advance();
     return d->first().registerValue(reg);
 }
 
 bool TransmitterSimulator::setRegisterValue(quint16 reg, quint16 value)
 {
-    d->setTime(0);
+    d->advance();
     return d->first().setRegisterValue(reg, value);
 }
 
@@ -543,16 +599,63 @@ quint16 TransmitterSimulator::baudCode() const
 
 void TransmitterSimulator::setFixedReadings(double temperature, double humidity)
 {
-    for (TransmitterModel &model : d->models)
-        model.setFixedReadings(temperature, humidity);
+    d->advance();
+    d->air.hold({temperature, humidity});
 }
 
 void TransmitterSimulator::setSettling(double temperature, double humidity, double timeConstantS)
 {
-    for (int i = 0; i < d->models.size(); ++i) {
-        d->setTime(i);
-        d->models[i].setSettling(temperature, humidity, timeConstantS);
+    d->advance();
+    d->air.settle({temperature, humidity}, timeConstantS);
+}
+
+Air TransmitterSimulator::air() const
+{
+    d->advance();
+    return d->air.current();
+}
+
+bool TransmitterSimulator::setBias(quint8 address, double temperature, double humidity)
+{
+    for (TransmitterModel &model : d->models) {
+        if (model.address() == address) {
+            model.sensor().setBias({temperature, humidity});
+            return true;
+        }
     }
+    return false;
+}
+
+bool TransmitterSimulator::setReference(quint8 address, quint16 baudCode)
+{
+    if (!d->isFree(address))
+        return false;
+    d->advance();
+    d->reference = std::make_unique<ReferenceInstrument>(d->air, address, baudCode);
+    return true;
+}
+
+bool TransmitterSimulator::setChamber(quint8 address, quint16 baudCode)
+{
+    if (!d->isFree(address))
+        return false;
+    d->advance();
+    d->controller = std::make_unique<ChamberController>(d->chamber, address, baudCode);
+    return true;
+}
+
+void TransmitterSimulator::setProfile(const Profile &profile)
+{
+    d->advance();
+    d->chamber.runProfile(profile);
+}
+
+void TransmitterSimulator::setDeviceSilent(quint8 address, bool silent)
+{
+    if (silent)
+        d->silentAddresses.insert(address);
+    else
+        d->silentAddresses.remove(address);
 }
 
 int TransmitterSimulator::requestCount() const

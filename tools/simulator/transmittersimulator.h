@@ -1,6 +1,7 @@
 #ifndef TRANSMITTERSIMULATOR_H
 #define TRANSMITTERSIMULATOR_H
 
+#include "airmodel.h"
 #include "transmittermodel.h"
 
 #include <QByteArray>
@@ -10,12 +11,15 @@
 
 #include <memory>
 
-// Simulated temperature and humidity transmitters on one line behind a pseudo-terminal. The tool
-// opens portPath() like a USB serial port; the simulator frames what it reads as an RTU device
-// does, answers the requests it hears at the line speed of each transmitter's baud code, and can
-// misbehave on purpose (faults) the way real lines and adapters do. The same line can also be
-// served over TCP, as serial device servers carry RTU frames. Runs in the thread and event loop
-// of its creator.
+// Simulated temperature and humidity transmitters on one line behind a pseudo-terminal, in one
+// air, with a reference instrument and a climate chamber's controller on the line if asked. The
+// tool opens portPath() like a USB serial port; the simulator frames what it reads as an RTU
+// device does, answers the requests it hears at the line speed of each device's baud code, and
+// can misbehave on purpose (faults) the way real lines and adapters do. The same line can also
+// be served over TCP, as serial device servers carry RTU frames. Runs in the thread and event
+// loop of its creator.
+class Profile;
+
 class TransmitterSimulator : public QObject
 {
     Q_OBJECT
@@ -62,10 +66,14 @@ public:
     Faults faults() const;
 
     // On (the default), a reply goes out one character per 10 bit times of the device's speed,
-    // starting when the request's t3.5 has passed, as on a wire; off, each reply (or each piece
+    // starting when the request has ended, as on a wire; off, each reply (or each piece
     // of a split one) goes out at once, for tests that need no slow line. The flood ignores it.
     void setPacing(bool on);
     bool pacing() const;
+    // Off (the default), a request ends after t3.5 of silence, as the transmitter finds it; on,
+    // the moment it is whole by its length and check bytes, as most devices and every software
+    // slave find it. Paced replies keep the line speed either way.
+    void setAnswerAtOnce(bool on);
 
     // The adapter is pulled out: the pseudo-terminal disappears under the tool's open port.
     void removeAdapter();
@@ -78,12 +86,28 @@ public:
     quint16 address() const;
     quint16 baudCode() const;
 
-    // Holds temperature (degrees Celsius) and relative humidity (%) of every transmitter fixed,
-    // for tests that check displayed values; without it the readings drift like a real room's.
+    // Holds the air's temperature (degrees Celsius) and relative humidity (%) fixed, for tests
+    // that check displayed values; without it the air drifts like a real room's.
     void setFixedReadings(double temperature, double humidity);
-    // The readings step from now on to temperature and humidity with this time constant, plus
-    // a little noise, like a sensor settling in a chamber.
+    // The air steps from now on to temperature and humidity with this time constant (also the
+    // chamber's from then on), and the instruments read it with a little noise, like sensors
+    // settling in a chamber.
     void setSettling(double temperature, double humidity, double timeConstantS);
+    // The air now, as the instruments read it without their offsets and noise.
+    Air air() const;
+
+    // The transmitter at address reads the air plus this offset. False when there is none.
+    bool setBias(quint8 address, double temperature, double humidity);
+    // A reference instrument or a chamber controller at address, at the line speed of
+    // baudCode. False, with nothing changed, when address is no device address or another
+    // device has it.
+    bool setReference(quint8 address, quint16 baudCode);
+    bool setChamber(quint8 address, quint16 baudCode);
+    // The chamber runs profile from now on, until a set point is written to its controller.
+    void setProfile(const Profile &profile);
+    // The device at address neither hears nor answers anything while silent, as one that lost
+    // its power or its wire.
+    void setDeviceSilent(quint8 address, bool silent);
 
     int requestCount() const; // requests read, answered or not
 

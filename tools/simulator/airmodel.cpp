@@ -1,5 +1,8 @@
 #include "airmodel.h"
 
+#include "protocol/humidity.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -10,6 +13,8 @@ constexpr double RoomTemperature = 23.0;
 constexpr double RoomHumidity = 45.0;
 // A time constant of 0 would make the first moment of a step 0/0.
 constexpr double ShortestTimeConstantS = 1e-3;
+// Keeps the logarithm of a dew point finite.
+constexpr double DriestHumidity = 0.01;
 
 Air room(double seconds)
 {
@@ -20,6 +25,11 @@ Air room(double seconds)
 }
 
 } // namespace
+
+double Air::dewPoint() const
+{
+    return Magnus::dewPoint(temperature, std::max(humidity, DriestHumidity));
+}
 
 void AirModel::hold(const Air &air)
 {

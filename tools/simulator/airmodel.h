@@ -9,6 +9,9 @@ struct Air
 {
     double temperature; // degrees Celsius
     double humidity; // %RH
+
+    // By the Magnus formula; air drier than a sensor can tell reads as the driest it can.
+    double dewPoint() const;
 };
 
 // The air around every instrument on the line, at a time the caller hands in. It drifts like a

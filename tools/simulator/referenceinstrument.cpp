@@ -1,7 +1,6 @@
 #include "referenceinstrument.h"
 
 #include "devicerequests.h"
-#include "magnus.h"
 #include "protocol/frame.h"
 
 #include <cstring>
@@ -34,6 +33,6 @@ QByteArray ReferenceInstrument::reply(quint8 function, const QByteArray &request
     QVector<quint16> registers(RegisterCount);
     putFloat(registers, TemperatureRegister, air.temperature);
     putFloat(registers, HumidityRegister, air.humidity);
-    putFloat(registers, DewPointRegister, Magnus::dewPoint(air.temperature, air.humidity));
+    putFloat(registers, DewPointRegister, air.dewPoint());
     return readReply(request, registers);
 }

@@ -1,8 +1,8 @@
 #include "transmittermodel.h"
 
 #include "devicerequests.h"
-#include "magnus.h"
 #include "protocol/frame.h"
+#include "protocol/humidity.h"
 #include "protocol/registers.h"
 
 #include <QVector>
@@ -242,13 +242,13 @@ void TransmitterModel::setTime(qint64 ms)
 TransmitterModel::Readings TransmitterModel::readings() const
 {
     const Air sensed = sensing.reading();
-    const double dewPoint = Magnus::dewPoint(sensed.temperature, sensed.humidity);
+    const double dewPoint = sensed.dewPoint();
     if (sensing.air().isHeld())
         return {sensed.temperature, sensed.humidity, dewPoint};
     // Warming the sensor leaves the moisture in the air alone: the dew point stays, the
     // relative humidity at the sensor drops.
     const double sensor = sensed.temperature + heaterWarming;
-    return {sensor, Magnus::humidityAt(sensor, dewPoint), dewPoint};
+    return {sensor, Magnus::relativeHumidity(sensor, dewPoint), dewPoint};
 }
 
 QByteArray TransmitterModel::saveState() const

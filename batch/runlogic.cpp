@@ -73,7 +73,7 @@ struct RunLogic::Private
     void take(const Sweep &sweep, QVector<Event> &events);
     void record(int t, bool answered, qint64 now, QVector<Event> &events);
     bool withinBand(const ReferenceReading &reading) const;
-    CheckPoint pointOf(int t, const GateState &state, qint64 now) const;
+    CheckPoint pointOf(const GateState &state, qint64 now) const;
     void settle(int t, CheckPoint result, Event::Kind kind, QVector<Event> &events);
     // Moves to the first point from `from` on that some transmitter lacks.
     void begin(int from, qint64 now, QVector<Event> &events);
@@ -120,7 +120,7 @@ bool RunLogic::Private::withinBand(const ReferenceReading &reading) const
         && std::abs(reading.humidity - p.humidity) <= p.bandHumidity;
 }
 
-CheckPoint RunLogic::Private::pointOf(int t, const GateState &state, qint64 now) const
+CheckPoint RunLogic::Private::pointOf(const GateState &state, qint64 now) const
 {
     const qint64 from = StabilityGate::windowStart(now, since(), settings.limits);
     const TrendStatistics dewPoint = statisticsOf(reference, SampleStore::DewPoint, from, now);
@@ -130,7 +130,6 @@ CheckPoint RunLogic::Private::pointOf(int t, const GateState &state, qint64 now)
                                                         settings.referenceMap.dewPoint.isSet()),
                         settings, scale);
     result.profilePoint = point;
-    Q_UNUSED(t)
     return result;
 }
 
@@ -188,9 +187,9 @@ bool RunLogic::Private::advance(const Sweep &sweep, QVector<Event> &events)
         const bool read =
             state.quantities[0].statistics.count > 0 && state.quantities[1].statistics.count > 0;
         if (!transmitter.setAside && state.met()) {
-            settle(t, pointOf(t, state, now), Event::Kind::PointTaken, events);
+            settle(t, pointOf(state, now), Event::Kind::PointTaken, events);
         } else if (waitedOut) {
-            CheckPoint result = pointOf(t, state, now);
+            CheckPoint result = pointOf(state, now);
             result.outcome = transmitter.setAside || !read ? CheckPoint::Outcome::NoAnswer
                                                            : CheckPoint::Outcome::NotStable;
             settle(t, std::move(result), Event::Kind::PointGivenUp, events);

@@ -59,6 +59,21 @@ struct RunLogic::Private
         return std::all_of(transmitters.cbegin(), transmitters.cend(),
                            [p](const Transmitter &t) { return t.done[size_t(p)]; });
     }
+    // Whether the point waits only for transmitters set aside while others answer. Those would
+    // hold the rest up, so they get "no answer" at once; while none answers, the point waits out
+    // max_wait for them to come back.
+    bool onlySetAsideLack() const
+    {
+        bool answering = false;
+        for (const Transmitter &t : transmitters) {
+            if (t.setAside)
+                continue;
+            if (!t.done[size_t(point)])
+                return false;
+            answering = true;
+        }
+        return answering;
+    }
     // From the band's entry on; before it, from the point's start.
     qint64 since() const { return bandEnteredMs ? *bandEnteredMs : pointStartedMs; }
     GateState gate(int t, qint64 now) const
@@ -75,6 +90,9 @@ struct RunLogic::Private
     bool withinBand(const ReferenceReading &reading) const;
     CheckPoint pointOf(const GateState &state, qint64 now) const;
     void settle(int t, CheckPoint result, Event::Kind kind, QVector<Event> &events);
+    // Every transmitter still without the point: "no answer" when set aside or silent over the
+    // window, "not stable" with its figures otherwise.
+    void giveUp(qint64 now, QVector<Event> &events);
     // Moves to the first point from `from` on that some transmitter lacks.
     void begin(int from, qint64 now, QVector<Event> &events);
     // One step of the point's phases; false when the sweep decides nothing more.
@@ -113,6 +131,7 @@ void RunLogic::Private::record(int t, bool answered, qint64 now, QVector<Event> 
     transmitter.nextProbeMs = now + SetAsideProbeMs;
 }
 
+// A reading without humidity (NaN) lies in no band.
 bool RunLogic::Private::withinBand(const ReferenceReading &reading) const
 {
     const ProfilePoint &p = current();
@@ -139,6 +158,22 @@ void RunLogic::Private::settle(int t, CheckPoint result, Event::Kind kind, QVect
     events.append({kind, point, t, std::move(result)});
 }
 
+void RunLogic::Private::giveUp(qint64 now, QVector<Event> &events)
+{
+    for (int t = 0; t < int(transmitters.size()); ++t) {
+        const Transmitter &transmitter = transmitters[size_t(t)];
+        if (transmitter.done[size_t(point)])
+            continue;
+        const GateState state = gate(t, now);
+        const bool read = std::any_of(state.quantities.cbegin(), state.quantities.cend(),
+                                      [](const QuantityGate &q) { return q.statistics.count > 0; });
+        CheckPoint result = pointOf(state, now);
+        result.outcome = transmitter.setAside || !read ? CheckPoint::Outcome::NoAnswer
+                                                       : CheckPoint::Outcome::NotStable;
+        settle(t, std::move(result), Event::Kind::PointGivenUp, events);
+    }
+}
+
 void RunLogic::Private::begin(int from, qint64 now, QVector<Event> &events)
 {
     point = from;
@@ -161,7 +196,7 @@ bool RunLogic::Private::advance(const Sweep &sweep, QVector<Event> &events)
     switch (phase) {
     case Phase::Reaching:
         // Only this sweep's reading: an older one says nothing of the chamber now.
-        if (!sweep.reference || !sweep.reference->isComplete() || !withinBand(*sweep.reference))
+        if (!sweep.reference || !withinBand(*sweep.reference))
             return false;
         bandEnteredMs = now;
         phase = Phase::Soaking;
@@ -178,23 +213,16 @@ bool RunLogic::Private::advance(const Sweep &sweep, QVector<Event> &events)
     case Phase::Finished:
         return false;
     }
-    const bool waitedOut = now >= *bandEnteredMs + ms(current().maxWaitS);
     for (int t = 0; t < int(transmitters.size()); ++t) {
         const Transmitter &transmitter = transmitters[size_t(t)];
-        if (transmitter.done[size_t(point)])
+        if (transmitter.done[size_t(point)] || transmitter.setAside)
             continue;
         const GateState state = gate(t, now);
-        const bool read =
-            state.quantities[0].statistics.count > 0 && state.quantities[1].statistics.count > 0;
-        if (!transmitter.setAside && state.met()) {
+        if (state.met())
             settle(t, pointOf(state, now), Event::Kind::PointTaken, events);
-        } else if (waitedOut) {
-            CheckPoint result = pointOf(state, now);
-            result.outcome = transmitter.setAside || !read ? CheckPoint::Outcome::NoAnswer
-                                                           : CheckPoint::Outcome::NotStable;
-            settle(t, std::move(result), Event::Kind::PointGivenUp, events);
-        }
     }
+    if (now >= *bandEnteredMs + ms(current().maxWaitS) || onlySetAsideLack())
+        giveUp(now, events);
     if (!allDone(point))
         return false;
     events.append({Event::Kind::PointFinished, point, -1, {}});
@@ -237,10 +265,10 @@ QVector<int> RunLogic::toAsk(qint64 nowMs) const
 QVector<RunLogic::Event> RunLogic::feed(const Sweep &sweep)
 {
     QVector<Event> events;
-    if (d->phase == Phase::Finished)
-        return events;
     const qint64 now = sweep.timeMs;
-    if (sweep.reference && sweep.reference->isComplete()) {
+    // Whatever the reference gave counts, a temperature without humidity too: each quantity's
+    // gate looks at its own readings.
+    if (sweep.reference) {
         d->reference.add(now, now,
                          {float(sweep.reference->temperature), float(sweep.reference->humidity),
                           float(sweep.reference->dewPoint)});
@@ -253,6 +281,30 @@ QVector<RunLogic::Event> RunLogic::feed(const Sweep &sweep)
     }
     while (d->advance(sweep, events)) {}
     return events;
+}
+
+RunLogic::Result RunLogic::result(const QVector<Check> &checks)
+{
+    QVector<Verdict> verdicts;
+    bool taken = false;
+    for (const Check &check : checks) {
+        for (const CheckPoint &point : check.points) {
+            verdicts << point.verdict();
+            taken = taken || point.outcome == CheckPoint::Outcome::Taken;
+        }
+    }
+    if (!taken)
+        return Result::NothingTaken;
+    switch (Verdicts::worst(verdicts)) {
+    case Verdict::Pass:
+        return Result::Passed;
+    case Verdict::ConditionalPass:
+        return Result::ConditionalPass;
+    case Verdict::ConditionalFail:
+    case Verdict::Fail:
+        break;
+    }
+    return Result::Failed;
 }
 
 RunLogic::Phase RunLogic::phase() const
@@ -304,7 +356,9 @@ qint64 RunLogic::remainingAtMostMs(qint64 nowMs) const
         return 0;
     const qint64 from = d->bandEnteredMs ? *d->bandEnteredMs : nowMs;
     qint64 left = std::max<qint64>(0, from + pointLengthMs(d->current()) - nowMs);
-    for (int p = d->point + 1; p < d->profile.size(); ++p)
-        left += pointLengthMs(d->profile.at(p));
+    for (int p = d->point + 1; p < d->profile.size(); ++p) {
+        if (!d->allDone(p))
+            left += pointLengthMs(d->profile.at(p));
+    }
     return left;
 }

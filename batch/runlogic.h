@@ -23,7 +23,8 @@
 // stable over the stability window (readings from the band's entry on), and given up as "not
 // stable" (with its figures) or "no answer" once max_wait has passed since the band's entry. A
 // transmitter that misses three sweeps in a row is set aside: asked once every ten seconds from
-// then on, and taken back when it answers.
+// then on, and taken back when it answers. It holds no one up: once every transmitter that
+// answers has the point, those set aside get "no answer" for it.
 //
 // Each transmitter keeps only the readings a stability window needs, so a run of days takes no
 // more memory than a run of minutes.
@@ -32,6 +33,16 @@ class RunLogic
 public:
     static constexpr int MissesToSetAside = 3;
     static constexpr qint64 SetAsideProbeMs = 10000;
+
+    // How the run went, for its exit status.
+    enum class Result {
+        Passed, // every transmitter passed every point
+        ConditionalPass, // the worst being a conditional pass
+        Failed, // some point failed, conditionally failed, was not stable or got no answer
+        NothingTaken, // not one point was taken: each was not stable or got no answer
+    };
+    // Over the run's checks, one per transmitter with its points.
+    static Result result(const QVector<Check> &checks);
 
     enum class Phase {
         Reaching, // waiting for the reference to come within the point's band
@@ -97,12 +108,13 @@ public:
     bool hasPoint(int transmitter) const;
     // The gate over the stability window as of nowMs: the transmitter's and the reference's.
     GateState gate(int transmitter, qint64 nowMs) const;
-    // The reference's newest reading; none before the first.
+    // The reference's newest reading, complete or not; none before the first.
     std::optional<ReferenceReading> reference() const;
     // The soak left at nowMs (0 once it has passed, the whole soak before the band is entered).
     qint64 soakLeftMs(qint64 nowMs) const;
     // Time the rest of the run takes at most once each point's band is entered: what is left
-    // of this point's max_wait (or soak, when longer) and the same of every later point.
+    // of this point's max_wait (or soak, when longer) and the same of every later point that some
+    // transmitter still lacks.
     qint64 remainingAtMostMs(qint64 nowMs) const;
 
 private:

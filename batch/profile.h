@@ -8,8 +8,8 @@
 #include <optional>
 
 // One chamber point of a batch run: the chamber is set to it, the reference has to come within
-// the band around it, and from then on the point soaks before its readings are taken. If the
-// band is not reached within maxWaitS, the point is given up.
+// the band around it, and from then on the point soaks before its readings are taken. A
+// transmitter not stable within maxWaitS of the band's entry is given up for the point.
 struct ProfilePoint
 {
     static constexpr double DefaultBandTemperature = 1.0; // degrees either side

@@ -1,7 +1,8 @@
 // The calibration check's records as a line of stations meets them: taking and storing a point,
 // and opening the history of a serial number, on an empty database and on one holding 10,000
-// checks of that serial number; on SQLite and, when TR451_TEST_POSTGRESQL names a server (see
-// scripts/postgres.sh), on PostgreSQL.
+// checks of that serial number; a point of a batch run of 16 transmitters, stored with the run's
+// progress; on SQLite and, when TR451_TEST_POSTGRESQL names a server (see scripts/postgres.sh), on
+// PostgreSQL.
 // With TR451_CHECK_SCREENSHOT=docs/check.png and TR451_CERTIFICATE_SCREENSHOT=docs/certificate.png
 // it also takes the README's pictures: the check window against the settling simulator, and the
 // first page of that check's certificate.
@@ -26,6 +27,7 @@
 namespace {
 
 constexpr int StoredChecks = 10000;
+constexpr int RackTransmitters = 16;
 constexpr int Rounds = 30;
 const QString Serial = QStringLiteral("261206033415");
 
@@ -66,6 +68,8 @@ private slots:
     void initTestCase();
     void records_data();
     void records();
+    void runPoint_data() { records_data(); }
+    void runPoint();
     void screenshot();
 
 private:
@@ -160,6 +164,39 @@ void BenchCheck::records()
                              .arg(emptyHistory, 0, 'f', 2)
                              .arg(fullHistory, 0, 'f', 1)
                              .arg(fullHistory / emptyHistory, 0, 'f', 0);
+}
+
+void BenchCheck::runPoint()
+{
+    TR451_TEST_DATABASE(db);
+    RecordStore records(db.url());
+    RunRecord run;
+    run.station = QStringLiteral("Rack 1");
+    run.startedAt = QDateTime::currentDateTime();
+    for (quint16 address = 1; address <= RackTransmitters; ++address) {
+        Check check;
+        check.transmitter = {Serial + QString::number(address), address, -40, 125};
+        check.startedAt = run.startedAt;
+        run.addresses << address;
+        run.checks << check;
+    }
+    QVERIFY2(records.store(run), qPrintable(records.errorString()));
+    CheckPoint point;
+    point.takenAt = run.startedAt;
+    for (QuantityPoint &quantity : point.quantities)
+        quantity.budget = {{0.05, 0.01, 0.012, 0.003, 0.03}, 0.06, 2, 0.12};
+    // Each transmitter's point of the next profile point, and the run past it.
+    const double stored = medianMs([&] {
+        point.profilePoint = run.pointReached++;
+        for (Check &check : run.checks)
+            check.points << point;
+        QVERIFY(records.store(run));
+    });
+    qInfo().noquote() << QStringLiteral("%1: a profile point of %2 transmitters stored with the "
+                                        "run's progress in %3 ms")
+                             .arg(QTest::currentDataTag())
+                             .arg(RackTransmitters)
+                             .arg(stored, 0, 'f', 2);
 }
 
 void BenchCheck::screenshot()

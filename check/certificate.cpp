@@ -19,7 +19,13 @@ namespace {
 constexpr int Resolution = 300;
 constexpr double MarginMm = 15;
 constexpr double FontPoints = 9;
-constexpr int ReferenceDecimals = 3; // as the mean: the error is one minus the other
+// References, means, errors, tolerances and U in thousandths, as they are compared: the error is
+// the mean minus the reference as printed.
+constexpr int ValueDecimals = 3;
+// A standard uncertainty to a tenth of the last digit of U, so that the budget shows where U
+// comes from.
+constexpr int StandardDecimals = 4;
+constexpr int RatioDecimals = 1;
 constexpr int IdDigits = 6;
 constexpr int MaxStationLetters = 24;
 const QString DateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
@@ -33,6 +39,33 @@ QString cell(const QString &text, const char *tag = "td")
 QString fieldRow(const QString &name, const QString &value)
 {
     return QStringLiteral("<tr>") + cell(name, "th") + cell(value) + QStringLiteral("</tr>");
+}
+
+QString row(const QStringList &texts)
+{
+    QString html = QStringLiteral("<tr>");
+    for (const QString &text : texts)
+        html += cell(text);
+    return html + QStringLiteral("</tr>");
+}
+
+// A line across a table of columns columns.
+QString spanning(const QString &text, int columns)
+{
+    return QStringLiteral("<tr><td colspan=\"%1\">%2</td></tr>")
+        .arg(columns)
+        .arg(text.toHtmlEscaped());
+}
+
+// A section's title and a table whose column titles come again on every page; one line a row.
+QString tableHead(const QString &title, const QStringList &columns)
+{
+    QString html = QStringLiteral("<h3>%1</h3><table width=\"100%\" border=\"1\" cellspacing=\"0\" "
+                                  "cellpadding=\"3\"><thead><tr>")
+                       .arg(title.toHtmlEscaped());
+    for (const QString &column : columns)
+        html += cell(column, "th");
+    return html + QStringLiteral("</tr></thead>");
 }
 
 // The document laid out a page at a time with each page's foot left free for footer(page,
@@ -98,12 +131,9 @@ QString Certificate::timeText(const QDateTime &at)
               .arg(std::abs(offsetMinutes) % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString Certificate::decisionRule()
+QString Certificate::decisionRule(DecisionRule rule)
 {
-    return tr("Decision rule: simple acceptance. A quantity passes when |error| \u2264 tolerance, "
-              "the error being the transmitter's mean over the stability window minus the "
-              "reference, both as printed to three decimals; the check passes when every "
-              "quantity of every point passes.");
+    return DecisionRules::statement(rule);
 }
 
 QString Certificate::kindText(Check::Kind kind)
@@ -135,6 +165,19 @@ QString Certificate::number(double value, int decimals)
     return std::isfinite(value) ? QString::number(value, 'f', decimals) : QStringLiteral("---");
 }
 
+QString Certificate::quantityResult(const CheckPoint &point, size_t quantity)
+{
+    switch (point.outcome) {
+    case CheckPoint::Outcome::Taken:
+        break;
+    case CheckPoint::Outcome::NotStable:
+        return tr("Not stable");
+    case CheckPoint::Outcome::NoAnswer:
+        return tr("No answer");
+    }
+    return Verdicts::text(point.quantities[quantity].verdict);
+}
+
 bool Certificate::write(const Check &check, const QString &fileName, QString *error)
 {
     const QString id = identification(check);
@@ -142,77 +185,13 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
         *error = tr("A check that is not stored has no certificate number yet: store it first.");
         return false;
     }
-    const StationSettings &s = check.settings;
-    const QString units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiteral("%RH")};
-    const QString quantities[CheckedQuantities] = {tr("Temperature"), tr("Humidity")};
-    const auto both = [&](const std::array<double, CheckedQuantities> &values,
-                          const QString &form) {
-        return form.arg(number(values[0], 2), units[0], number(values[1], 2), units[1]);
-    };
-
-    QString html = QStringLiteral("<h2>%1</h2><table cellpadding=\"3\">")
-                       .arg(tr("Calibration check certificate").toHtmlEscaped());
-    const Transmitter &t = check.transmitter;
-    for (const auto &[name, value] : {
-             std::pair {tr("Certificate number"), id},
-             {tr("Serial number"), t.serialNumber},
-             {tr("Address"), QString::number(t.address)},
-             {tr("Temperature output range"),
-              QStringLiteral("%1 ... %2 \u2103").arg(number(t.rangeMin, 1), number(t.rangeMax, 1))},
-             {tr("Kind of check"), kindText(check.kind)},
-             {tr("Station"), s.station},
-             {tr("Operator"), s.operatorName},
-             {tr("Started"), timeText(check.startedAt)},
-             {tr("Finished"), timeText(check.finishedAt)},
-             {tr("Reference instrument"), s.referenceInstrument},
-             {tr("Reference certificate number"), s.referenceCertificate},
-             {tr("Reference calibration due"), s.referenceDue.toString(Qt::ISODate)},
-             {tr("Stability window"), tr("%1 s").arg(s.limits.windowMs / 1000.0)},
-             {tr("Stability limits"),
-              both(s.limits.maxDrift, tr("|drift| \u2264 %1 %2/min and %3 %4/min"))
-                  + QStringLiteral("; ")
-                  + both(s.limits.maxStandardDeviation, tr("std dev \u2264 %1 %2 and %3 %4"))},
-             {tr("Tolerance"), both(s.tolerance, QStringLiteral("\u00b1%1 %2, \u00b1%3 %4"))},
-         })
-        html += fieldRow(name, value);
-    // Each point a line of its own, with its time, above its quantities: one line a row, and the
-    // column titles again on every page.
-    const QStringList titles = {tr("Quantity"),   tr("Reference"), tr("Mean"),    tr("Std dev"),
-                                tr("Drift /min"), tr("Error"),     tr("Samples"), tr("Result")};
-    const auto spanning = [&titles](const QString &text) {
-        return QStringLiteral("<tr><td colspan=\"%1\">%2</td></tr>")
-            .arg(titles.size())
-            .arg(text.toHtmlEscaped());
-    };
-    html += QStringLiteral("</table><h3>%1</h3><table width=\"100%\" border=\"1\" "
-                           "cellspacing=\"0\" cellpadding=\"3\"><thead><tr>")
-                .arg(tr("Points").toHtmlEscaped());
-    for (const QString &title : titles)
-        html += cell(title, "th");
-    html += QStringLiteral("</tr></thead>");
-    for (int p = 0; p < check.points.size(); ++p) {
-        const CheckPoint &point = check.points[p];
-        html += spanning(tr("Point %1, taken %2").arg(p + 1).arg(timeText(point.takenAt)));
-        for (int q = 0; q < CheckedQuantities; ++q) {
-            const QuantityPoint &v = point.quantities[size_t(q)];
-            html += QStringLiteral("<tr>");
-            for (const QString &text :
-                 {quantities[q] + QStringLiteral(" (") + units[q] + ')',
-                  number(v.reference, ReferenceDecimals), number(v.mean, 3),
-                  number(v.standardDeviation, 3), number(v.driftPerMinute, 3), number(v.error, 3),
-                  QString::number(v.samples),
-                  Verdicts::text(v.verdict)})
-                html += cell(text);
-            html += QStringLiteral("</tr>");
-        }
-        if (!point.earlyReason.isEmpty())
-            html += spanning(tr("Point %1 was taken before the readings were stable: %2")
-                                 .arg(p + 1)
-                                 .arg(point.earlyReason));
-    }
-    html += QStringLiteral("</table><p>%1</p><h3>%2</h3>")
-                .arg(decisionRule().toHtmlEscaped(),
-                     tr("Overall result: %1").arg(resultText(check.result)).toHtmlEscaped());
+    const QString html =
+        QStringLiteral("<h2>%1</h2>").arg(tr("Calibration check certificate").toHtmlEscaped())
+        + fields(check, id) + points(check)
+        + QStringLiteral("<p>%1</p><h3>%2</h3>")
+              .arg(decisionRule(check.settings.rule).toHtmlEscaped(),
+                   tr("Overall result: %1").arg(resultText(check.result)).toHtmlEscaped())
+        + annex(check);
 
     QSaveFile file(fileName);
     if (file.open(QIODevice::WriteOnly)) {
@@ -239,4 +218,152 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
         return true;
     *error = tr("Cannot write the certificate to %1: %2").arg(fileName, file.errorString());
     return false;
+}
+
+QString Certificate::quantityTitle(size_t quantity)
+{
+    return quantity == 0 ? tr("Temperature (\u2103)") : tr("Humidity (%RH)");
+}
+
+QString Certificate::pointTitle(const CheckPoint &point, int index)
+{
+    return point.profilePoint < 0
+        ? tr("Point %1, taken %2").arg(index + 1).arg(timeText(point.takenAt))
+        : tr("Profile point %1, %2").arg(point.profilePoint + 1).arg(timeText(point.takenAt));
+}
+
+// Who checked what against which reference, under which conditions.
+QString Certificate::fields(const Check &check, const QString &id)
+{
+    const StationSettings &s = check.settings;
+    const QString units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiteral("%RH")};
+    const auto both = [&units](const std::array<double, CheckedQuantities> &values,
+                               const QString &form) {
+        return form.arg(number(values[0], 2), units[0], number(values[1], 2), units[1]);
+    };
+    const ReferenceMap &map = s.referenceMap;
+    const bool fromDewPoint = map.dewPoint.isSet();
+    const QString read = map.isSet()
+        ? tr("by the machine: %1 at %2 bit/s, address %3; temperature %4, %5 %6")
+              .arg(map.line.port)
+              .arg(map.line.bitsPerSecond)
+              .arg(map.line.address)
+              .arg(map.temperature.toString(), fromDewPoint ? tr("dew point") : tr("humidity"),
+                   (fromDewPoint ? map.dewPoint : map.humidity).toString())
+        : tr("typed by the operator");
+    const Transmitter &t = check.transmitter;
+    QString html = QStringLiteral("<table cellpadding=\"3\">");
+    for (const auto &[name, value] : {
+             std::pair {tr("Certificate number"), id},
+             {tr("Serial number"), t.serialNumber},
+             {tr("Address"), QString::number(t.address)},
+             {tr("Temperature output range"),
+              QStringLiteral("%1 ... %2 \u2103").arg(number(t.rangeMin, 1), number(t.rangeMax, 1))},
+             {tr("Kind of check"), kindText(check.kind)},
+             {tr("Station"), s.station},
+             {tr("Operator"), s.operatorName},
+             {tr("Started"), timeText(check.startedAt)},
+             {tr("Finished"), timeText(check.finishedAt)},
+             {tr("Reference instrument"), s.referenceInstrument},
+             {tr("Reference read"), read},
+             {tr("Reference certificate number"), s.referenceCertificate},
+             {tr("Reference calibration due"), s.referenceDue.toString(Qt::ISODate)},
+             {tr("Reference uncertainty"),
+              both(s.referenceUncertainty, tr("U = %1 %2 and %3 %4 (k = %5), from its certificate"))
+                  .arg(number(s.referenceCoverage, 1))},
+             {tr("Chamber non-uniformity"), both(s.uniformity, tr("\u00b1%1 %2 and \u00b1%3 %4"))},
+             {tr("Stability window"), tr("%1 s").arg(s.limits.windowMs / 1000.0)},
+             {tr("Stability limits"),
+              both(s.limits.maxDrift, tr("|drift| \u2264 %1 %2/min and %3 %4/min"))
+                  + QStringLiteral("; ")
+                  + both(s.limits.maxStandardDeviation, tr("std dev \u2264 %1 %2 and %3 %4"))},
+             {tr("Tolerance"), both(s.tolerance, QStringLiteral("\u00b1%1 %2, \u00b1%3 %4"))},
+         })
+        html += fieldRow(name, value);
+    return html + QStringLiteral("</table>");
+}
+
+// Each point a line of its own, with its time, above its quantities.
+QString Certificate::points(const Check &check)
+{
+    const QStringList titles = {tr("Quantity"),
+                                tr("Reference"),
+                                tr("Mean"),
+                                tr("Error"),
+                                tr("U (k = %1)").arg(UncertaintyBudget::Coverage),
+                                tr("Tolerance"),
+                                tr("TUR"),
+                                tr("Result")};
+    QString html = tableHead(tr("Points"), titles);
+    for (int p = 0; p < check.points.size(); ++p) {
+        const CheckPoint &point = check.points[p];
+        html += spanning(pointTitle(point, p), titles.size());
+        for (size_t q = 0; q < CheckedQuantities; ++q) {
+            const QuantityPoint &v = point.quantities[q];
+            const double tolerance = check.settings.tolerance[q];
+            // A U of 0 leaves the ratio infinite, which prints as none.
+            html +=
+                row({quantityTitle(q), number(v.reference, ValueDecimals),
+                     number(v.mean, ValueDecimals), number(v.error, ValueDecimals),
+                     number(v.budget.expanded, ValueDecimals), number(tolerance, ValueDecimals),
+                     number(v.budget.ratio(tolerance), RatioDecimals), quantityResult(point, q)});
+        }
+        if (!point.earlyReason.isEmpty())
+            html += spanning(tr("Point %1 was taken before the readings were stable: %2")
+                                 .arg(p + 1)
+                                 .arg(point.earlyReason),
+                             titles.size());
+    }
+    return html + QStringLiteral("</table>");
+}
+
+// Where each point's U comes from: a section after the points, which may take pages of its own.
+QString Certificate::annex(const Check &check)
+{
+    using Figure = std::function<QString(const QuantityPoint &)>;
+    QVector<std::pair<QString, Figure>> figures;
+    const QString contributions[UncertaintyBudget::Sources] = {
+        tr("Reference certificate"), tr("Reference variation"), tr("Transmitter variation"),
+        tr("Resolution"), tr("Chamber non-uniformity")};
+    for (size_t source = 0; source < UncertaintyBudget::Sources; ++source)
+        figures.append({contributions[source], [source](const QuantityPoint &v) {
+                            return number(v.budget.standard[source], StandardDecimals);
+                        }});
+    figures += {
+        {tr("Combined standard uncertainty"),
+         [](const QuantityPoint &v) { return number(v.budget.combined, StandardDecimals); }},
+        {tr("Coverage factor k"),
+         [](const QuantityPoint &v) { return number(v.budget.coverage, 1); }},
+        {tr("Expanded uncertainty U"),
+         [](const QuantityPoint &v) { return number(v.budget.expanded, ValueDecimals); }},
+        {tr("Reference std dev"),
+         [](const QuantityPoint &v) {
+             return number(v.referenceStandardDeviation, ValueDecimals);
+         }},
+        {tr("Reference readings"),
+         [](const QuantityPoint &v) { return QString::number(v.referenceSamples); }},
+        {tr("Transmitter drift /min"),
+         [](const QuantityPoint &v) { return number(v.driftPerMinute, ValueDecimals); }},
+        {tr("Transmitter readings"),
+         [](const QuantityPoint &v) { return QString::number(v.samples); }},
+    };
+    const QStringList titles = {tr("Standard uncertainty"), quantityTitle(0), quantityTitle(1)};
+    QString html = tableHead(tr("Annex: uncertainty budgets"), titles);
+    for (int p = 0; p < check.points.size(); ++p) {
+        const CheckPoint &point = check.points[p];
+        html += spanning(pointTitle(point, p), titles.size());
+        for (const auto &[name, figure] : qAsConst(figures))
+            html += row({name, figure(point.quantities[0]), figure(point.quantities[1])});
+        if (std::isfinite(point.referenceAirTemperature))
+            html += spanning(tr("The reference's humidity was worked out by the Magnus formula "
+                                "from its air temperature %1 \u2103 and dew point %2 \u2103.")
+                                 .arg(number(point.referenceAirTemperature, ValueDecimals),
+                                      number(point.referenceDewPoint, ValueDecimals)),
+                             titles.size());
+    }
+    return html
+        + QStringLiteral("</table><p>%1</p>")
+              .arg(tr("Standard uncertainties per quantity, combined in quadrature; U is k times "
+                      "the combined standard uncertainty, rounded up to thousandths.")
+                       .toHtmlEscaped());
 }

@@ -7,10 +7,11 @@
 #include <QString>
 
 // The printable record of a stored check: an A4 PDF in the tool's language with the transmitter,
-// the station, the reference and its traceability, the conditions, the points and the decision,
-// and the certificate's own number on every page. Dates, times and numbers are the same in every
-// language: ISO 8601 with the offset from UTC, in ASCII digits. Qt Gui only (a QGuiApplication,
-// offscreen will do), so that the command line can write it.
+// the station, the reference and its traceability, the conditions, each point's results with
+// their expanded uncertainty and verdict, the decision rule in words, and an annex with each
+// point's uncertainty budget; the certificate's own number on every page. Dates, times and numbers
+// are the same in every language: ISO 8601 with the offset from UTC, in ASCII digits. Qt Gui only
+// (a QGuiApplication, offscreen will do), so that the command line can write it.
 class Certificate
 {
     Q_DECLARE_TR_FUNCTIONS(Certificate)
@@ -26,12 +27,22 @@ public:
     // Local time as 2026-12-08 09:05:07 +01:00, "---" for none.
     static QString timeText(const QDateTime &at);
 
-    // Texts the window shows as the certificate does.
-    static QString decisionRule();
+    // Texts the window shows as the certificate does. The rule as the certificate states it; the
+    // simple rule is the one a station judges by until it sets another.
+    static QString decisionRule(DecisionRule rule = DecisionRule::Simple);
     static QString kindText(Check::Kind kind);
     static QString resultText(Check::Result result);
+    // A quantity's verdict at a point, or how the point ended when it was not taken.
+    static QString quantityResult(const CheckPoint &point, size_t quantity);
     // A value with its decimals, "---" when there is none.
     static QString number(double value, int decimals);
+
+private:
+    static QString quantityTitle(size_t quantity);
+    static QString pointTitle(const CheckPoint &point, int index);
+    static QString fields(const Check &check, const QString &id);
+    static QString points(const Check &check);
+    static QString annex(const Check &check);
 };
 
 #endif // CERTIFICATE_H

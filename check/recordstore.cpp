@@ -1,6 +1,7 @@
 #include "check/recordstore.h"
 
 #include "check/databaseurl.h"
+#include "check/recordschema.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,216 +13,8 @@
 #include <QVariant>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
-
-using Columns = QList<QPair<QString, QString>>; // name, SQL type
-
-// In the order of checkValues(). A later schema version adds its columns at the end.
-const Columns &checkColumns()
-{
-    static const Columns columns = {
-        {"serial_number", "TEXT NOT NULL"},
-        {"address", "INTEGER"},
-        {"range_min", "DOUBLE PRECISION"},
-        {"range_max", "DOUBLE PRECISION"},
-        {"kind", "TEXT NOT NULL"},
-        {"station", "TEXT"},
-        {"operator_name", "TEXT"},
-        {"reference_instrument", "TEXT"},
-        {"reference_certificate", "TEXT"},
-        {"reference_due", "TEXT"},
-        {"tolerance_temperature", "DOUBLE PRECISION"},
-        {"tolerance_humidity", "DOUBLE PRECISION"},
-        {"window_ms", "BIGINT"},
-        {"drift_limit_temperature", "DOUBLE PRECISION"},
-        {"drift_limit_humidity", "DOUBLE PRECISION"},
-        {"deviation_limit_temperature", "DOUBLE PRECISION"},
-        {"deviation_limit_humidity", "DOUBLE PRECISION"},
-        // Times in UTC, ISO 8601 with milliseconds: they sort as text in either database.
-        {"started_at", "TEXT NOT NULL"},
-        {"finished_at", "TEXT"},
-        {"result", "TEXT NOT NULL"},
-    };
-    return columns;
-}
-
-// In the order of pointValues(): the point, then the same columns for each quantity.
-const Columns &pointColumns()
-{
-    static const Columns columns = [] {
-        Columns all = {{"check_id", "BIGINT NOT NULL REFERENCES checks (id)"},
-                       {"taken_at", "TEXT NOT NULL"},
-                       {"early_reason", "TEXT"}};
-        for (const QString &quantity :
-             {QStringLiteral("temperature"), QStringLiteral("humidity")}) {
-            for (const auto &[name, type] : Columns {{"reference", "DOUBLE PRECISION"},
-                                                     {"mean", "DOUBLE PRECISION"},
-                                                     {"deviation", "DOUBLE PRECISION"},
-                                                     {"drift", "DOUBLE PRECISION"},
-                                                     {"error", "DOUBLE PRECISION"},
-                                                     {"samples", "INTEGER"},
-                                                     {"passed", "INTEGER"}})
-                all.append({quantity + '_' + name, type});
-        }
-        return all;
-    }();
-    return columns;
-}
-
-QString names(const Columns &columns)
-{
-    QStringList list;
-    for (const auto &column : columns)
-        list << column.first;
-    return list.join(QStringLiteral(", "));
-}
-
-QString insertion(const QString &table, const Columns &columns)
-{
-    QStringList marks;
-    for (int i = 0; i < columns.size(); ++i)
-        marks << QStringLiteral("?");
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING id")
-        .arg(table, names(columns), marks.join(QStringLiteral(", ")));
-}
-
-QString creation(const QString &table, const Columns &columns, bool postgres)
-{
-    QStringList definitions = {postgres ? QStringLiteral("id BIGSERIAL PRIMARY KEY")
-                                        : QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT")};
-    for (const auto &[name, type] : columns)
-        definitions << name + ' ' + type;
-    return QStringLiteral("CREATE TABLE %1 (%2)")
-        .arg(table, definitions.join(QStringLiteral(", ")));
-}
-
-// The statements that bring the schema from version - 1 to version.
-QStringList migration(int version, bool postgres)
-{
-    switch (version) {
-    case 1:
-        return {
-            creation(QStringLiteral("checks"), checkColumns(), postgres),
-            creation(QStringLiteral("points"), pointColumns(), postgres),
-            QStringLiteral("CREATE INDEX checks_by_serial ON checks (serial_number, started_at)"),
-            QStringLiteral("CREATE INDEX points_by_check ON points (check_id)")};
-    default:
-        return {};
-    }
-}
-
-QVariant timeValue(const QDateTime &time)
-{
-    return time.isValid() ? QVariant(time.toUTC().toString(Qt::ISODateWithMs)) : QVariant();
-}
-
-// In UTC: local time costs a time zone lookup each, which thousands of checks would feel; they
-// are shown in local time.
-QDateTime timeFrom(const QVariant &value)
-{
-    return value.isNull() ? QDateTime()
-                          : QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
-}
-
-// A quantity without a value (a drift of one reading) is NULL in the records.
-QVariant numberValue(double number)
-{
-    return std::isfinite(number) ? QVariant(number) : QVariant(QVariant::Double);
-}
-
-double numberFrom(const QVariant &value)
-{
-    return value.isNull() ? TrendStatistics::None : value.toDouble();
-}
-
-// The check as it began: its result and finish are written by the update that closes it.
-QVariantList checkValues(const Check &check)
-{
-    const StationSettings &s = check.settings;
-    const GateLimits &limits = s.limits;
-    return {check.transmitter.serialNumber,
-            check.transmitter.address,
-            check.transmitter.rangeMin,
-            check.transmitter.rangeMax,
-            CheckText::kind(check.kind),
-            s.station,
-            s.operatorName,
-            s.referenceInstrument,
-            s.referenceCertificate,
-            s.referenceDue.toString(Qt::ISODate),
-            s.tolerance[0],
-            s.tolerance[1],
-            limits.windowMs,
-            limits.maxDrift[0],
-            limits.maxDrift[1],
-            limits.maxStandardDeviation[0],
-            limits.maxStandardDeviation[1],
-            timeValue(check.startedAt),
-            QVariant(QVariant::String),
-            CheckText::result(Check::Result::Open)};
-}
-
-// The columns of checkColumns() from at on.
-Check checkFrom(const QSqlQuery &query, int at)
-{
-    const auto value = [&query, &at] { return query.value(at++); };
-    Check check;
-    check.transmitter.serialNumber = value().toString();
-    check.transmitter.address = quint16(value().toUInt());
-    check.transmitter.rangeMin = value().toDouble();
-    check.transmitter.rangeMax = value().toDouble();
-    check.kind = CheckText::kindFrom(value().toString());
-    StationSettings &s = check.settings;
-    s.station = value().toString();
-    s.operatorName = value().toString();
-    s.referenceInstrument = value().toString();
-    s.referenceCertificate = value().toString();
-    s.referenceDue = QDate::fromString(value().toString(), Qt::ISODate);
-    for (double &tolerance : s.tolerance)
-        tolerance = value().toDouble();
-    s.limits.windowMs = value().toLongLong();
-    for (double &limit : s.limits.maxDrift)
-        limit = value().toDouble();
-    for (double &limit : s.limits.maxStandardDeviation)
-        limit = value().toDouble();
-    check.startedAt = timeFrom(value());
-    check.finishedAt = timeFrom(value());
-    check.result = check.storedResult = CheckText::resultFrom(value().toString());
-    return check;
-}
-
-QVariantList pointValues(qint64 checkId, const CheckPoint &point)
-{
-    QVariantList values = {checkId, timeValue(point.takenAt),
-                           point.earlyReason.isEmpty() ? QVariant() : point.earlyReason};
-    for (const QuantityPoint &q : point.quantities) {
-        values << q.reference << numberValue(q.mean) << numberValue(q.standardDeviation)
-               << numberValue(q.driftPerMinute) << numberValue(q.error) << q.samples
-               << int(q.passed());
-    }
-    return values;
-}
-
-// The columns of pointColumns() after check_id, from at on.
-CheckPoint pointFrom(const QSqlQuery &query, int at)
-{
-    const auto value = [&query, &at] { return query.value(at++); };
-    CheckPoint point;
-    point.takenAt = timeFrom(value());
-    point.earlyReason = value().toString();
-    for (QuantityPoint &q : point.quantities) {
-        q.reference = value().toDouble();
-        q.mean = numberFrom(value());
-        q.standardDeviation = numberFrom(value());
-        q.driftPerMinute = numberFrom(value());
-        q.error = numberFrom(value());
-        q.samples = value().toInt();
-        q.verdict = value().toInt() != 0 ? Verdict::Pass : Verdict::Fail;
-    }
-    return point;
-}
 
 // Any number: the schema migration of one database is done by one tool at a time.
 constexpr int MigrationLock = 451573;
@@ -387,7 +180,7 @@ bool RecordStore::migrate(QSqlQuery &query)
         done = execute(query,
                        QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"));
     for (int next = std::max(version, 0) + 1; done && next <= SchemaVersion; ++next) {
-        for (const QString &statement : migration(next, postgres))
+        for (const QString &statement : RecordSchema::migration(next, postgres))
             done = done && execute(query, statement);
         done = done
             && execute(query, QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"),
@@ -455,6 +248,16 @@ bool RecordStore::reconnectLater()
     return false;
 }
 
+template<typename Record>
+bool RecordStore::insert(QSqlQuery &query, const RecordSchema::Table<Record> &table,
+                         const Record &record, qint64 owner, qint64 *id)
+{
+    if (!execute(query, table.insertion(), table.values(record, owner)) || !query.next())
+        return false;
+    *id = query.value(0).toLongLong();
+    return true;
+}
+
 bool RecordStore::store(Check &check)
 {
     const int storedPoints =
@@ -463,50 +266,85 @@ bool RecordStore::store(Check &check)
     const QString held = check.stored()
         ? tr("The check is stored with its first %1 point(s), not what followed.").arg(storedPoints)
         : tr("Nothing of the check was stored.");
-    if (open() && write(check))
+    if (open() && transaction([&](QSqlQuery &query, Staged &staged) {
+            return stage(query, staged, check, 0);
+        }))
         return true;
     error = held + ' ' + error;
     return reconnectLater();
 }
 
-bool RecordStore::write(Check &check)
+bool RecordStore::store(RunRecord &run)
 {
-    QSqlQuery query(QSqlDatabase::database(connectionName, false));
-    const auto insert = [&](const QString &table, const Columns &columns,
-                            const QVariantList &values, qint64 *id) {
-        if (!execute(query, insertion(table, columns), values) || !query.next())
+    const QString held = run.stored() ? tr("The run is stored as it was before this.")
+                                      : tr("Nothing of the run was stored.");
+    const auto writes = [this, &run](QSqlQuery &query, Staged &staged) {
+        qint64 runId = run.id;
+        if (!run.stored()) {
+            if (!insert(query, RecordSchema::runs(), run, 0, &runId))
+                return false;
+            staged << [&run, runId] { run.id = runId; };
+        } else if (run.progress() != run.storedProgress
+                   && !execute(query,
+                               QStringLiteral("UPDATE runs SET state = ?, finished_at = ?, "
+                                              "point_reached = ? WHERE id = ?"),
+                               {RunText::state(run.state), RecordSchema::timeValue(run.finishedAt),
+                                run.pointReached, runId})) {
             return false;
-        *id = query.value(0).toLongLong();
+        }
+        staged << [&run] { run.storedProgress = run.progress(); };
+        for (Check &check : run.checks) {
+            if (!stage(query, staged, check, runId))
+                return false;
+        }
         return true;
     };
-    // The ids are kept aside until the records hold them: a transaction rolled back leaves none.
-    qint64 checkId = check.id;
-    QVector<qint64> pointIds;
-    bool done = begin(query)
-        && (check.stored()
-            || insert(QStringLiteral("checks"), checkColumns(), checkValues(check), &checkId));
-    for (const CheckPoint &point : qAsConst(check.points)) {
-        qint64 id = point.id;
-        done = done
-            && (point.stored()
-                || insert(QStringLiteral("points"), pointColumns(), pointValues(checkId, point),
-                          &id));
-        pointIds << id;
-    }
-    done = done
-        && (check.storedResult == check.result
-            || execute(query,
-                       QStringLiteral("UPDATE checks SET finished_at = ?, result = ? WHERE id = ?"),
-                       {timeValue(check.finishedAt), CheckText::result(check.result), checkId}))
-        && execute(query, QStringLiteral("COMMIT"));
-    if (!done) {
+    if (open() && transaction(writes))
+        return true;
+    error = held + ' ' + error;
+    return reconnectLater();
+}
+
+// The ids are kept aside until the records hold them: a transaction rolled back leaves none.
+bool RecordStore::transaction(const std::function<bool(QSqlQuery &, Staged &)> &writes)
+{
+    QSqlQuery query(QSqlDatabase::database(connectionName, false));
+    Staged staged;
+    if (!begin(query) || !writes(query, staged) || !execute(query, QStringLiteral("COMMIT"))) {
         rollBack(query);
         return false;
     }
-    check.id = checkId;
-    for (int i = 0; i < pointIds.size(); ++i)
-        check.points[i].id = pointIds[i];
-    check.storedResult = check.result;
+    for (const auto &apply : qAsConst(staged))
+        apply();
+    return true;
+}
+
+// The check as it is now when new (it names runId, 0 for none), its points not stored, and its
+// result when the records hold another.
+bool RecordStore::stage(QSqlQuery &query, Staged &staged, Check &check, qint64 runId)
+{
+    qint64 checkId = check.id;
+    if (!check.stored()) {
+        if (!insert(query, RecordSchema::checks(), check, runId, &checkId))
+            return false;
+        staged << [&check, checkId] { check.id = checkId; };
+    } else if (check.storedResult != check.result
+               && !execute(
+                   query,
+                   QStringLiteral("UPDATE checks SET finished_at = ?, result = ? WHERE id = ?"),
+                   {RecordSchema::timeValue(check.finishedAt), CheckText::result(check.result),
+                    checkId})) {
+        return false;
+    }
+    staged << [&check] { check.storedResult = check.result; };
+    for (CheckPoint &point : check.points) {
+        if (point.stored())
+            continue;
+        qint64 pointId = 0;
+        if (!insert(query, RecordSchema::points(), point, checkId, &pointId))
+            return false;
+        staged << [&point, pointId] { point.id = pointId; };
+    }
     return true;
 }
 
@@ -530,7 +368,7 @@ bool RecordStore::history(const QString &serialNumber, QList<Check> *checks)
         check.kind = CheckText::kindFrom(query.value(1).toString());
         check.settings.station = query.value(2).toString();
         check.settings.operatorName = query.value(3).toString();
-        check.startedAt = timeFrom(query.value(4));
+        check.startedAt = RecordSchema::timeFrom(query.value(4));
         check.result = check.storedResult = CheckText::resultFrom(query.value(5).toString());
         check.storedPointCount = query.value(6).toInt();
         checks->append(check);
@@ -544,23 +382,76 @@ bool RecordStore::load(Check &check)
         return false;
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     if (!execute(query,
-                 QStringLiteral("SELECT %1 FROM checks WHERE id = ?").arg(names(checkColumns())),
+                 QStringLiteral("SELECT %1 FROM checks WHERE id = ?")
+                     .arg(RecordSchema::checks().selection()),
                  {check.id})
         || !query.next())
         return reconnectLater();
-    Check loaded = checkFrom(query, 0);
+    Check loaded = RecordSchema::checks().read(query, 0);
     loaded.id = check.id;
+    loaded.storedResult = loaded.result;
     if (!execute(query,
                  QStringLiteral("SELECT id, %1 FROM points WHERE check_id = ? ORDER BY id")
-                     .arg(names(pointColumns())),
+                     .arg(RecordSchema::points().selection()),
                  {check.id}))
         return reconnectLater();
     while (query.next()) {
-        CheckPoint point = pointFrom(query, 2);
+        CheckPoint point = RecordSchema::points().read(query, 1);
         point.id = query.value(0).toLongLong();
         loaded.points.append(point);
     }
     loaded.storedPointCount = loaded.points.size();
     check = loaded;
+    return true;
+}
+
+bool RecordStore::unfinishedRuns(QList<RunRecord> *list)
+{
+    if (!open())
+        return false;
+    QSqlQuery query(QSqlDatabase::database(connectionName, false));
+    if (!execute(query,
+                 QStringLiteral("SELECT id, %1 FROM runs WHERE state = ? ORDER BY started_at DESC, "
+                                "id DESC")
+                     .arg(RecordSchema::runs().selection()),
+                 {RunText::state(RunRecord::State::Running)}))
+        return reconnectLater();
+    list->clear();
+    while (query.next()) {
+        RunRecord run = RecordSchema::runs().read(query, 1);
+        run.id = query.value(0).toLongLong();
+        run.storedProgress = run.progress();
+        list->append(run);
+    }
+    return true;
+}
+
+bool RecordStore::loadRun(RunRecord &run)
+{
+    if (!open())
+        return false;
+    QSqlQuery query(QSqlDatabase::database(connectionName, false));
+    if (!execute(query,
+                 QStringLiteral("SELECT %1 FROM runs WHERE id = ?")
+                     .arg(RecordSchema::runs().selection()),
+                 {run.id})
+        || !query.next())
+        return reconnectLater();
+    RunRecord loaded = RecordSchema::runs().read(query, 0);
+    loaded.id = run.id;
+    loaded.storedProgress = loaded.progress();
+    if (!execute(query, QStringLiteral("SELECT id FROM checks WHERE run_id = ? ORDER BY id"),
+                 {run.id}))
+        return reconnectLater();
+    while (query.next()) {
+        Check check;
+        check.id = query.value(0).toLongLong();
+        loaded.checks.append(check);
+    }
+    for (Check &check : loaded.checks) {
+        if (!load(check))
+            return false;
+    }
+    run = loaded;
     return true;
 }

@@ -20,14 +20,6 @@
         <translation>未完成</translation>
     </message>
     <message>
-        <source>Temperature</source>
-        <translation>温度</translation>
-    </message>
-    <message>
-        <source>Humidity</source>
-        <translation>湿度</translation>
-    </message>
-    <message>
         <source>Calibration check certificate</source>
         <translation>校准核查证书</translation>
     </message>
@@ -116,20 +108,8 @@
         <translation>平均值</translation>
     </message>
     <message>
-        <source>Std dev</source>
-        <translation>标准差</translation>
-    </message>
-    <message>
-        <source>Drift /min</source>
-        <translation>漂移/分钟</translation>
-    </message>
-    <message>
         <source>Error</source>
         <translation>误差</translation>
-    </message>
-    <message>
-        <source>Samples</source>
-        <translation>样本数</translation>
     </message>
     <message>
         <source>Result</source>
@@ -148,10 +128,6 @@
         <translation>无法将证书写入 %1：%2</translation>
     </message>
     <message>
-        <source>Decision rule: simple acceptance. A quantity passes when |error| ≤ tolerance, the error being the transmitter&apos;s mean over the stability window minus the reference, both as printed to three decimals; the check passes when every quantity of every point passes.</source>
-        <translation>判定规则：简单接受。当 |误差| ≤ 允差时该量合格，误差为变送器在稳定窗口内的平均值减去参考值，两者均按打印的三位小数计；每个点的每个量均合格时核查合格。</translation>
-    </message>
-    <message>
         <source>A check that is not stored has no certificate number yet: store it first.</source>
         <translation>尚未保存的核查还没有证书编号：请先保存它。</translation>
     </message>
@@ -166,6 +142,130 @@
     <message>
         <source>Certificate %1, page %2 of %3</source>
         <translation>证书 %1，第 %2 页，共 %3 页</translation>
+    </message>
+    <message>
+        <source>Not stable</source>
+        <translation>未稳定</translation>
+    </message>
+    <message>
+        <source>No answer</source>
+        <translation>无应答</translation>
+    </message>
+    <message>
+        <source>Temperature (℃)</source>
+        <translation>温度 (℃)</translation>
+    </message>
+    <message>
+        <source>Humidity (%RH)</source>
+        <translation>湿度 (%RH)</translation>
+    </message>
+    <message>
+        <source>Profile point %1, %2</source>
+        <translation>程序第 %1 点，%2</translation>
+    </message>
+    <message>
+        <source>by the machine: %1 at %2 bit/s, address %3; temperature %4, %5 %6</source>
+        <translation>由本机读取：%1，%2 bit/s，地址 %3；温度 %4，%5 %6</translation>
+    </message>
+    <message>
+        <source>dew point</source>
+        <translation>露点</translation>
+    </message>
+    <message>
+        <source>humidity</source>
+        <translation>湿度</translation>
+    </message>
+    <message>
+        <source>typed by the operator</source>
+        <translation>由操作员输入</translation>
+    </message>
+    <message>
+        <source>Reference read</source>
+        <translation>参考值读取方式</translation>
+    </message>
+    <message>
+        <source>Reference uncertainty</source>
+        <translation>参考仪器不确定度</translation>
+    </message>
+    <message>
+        <source>U = %1 %2 and %3 %4 (k = %5), from its certificate</source>
+        <translation>U = %1 %2 和 %3 %4（k = %5），取自其证书</translation>
+    </message>
+    <message>
+        <source>Chamber non-uniformity</source>
+        <translation>试验箱不均匀度</translation>
+    </message>
+    <message>
+        <source>±%1 %2 and ±%3 %4</source>
+        <translation>±%1 %2 和 ±%3 %4</translation>
+    </message>
+    <message>
+        <source>U (k = %1)</source>
+        <translation>U (k = %1)</translation>
+    </message>
+    <message>
+        <source>TUR</source>
+        <translation>TUR</translation>
+    </message>
+    <message>
+        <source>Reference certificate</source>
+        <translation>参考仪器证书</translation>
+    </message>
+    <message>
+        <source>Reference variation</source>
+        <translation>参考仪器波动</translation>
+    </message>
+    <message>
+        <source>Transmitter variation</source>
+        <translation>变送器波动</translation>
+    </message>
+    <message>
+        <source>Resolution</source>
+        <translation>分辨力</translation>
+    </message>
+    <message>
+        <source>Combined standard uncertainty</source>
+        <translation>合成标准不确定度</translation>
+    </message>
+    <message>
+        <source>Coverage factor k</source>
+        <translation>包含因子 k</translation>
+    </message>
+    <message>
+        <source>Expanded uncertainty U</source>
+        <translation>扩展不确定度 U</translation>
+    </message>
+    <message>
+        <source>Reference std dev</source>
+        <translation>参考仪器标准差</translation>
+    </message>
+    <message>
+        <source>Reference readings</source>
+        <translation>参考仪器读数个数</translation>
+    </message>
+    <message>
+        <source>Transmitter drift /min</source>
+        <translation>变送器漂移/分钟</translation>
+    </message>
+    <message>
+        <source>Transmitter readings</source>
+        <translation>变送器读数个数</translation>
+    </message>
+    <message>
+        <source>Standard uncertainty</source>
+        <translation>标准不确定度</translation>
+    </message>
+    <message>
+        <source>Annex: uncertainty budgets</source>
+        <translation>附录：不确定度分量表</translation>
+    </message>
+    <message>
+        <source>The reference&apos;s humidity was worked out by the Magnus formula from its air temperature %1 ℃ and dew point %2 ℃.</source>
+        <translation>参考仪器的湿度由其空气温度 %1 ℃ 和露点 %2 ℃ 按 Magnus 公式算出。</translation>
+    </message>
+    <message>
+        <source>Standard uncertainties per quantity, combined in quadrature; U is k times the combined standard uncertainty, rounded up to thousandths.</source>
+        <translation>各量的标准不确定度按方和根合成；U 为 k 乘以合成标准不确定度，向上取至千分位。</translation>
     </message>
 </context>
 <context>
@@ -595,6 +695,14 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
     <message>
         <source>Nothing of the check was stored.</source>
         <translation>该核查的任何内容都未保存。</translation>
+    </message>
+    <message>
+        <source>The run is stored as it was before this.</source>
+        <translation>批量运行已按此前的状态保存，本次内容未保存。</translation>
+    </message>
+    <message>
+        <source>Nothing of the run was stored.</source>
+        <translation>该批量运行的任何内容都未保存。</translation>
     </message>
 </context>
 <context>

@@ -16,9 +16,8 @@ const QString Units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiter
 
 QString cell(const QString &text, const char *tag = "td", const QColor &colour = QColor())
 {
-    const QString background = colour.isValid()
-        ? QStringLiteral(" bgcolor=\"%1\"").arg(colour.name())
-        : QString();
+    const QString background =
+        colour.isValid() ? QStringLiteral(" bgcolor=\"%1\"").arg(colour.name()) : QString();
     return QStringLiteral("<%1 align=\"left\"%2>%3</%1>")
         .arg(QLatin1String(tag), background, text.toHtmlEscaped());
 }
@@ -99,11 +98,11 @@ QString profileTable(const QVector<ProfilePoint> &points)
                        "th");
     for (int p = 0; p < points.size(); ++p) {
         const ProfilePoint &point = points.at(p);
-        rows += row({QString::number(p + 1), number(point.temperature, 1),
-                     number(point.humidity, 1), QString::number(point.soakS),
-                     QString::number(point.maxWaitS),
-                     QStringLiteral("\u00b1%1 \u2103, \u00b1%2 %RH")
-                         .arg(number(point.bandTemperature, 1), number(point.bandHumidity, 1))});
+        rows +=
+            row({QString::number(p + 1), number(point.temperature, 1), number(point.humidity, 1),
+                 QString::number(point.soakS), QString::number(point.maxWaitS),
+                 QStringLiteral("\u00b1%1 \u2103, \u00b1%2 %RH")
+                     .arg(number(point.bandTemperature, 1), number(point.bandHumidity, 1))});
     }
     return table(rows, true);
 }
@@ -144,12 +143,7 @@ QString BatchReport::identification(const RunRecord &run)
 {
     if (!run.stored())
         return QString();
-    Check named;
-    named.settings.station = run.station;
-    named.id = 1;
-    // The station's part of a certificate's number: the same letters for the same station.
-    const QString certificate = Certificate::identification(named);
-    return certificate.left(certificate.lastIndexOf('-')) + QStringLiteral("-RUN-")
+    return Certificate::stationCode(run.station) + QStringLiteral("-RUN-")
         + QString::number(run.id).rightJustified(RunIdDigits, '0');
 }
 

@@ -1,24 +1,14 @@
 #include "check/certificate.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QFont>
+#include "check/pdfpages.h"
+
 #include <QLocale>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QSaveFile>
-#include <QTextDocument>
 
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 
 namespace {
 
-constexpr int Resolution = 300;
-constexpr double MarginMm = 15;
-constexpr double FontPoints = 9;
 // References, means, errors, tolerances and U in thousandths, as they are compared: the error is
 // the mean minus the reference as printed.
 constexpr int ValueDecimals = 3;
@@ -68,54 +58,32 @@ QString tableHead(const QString &title, const QStringList &columns)
     return html + QStringLiteral("</tr></thead>");
 }
 
-// The document laid out a page at a time with each page's foot left free for footer(page,
-// pages): QTextDocument::print numbers no pages once a page size is set.
-void print(QTextDocument &document, QPdfWriter &writer,
-           const std::function<QString(int, int)> &footer)
-{
-    const QRectF page(QPointF(0, 0), writer.pageLayout().paintRectPixels(Resolution).size());
-    QPainter painter(&writer);
-    painter.setFont(document.defaultFont());
-    const qreal footerHeight = 2 * painter.fontMetrics().height();
-    const QSizeF body(page.width(), page.height() - footerHeight);
-    document.setPageSize(body);
-    const int pages = document.pageCount();
-    for (int p = 0; p < pages; ++p) {
-        if (p > 0)
-            writer.newPage();
-        painter.save();
-        painter.translate(0, -p * body.height());
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = QRectF(QPointF(0, p * body.height()), body);
-        painter.setClipRect(context.clip);
-        document.documentLayout()->draw(&painter, context);
-        painter.restore();
-        painter.drawText(QRectF(0, body.height(), page.width(), footerHeight),
-                         Qt::AlignRight | Qt::AlignBottom, footer(p + 1, pages));
-    }
-}
-
 } // namespace
 
 QString Certificate::identification(const Check &check)
 {
     if (!check.stored())
         return QString();
-    // Capitals and digits of the station's name, accents dropped and anything else one dash: a
-    // number that reads aloud, types anywhere and names a file on any system. The check's id
-    // makes it unique among the stations sharing the records.
-    QString station;
-    for (const QChar c : check.settings.station.normalized(QString::NormalizationForm_KD)) {
-        if (c.unicode() < 128 && c.isLetterOrNumber())
-            station += c.toUpper();
-        else if (!c.isMark() && !station.isEmpty() && !station.endsWith('-'))
-            station += '-';
-    }
-    station.truncate(MaxStationLetters);
-    while (station.endsWith('-'))
-        station.chop(1);
-    return (station.isEmpty() ? QStringLiteral("CHECK") : station) + '-'
+    // The check's id makes it unique among the stations sharing the records.
+    return stationCode(check.settings.station) + '-'
         + QString::number(check.id).rightJustified(IdDigits, '0');
+}
+
+QString Certificate::stationCode(const QString &station)
+{
+    // Capitals and digits of the station's name, accents dropped and anything else one dash: a
+    // number that reads aloud, types anywhere and names a file on any system.
+    QString code;
+    for (const QChar c : station.normalized(QString::NormalizationForm_KD)) {
+        if (c.unicode() < 128 && c.isLetterOrNumber())
+            code += c.toUpper();
+        else if (!c.isMark() && !code.isEmpty() && !code.endsWith('-'))
+            code += '-';
+    }
+    code.truncate(MaxStationLetters);
+    while (code.endsWith('-'))
+        code.chop(1);
+    return code.isEmpty() ? QStringLiteral("CHECK") : code;
 }
 
 QString Certificate::timeText(const QDateTime &at)
@@ -193,30 +161,16 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
                    tr("Overall result: %1").arg(resultText(check.result)).toHtmlEscaped())
         + annex(check);
 
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly)) {
-        QPdfWriter writer(&file);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
-                              QPageLayout::Millimeter);
-        writer.setResolution(Resolution);
-        writer.setTitle(tr("Calibration check certificate") + ' ' + id);
-        writer.setCreator(QStringLiteral("TR-451&573 Test Tools"));
-        // Laid out with the writer's own metrics: laid out for the screen and scaled, table
-        // columns come out narrower than their words.
-        QTextDocument document;
-        document.documentLayout()->setPaintDevice(&writer);
-        QFont font = document.defaultFont();
-        font.setPointSizeF(FontPoints);
-        document.setDefaultFont(font);
-        document.setHtml(html);
-        print(document, writer, [&id](int page, int pages) {
-            return tr("Certificate %1, page %2 of %3").arg(id).arg(page).arg(pages);
-        });
-    }
-    if (file.commit())
+    PdfPages::Document document;
+    document.title = tr("Calibration check certificate") + ' ' + id;
+    document.html = html;
+    document.footer = [&id](int page, int pages) {
+        return tr("Certificate %1, page %2 of %3").arg(id).arg(page).arg(pages);
+    };
+    QString why;
+    if (PdfPages::write(document, fileName, &why))
         return true;
-    *error = tr("Cannot write the certificate to %1: %2").arg(fileName, file.errorString());
+    *error = tr("Cannot write the certificate to %1: %2").arg(fileName, why);
     return false;
 }
 

@@ -24,6 +24,8 @@ public:
     // The certificate's number: the station's name in capitals and digits, and the check's id in
     // the records, as BENCH-2-000123. Empty for a check not stored.
     static QString identification(const Check &check);
+    // The station's part of a number: its name in capitals and digits, CHECK when none is left.
+    static QString stationCode(const QString &station);
     // Local time as 2026-12-08 09:05:07 +01:00, "---" for none.
     static QString timeText(const QDateTime &at);
 

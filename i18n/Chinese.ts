@@ -2,6 +2,169 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>BatchReport</name>
+    <message>
+        <source>finished</source>
+        <translation>已完成</translation>
+    </message>
+    <message>
+        <source>aborted</source>
+        <translation>已中止</translation>
+    </message>
+    <message>
+        <source>running</source>
+        <translation>进行中</translation>
+    </message>
+    <message>
+        <source>Report number</source>
+        <translation>报告编号</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>工位</translation>
+    </message>
+    <message>
+        <source>Operator</source>
+        <translation>操作员</translation>
+    </message>
+    <message>
+        <source>Kind of check</source>
+        <translation>核查类型</translation>
+    </message>
+    <message>
+        <source>Started</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>Finished</source>
+        <translation>结束时间</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>Reference instrument</source>
+        <translation>参考仪器</translation>
+    </message>
+    <message>
+        <source>%1, certificate %2, calibration due %3</source>
+        <translation>%1，证书 %2，校准到期日 %3</translation>
+    </message>
+    <message>
+        <source>Reference read</source>
+        <translation>参考仪器读取</translation>
+    </message>
+    <message>
+        <source>%1 at address %2: temperature %3, %4 %5</source>
+        <translation>%1，地址 %2：温度 %3，%4 %5</translation>
+    </message>
+    <message>
+        <source>dew point</source>
+        <translation>露点</translation>
+    </message>
+    <message>
+        <source>humidity</source>
+        <translation>湿度</translation>
+    </message>
+    <message>
+        <source>Tolerance</source>
+        <translation>允差</translation>
+    </message>
+    <message>
+        <source>Stability window</source>
+        <translation>稳定窗口</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>Point</source>
+        <translation>点</translation>
+    </message>
+    <message>
+        <source>Temperature (℃)</source>
+        <translation>温度(℃)</translation>
+    </message>
+    <message>
+        <source>Humidity (%RH)</source>
+        <translation>湿度(%RH)</translation>
+    </message>
+    <message>
+        <source>Soak (s)</source>
+        <translation>保温(秒)</translation>
+    </message>
+    <message>
+        <source>Max wait (s)</source>
+        <translation>最长等待(秒)</translation>
+    </message>
+    <message>
+        <source>Band</source>
+        <translation>区间</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Overall</source>
+        <translation>总体</translation>
+    </message>
+    <message>
+        <source>not stable</source>
+        <translation>不稳定</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>无应答</translation>
+    </message>
+    <message>
+        <source>Humidity</source>
+        <translation>湿度</translation>
+    </message>
+    <message>
+        <source>Temperature</source>
+        <translation>温度</translation>
+    </message>
+    <message>
+        <source>Reference (%1)</source>
+        <translation>参考值(%1)</translation>
+    </message>
+    <message>
+        <source>Error and U (%1)</source>
+        <translation>误差和 U(%1)</translation>
+    </message>
+    <message>
+        <source>The run is not stored, so its report has no number yet.</source>
+        <translation>该批次运行尚未保存，因此其报告还没有编号。</translation>
+    </message>
+    <message>
+        <source>Batch report</source>
+        <translation>批量核查报告</translation>
+    </message>
+    <message>
+        <source>Profile</source>
+        <translation>温湿度点序列</translation>
+    </message>
+    <message>
+        <source>Transmitters and points</source>
+        <translation>变送器与各点</translation>
+    </message>
+    <message>
+        <source>Batch report %1, page %2 of %3</source>
+        <translation>批量核查报告 %1，第 %2 页，共 %3 页</translation>
+    </message>
+    <message>
+        <source>Cannot write the batch report to %1: %2</source>
+        <translation>无法将批量核查报告写入 %1：%2</translation>
+    </message>
+</context>
+<context>
     <name>Certificate</name>
     <message>
         <source>As left</source>

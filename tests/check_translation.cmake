@@ -6,7 +6,7 @@ configure_file(${SOURCE_DIR}/i18n/Chinese.ts ${copy} COPYONLY)
 execute_process(
     COMMAND ${LUPDATE} -silent -locations none -I ${SOURCE_DIR}
         ${SOURCE_DIR}/app ${SOURCE_DIR}/serial ${SOURCE_DIR}/protocol ${SOURCE_DIR}/display
-        ${SOURCE_DIR}/ui ${SOURCE_DIR}/check -ts ${copy}
+        ${SOURCE_DIR}/ui ${SOURCE_DIR}/check ${SOURCE_DIR}/batch -ts ${copy}
     RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "lupdate failed: ${result}")

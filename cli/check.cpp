@@ -1,11 +1,12 @@
 // check: one point of a calibration check, for chamber automation scripts. The readings are
 // polled as read polls them and go to the same check engine as the check window's, with the
 // station's settings that the window keeps: the gate, the point, its decision and the records
-// are the window's own.
+// are the window's own. The reference is typed, or read by the machine in the same cycle.
 #include "check/certificate.h"
 #include "check/checkengine.h"
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/referencepoll.h"
 #include "cli/schedule.h"
 #include "cli/session.h"
 #include "display/csvrecorder.h"
@@ -15,7 +16,10 @@
 #include "protocol/frame.h"
 #include "protocol/timing.h"
 
+#include <QFileInfo>
+
 #include <cstdio>
+#include <memory>
 
 namespace Cli {
 
@@ -29,17 +33,26 @@ const QString Units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiter
 // In the order of QuantityGate::Phase.
 const QStringList PhaseNames {"filling", "drifting", "noisy", "met"};
 
-// As the certificate shows them.
-constexpr int ReferenceDecimals = 2;
-constexpr int ValueDecimals = 3;
+// As the certificate and the records show them: the printed error is the printed mean minus the
+// printed reference.
+constexpr int Decimals = 3;
+
+// The widest of texts.
+int widest(const QStringList &texts)
+{
+    int width = 0;
+    for (const QString &text : texts)
+        width = qMax(width, int(text.size()));
+    return width;
+}
 
 // Streamed: each column as wide as its title, which is wider than any value, but for time and
 // kind.
 QVector<Column> pointColumns()
 {
     const int timeWidth = Csv::isoTime(QDateTime::fromMSecsSinceEpoch(0)).size();
-    const int kindWidth = qMax(CheckText::kind(Check::Kind::AsFound).size(),
-                               CheckText::kind(Check::Kind::AsLeft).size());
+    const int kindWidth =
+        widest({CheckText::kind(Check::Kind::AsFound), CheckText::kind(Check::Kind::AsLeft)});
     QVector<Column> columns {{QStringLiteral("time"), QStringLiteral("Time"), timeWidth},
                              {QStringLiteral("serial_number"), QStringLiteral("Serial number")},
                              {QStringLiteral("kind"), QStringLiteral("Kind"), kindWidth}};
@@ -53,16 +66,20 @@ QVector<Column> pointColumns()
                 << Column {key + "drift",
                            title + "drift" + QStringLiteral(" (%1/min)").arg(Units[q])}
                 << Column {key + "error", title + "error" + unit}
+                << Column {key + "expanded_uncertainty", title + "U" + unit}
+                << Column {key + "coverage_factor", title + "k"}
                 << Column {key + "samples", title + "samples"}
                 << Column {key + "result", title + "result"};
     }
-    columns << Column {QStringLiteral("result"), QStringLiteral("Result")};
+    // The longest decisions.
+    const int verdictWidth = widest(
+        {Verdicts::name(Verdict::ConditionalPass), Verdicts::name(Verdict::ConditionalFail)});
+    const int ruleWidth = widest({DecisionRules::name(DecisionRule::Simple),
+                                  DecisionRules::name(DecisionRule::Guarded),
+                                  DecisionRules::name(DecisionRule::NonBinary)});
+    columns << Column {QStringLiteral("rule"), QStringLiteral("Rule"), ruleWidth}
+            << Column {QStringLiteral("result"), QStringLiteral("Result"), verdictWidth};
     return columns;
-}
-
-QString passOrFail(bool passed)
-{
-    return CheckText::result(passed ? Check::Result::Pass : Check::Result::Fail);
 }
 
 QVector<Field> pointRecord(const Check &check, const CheckPoint &point)
@@ -70,13 +87,74 @@ QVector<Field> pointRecord(const Check &check, const CheckPoint &point)
     QVector<Field> fields {text(Csv::isoTime(point.takenAt)), text(check.transmitter.serialNumber),
                            text(CheckText::kind(check.kind))};
     for (const QuantityPoint &q : point.quantities) {
-        fields << number(q.reference, ReferenceDecimals) << number(q.mean, ValueDecimals)
-               << number(q.standardDeviation, ValueDecimals)
-               << number(q.driftPerMinute, ValueDecimals) << number(q.error, ValueDecimals)
-               << integer(q.samples) << text(passOrFail(q.passed()));
+        fields << number(q.reference, Decimals) << number(q.mean, Decimals)
+               << number(q.standardDeviation, Decimals) << number(q.driftPerMinute, Decimals)
+               << number(q.error, Decimals) << number(q.budget.expanded, Decimals)
+               << Field {QString::number(q.budget.coverage), q.budget.coverage}
+               << integer(q.samples) << text(Verdicts::name(q.verdict));
     }
-    fields << text(passOrFail(point.verdict() == Verdict::Pass));
+    fields << text(DecisionRules::name(check.settings.rule))
+           << text(CheckText::result(check.result));
     return fields;
+}
+
+// A script tells a conditional pass from a pass by the exit status.
+Outcome decided(Check::Result result)
+{
+    switch (result) {
+    case Check::Result::Pass:
+        return {};
+    case Check::Result::ConditionalPass:
+        return {Status::ConditionalPass, QString()};
+    default:
+        return {Status::CheckFailed, QString()};
+    }
+}
+
+QString phases(const GateState::Quantities &gate)
+{
+    QStringList states;
+    for (int q = 0; q < CheckedQuantities; ++q)
+        states << QuantityKeys[q] + QLatin1Char(' ') + PhaseNames.at(int(gate[size_t(q)].phase()));
+    return states.join(QLatin1String(", "));
+}
+
+// Why the reference cannot be read: no port to read it on, or not the fields a point needs.
+QString unreadable(const ReferenceMap &map)
+{
+    if (!map.isSet())
+        return QStringLiteral("check needs the reference: its values typed (--ref-temperature and "
+                              "--ref-humidity), or the port it is read on (--reference, or tr451 "
+                              "station reference-port)");
+    if (!map.temperature.isSet() || (!map.humidity.isSet() && !map.dewPoint.isSet()))
+        return QStringLiteral("the reference on %1 is read by its fields: --reference-temperature "
+                              "and --reference-humidity or --reference-dewpoint (or the station's "
+                              "keys of these names)")
+            .arg(map.line.port);
+    return QString();
+}
+
+// Whether the reference is on the transmitter's line: the same tcp:// address, or the same
+// serial port by any of its names (a link to it).
+bool sameLine(const QString &port, const QString &other)
+{
+    const QString device = QFileInfo(port).canonicalFilePath();
+    return port == other || (!device.isEmpty() && device == QFileInfo(other).canonicalFilePath());
+}
+
+// The reference read by the machine. On the transmitter's line one master asks both, one request
+// at a time, at the line's rate; elsewhere it has a master of its own.
+Outcome openReference(Session &session, const QString &port, const ReferenceMap &map,
+                      std::unique_ptr<ReferencePoll> *reference)
+{
+    Master *line = &session.master();
+    if (!sameLine(port, map.line.port)) {
+        if (const Outcome opened = session.openLine(map.line.port, map.line.bitsPerSecond, &line);
+            !opened.ok())
+            return opened;
+    }
+    *reference = std::make_unique<ReferencePoll>(*line, map);
+    return {};
 }
 
 // The gate on stderr whenever a quantity's state changes, so that a log shows how the wait went
@@ -86,12 +164,9 @@ class Progress
 public:
     void show(const GateState &gate, qint64 waitedMs)
     {
-        QStringList states;
-        for (int q = 0; q < CheckedQuantities; ++q) {
-            states << QuantityKeys[q] + QLatin1Char(' ')
-                    + PhaseNames.at(int(gate.quantities[size_t(q)].phase()));
-        }
-        const QString state = states.join(QLatin1String(", "));
+        const QString state = phases(gate.quantities)
+            + (gate.reference ? QStringLiteral("; reference ") + phases(*gate.reference)
+                              : QString());
         if (state == shown)
             return;
         shown = state;
@@ -119,6 +194,14 @@ Outcome check(Session &session, const Options &options)
                     + QStringLiteral(" tr451 station KEY VALUE sets them: reference, "
                                      "reference-certificate, reference-due (YYYY-MM-DD).")};
     }
+    // The options win over the station for this run; they were checked as they were parsed.
+    for (const auto &[key, value] : options.referenceSettings) {
+        QString ignored;
+        station.set(key, value, &ignored);
+    }
+    const ReferenceMap &map = station.referenceMap;
+    if (const QString why = options.referencesTyped ? QString() : unreadable(map); !why.isEmpty())
+        return {Status::Usage, why};
     if (options.windowMs > 0)
         station.limits.windowMs = options.windowMs;
     TrendSession readings;
@@ -138,6 +221,13 @@ Outcome check(Session &session, const Options &options)
         CommandInputs::pollRequest(Readings::Scale::Hundredths, 0);
     const QByteArray request =
         Modbus::readRequest(identity.address, poll.firstRegister, poll.count);
+    std::unique_ptr<ReferencePoll> reference;
+    if (!options.referencesTyped) {
+        if (const Outcome opened = openReference(session, options.port, map, &reference);
+            !opened.ok())
+            return opened;
+        engine.setReference(&reference->readings());
+    }
     Progress progress;
     const qint64 startMs = session.elapsedMs();
     // As the window polls: the default stability limits are meant for a reading a second. The
@@ -152,6 +242,8 @@ Outcome check(Session &session, const Options &options)
             readings.add(
                 TrendFeed::fromReply(answer.reply, identity.address, identity.serialNumber));
         }
+        if (const QString notice = reference ? reference->read() : QString(); !notice.isEmpty())
+            std::fputs(qUtf8Printable(notice + QLatin1Char('\n')), stderr);
         const GateState gate = engine.gate();
         const qint64 waitedMs = session.elapsedMs() - startMs;
         progress.show(gate, waitedMs);
@@ -179,9 +271,7 @@ Outcome check(Session &session, const Options &options)
     }
     if (!options.certificate.isEmpty() && !Certificate::write(check, options.certificate, &error))
         return out.close({Status::Failed, error});
-    return out.close(check.result == Check::Result::Pass
-                         ? Outcome {}
-                         : Outcome {Status::CheckFailed, QString()});
+    return out.close(decided(check.result));
 }
 
 } // namespace Cli

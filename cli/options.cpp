@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include "check/stationsettings.h"
 #include "cli/commands.h"
 #include "protocol/commandinputs.h"
 #include "protocol/registers.h"
@@ -35,8 +36,14 @@ constexpr OptionSpec OptionTable[] = {
     {"what", "all|temperature|humidity|dewpoint|status", "read", "(default all)"},
     {"output", "FILE", "read", "append to FILE instead of writing to stdout"},
     {"kind", "as-found|as-left", "check", "(needed)"},
-    {"ref-temperature", "T", "check", "the reference's degrees (needed)"},
-    {"ref-humidity", "H", "check", "the reference's %RH (needed)"},
+    {"ref-temperature", "T", "check", "the reference's degrees, typed"},
+    {"ref-humidity", "H", "check", "the reference's %RH, typed"},
+    {"reference", "PORT|tcp://HOST:PORT", "check", "or read it there (default: the station's)"},
+    {"reference-baud", "RATE", "check", "its rate on a port of its own (default: the station's)"},
+    {"reference-address", "N", "check", "its address (default: the station's)"},
+    {"reference-temperature", "F:REG:TYPE[:SCALE]", "check", "its temperature, e.g. 4:0:float32"},
+    {"reference-humidity", "F:REG:TYPE[:SCALE]", "check", "its %RH, e.g. 4:2:float32"},
+    {"reference-dewpoint", "F:REG:TYPE[:SCALE]", "check", "or its dew point"},
     {"window", "S", "check", "stability window (default: the station's)"},
     {"wait-stable", "S", "check", "give up after S s unstable (default 1800)"},
     {"certificate", "FILE", "check", "also write the check's certificate (PDF)"},
@@ -97,6 +104,20 @@ struct ReferenceOption
 constexpr ReferenceOption References[CheckedQuantities] = {
     {"ref-temperature", "degrees", -60, 150},
     {"ref-humidity", "%RH", 0, 100},
+};
+// The options that read the reference, each standing for a station setting for one run.
+struct ReadReferenceOption
+{
+    const char *name;
+    const char *stationKey;
+};
+constexpr ReadReferenceOption ReadReference[] = {
+    {"reference", "reference-port"},
+    {"reference-baud", "reference-baud"},
+    {"reference-address", "reference-address"},
+    {"reference-temperature", "reference-temperature"},
+    {"reference-humidity", "reference-humidity"},
+    {"reference-dewpoint", "reference-dewpoint"},
 };
 const QStringList CheckKinds {"as-found", "as-left"};
 // The check window's range of stability windows.
@@ -282,6 +303,36 @@ QString stationWords(const QStringList &words, Options *options)
     return QString();
 }
 
+// The reference typed, both values, or read, by options checked as the station checks its
+// settings; the first that is not good gives the reason.
+QString referenceOptions(const QCommandLineParser &given, Options *o)
+{
+    const auto has = [&given](const char *name) { return given.isSet(QLatin1String(name)); };
+    o->referencesTyped = has("ref-temperature");
+    if (has("ref-humidity") != o->referencesTyped)
+        return QStringLiteral("--ref-temperature and --ref-humidity go together");
+    if (has("reference-humidity") && has("reference-dewpoint"))
+        return QStringLiteral("--reference-humidity and --reference-dewpoint: the reference gives "
+                              "one or the other");
+    StationSettings trial;
+    for (const ReadReferenceOption &option : ReadReference) {
+        if (!has(option.name))
+            continue;
+        if (o->referencesTyped)
+            return QStringLiteral("--%1 reads the reference that --ref-temperature and "
+                                  "--ref-humidity type: give one or the other")
+                .arg(QLatin1String(option.name));
+        const QString key = QLatin1String(option.stationKey);
+        const QString value = given.value(QLatin1String(option.name));
+        // The station's reasons begin with the key, which is the option's name but for the port,
+        // which takes any text.
+        if (QString why; !trial.set(key, value, &why))
+            return QLatin1String("--") + why;
+        o->referenceSettings.append({key, value});
+    }
+    return QString();
+}
+
 // The values of the options given; the first that is not good gives the reason.
 QString convert(const QCommandLineParser &given, Options *o)
 {
@@ -339,6 +390,8 @@ QString convert(const QCommandLineParser &given, Options *o)
                 .arg(option.low)
                 .arg(option.high);
     }
+    if (const QString reason = referenceOptions(given, o); !reason.isEmpty())
+        return reason;
     int windowS = 0;
     if (!number("window", MinWindowS, MaxWindowS, &windowS))
         return QStringLiteral("--window takes seconds from %1 to %2")
@@ -460,11 +513,9 @@ Parsed parse(const QStringList &arguments, const QString &environmentPort)
     }
     if (const QString reason = o.command->takeWords(words.mid(1), &o); !reason.isEmpty())
         return fail(reason);
-    const bool referenced = parser.isSet(QStringLiteral("ref-temperature"))
-        && parser.isSet(QStringLiteral("ref-humidity"));
     if (QLatin1String(o.command->name) == QLatin1String("check")
-        && (!parser.isSet(QStringLiteral("kind")) || !referenced))
-        return fail(QStringLiteral("check needs --kind, --ref-temperature and --ref-humidity"));
+        && !parser.isSet(QStringLiteral("kind")))
+        return fail(QStringLiteral("check needs --kind as-found or as-left"));
     o.retries = o.command->retries;
     if (const QString reason = convert(parser, &o); !reason.isEmpty())
         return fail(reason);
@@ -509,8 +560,9 @@ QString usage()
                "\n"
                "Exit status: 0 done (check: passed), 1 failed, 2 bad usage or input, 3 port not\n"
                "opened or link not made again, 4 no answer, 5 refused by the transmitter, 6 check\n"
-               "failed, 7 not stable in time, 8 records database not reached or not written, 130\n"
-               "interrupted.\n");
+               "failed or failed conditionally, 7 not stable in time, 8 records database not\n"
+               "reached or not written, 9 check passed conditionally (within the tolerance, but\n"
+               "not by the expanded uncertainty U), 130 interrupted.\n");
 }
 
 } // namespace Cli

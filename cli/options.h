@@ -6,6 +6,7 @@
 #include "protocol/readings.h"
 
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -66,7 +67,12 @@ struct Options
     Setting setting;
 
     Check::Kind kind = Check::Kind::AsFound;
+    // Typed by the technician: --ref-temperature and --ref-humidity; else the machine reads them.
+    bool referencesTyped = false;
     std::array<double, CheckedQuantities> references {};
+    // The station's settings of the reference read by the machine that the options give for
+    // this run, by key, in the order they are set over the station's own.
+    QList<QPair<QString, QString>> referenceSettings;
     qint64 windowMs = 0; // 0: the station's stability window
     qint64 waitStableMs = 0;
     QString certificate;

@@ -7,6 +7,9 @@
 
 #include <QString>
 
+#include <memory>
+#include <vector>
+
 namespace Cli {
 
 // What a transmitter says about itself: the information block and the output block.
@@ -42,6 +45,9 @@ public:
 
     // Opens the port at the first of the options' rates.
     Outcome open();
+    // Opens a master of its own, with the options' timings, for an instrument on another port
+    // (8N1 at rate); interrupt() ends its waits too.
+    Outcome openLine(const QString &port, int rate, Master **master);
     // One transaction; done for an answer.
     Outcome ask(const QByteArray &request, Master::Answer *answer);
     // How a transaction with address ended, as the run's outcome.
@@ -61,8 +67,11 @@ public:
     QString counters() const;
 
 private:
+    void configure(Master &master) const;
+
     Options options;
     Master line;
+    std::vector<std::unique_ptr<Master>> others;
     QElapsedTimer clock;
     quint64 missed = 0;
 };

@@ -7,16 +7,15 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/referencepoll.h"
-#include "cli/schedule.h"
 #include "cli/session.h"
 #include "display/csvrecorder.h"
 #include "display/trendfeed.h"
 #include "display/trendsession.h"
+#include "master/schedule.h"
+#include "master/transport.h"
 #include "protocol/commandinputs.h"
 #include "protocol/frame.h"
 #include "protocol/timing.h"
-
-#include <QFileInfo>
 
 #include <cstdio>
 #include <memory>
@@ -134,21 +133,13 @@ QString unreadable(const ReferenceMap &map)
     return QString();
 }
 
-// Whether the reference is on the transmitter's line: the same tcp:// address, or the same
-// serial port by any of its names (a link to it).
-bool sameLine(const QString &port, const QString &other)
-{
-    const QString device = QFileInfo(port).canonicalFilePath();
-    return port == other || (!device.isEmpty() && device == QFileInfo(other).canonicalFilePath());
-}
-
 // The reference read by the machine. On the transmitter's line one master asks both, one request
 // at a time, at the line's rate; elsewhere it has a master of its own.
 Outcome openReference(Session &session, const QString &port, const ReferenceMap &map,
                       std::unique_ptr<ReferencePoll> *reference)
 {
     Master *line = &session.master();
-    if (!sameLine(port, map.line.port)) {
+    if (!Transport::samePort(port, map.line.port)) {
         if (const Outcome opened = session.openLine(map.line.port, map.line.bitsPerSecond, &line);
             !opened.ok())
             return opened;

@@ -4,10 +4,10 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/referencepoll.h"
-#include "cli/schedule.h"
 #include "cli/session.h"
 #include "display/csvrecorder.h"
 #include "display/trendfeed.h"
+#include "master/schedule.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
 #include "protocol/replydecoder.h"
@@ -243,7 +243,7 @@ private slots:
     {
         QFETCH(int, interval);
         QFETCH(QList<int>, takes);
-        Cli::Schedule schedule(0, interval);
+        Schedule schedule(0, interval);
         for (const int ms : takes)
             schedule.advance(schedule.due() + ms);
         QTEST(int(schedule.due()), "due");

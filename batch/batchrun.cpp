@@ -189,21 +189,19 @@ bool BatchRun::Private::openLines()
 {
     lines = std::make_unique<RunLines>(setup.timeoutMs);
     QString error;
-    const auto open = [&](const QString &port, const InstrumentLine &line) {
-        return lines->open(port, line.bitsPerSecond, &error);
+    // The first that cannot be opened ends the run; the rest are not tried.
+    const auto device = [&](const InstrumentLine &at) {
+        Master *master = error.isEmpty() ? lines->open(at.port, at.bitsPerSecond, &error) : nullptr;
+        return LineDevice {master, quint8(at.address)};
     };
-    line = open(setup.port, {setup.port, setup.bitsPerSecond, 0});
-    reference = {line ? open(settings.referenceMap.line.port, settings.referenceMap.line) : nullptr,
-                 quint8(settings.referenceMap.line.address)};
-    chamber = {settings.chamber.isSet() && reference.master
-                   ? open(settings.chamber.line.port, settings.chamber.line)
-                   : nullptr,
-               quint8(settings.chamber.line.address)};
-    if (!line || !reference.master || (settings.chamber.isSet() && !chamber.master)) {
-        end(End::NotOpened, error);
-        return false;
-    }
-    return true;
+    line = device({setup.port, setup.bitsPerSecond, 0}).master;
+    reference = device(settings.referenceMap.line);
+    if (settings.chamber.isSet())
+        chamber = device(settings.chamber.line);
+    if (error.isEmpty())
+        return true;
+    end(End::NotOpened, error);
+    return false;
 }
 
 // Every address asked for the transmitter's identity, but those of the instruments on the same
@@ -339,7 +337,7 @@ void BatchRun::Private::swept()
     const RunLogic::Sweep readings = done->readings(now);
     emit q->swept(QDateTime::currentDateTime(), sweepPoint, readings);
     handle(logic->feed(readings));
-    if (unstored || storeFailing)
+    if (unstored)
         store();
     // Told once the records hold them, or have said they do not.
     for (const auto &[t, point] : std::exchange(settled, {}))

@@ -209,6 +209,7 @@ private slots:
         QCOMPARE(results.join(' '),
                  "1,1:pass 1,2:pass 1,3:fail 1,4:pass 2,1:pass 2,2:no answer "
                  "2,3:fail 2,4:pass");
+        QCOMPARE((first.out + resumed.out).count("no answer"), 3); // its quantities' and its own
         QCOMPARE(setPoints.join(' '), "230 500 230 500 250");
         QSet<QByteArray> asked;
         for (const QByteArray &request : qAsConst(requests))

@@ -6,17 +6,16 @@
 #include "check/checkengine.h"
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/pointrows.h"
 #include "cli/referencepoll.h"
-#include "cli/schedule.h"
 #include "cli/session.h"
-#include "display/csvrecorder.h"
 #include "display/trendfeed.h"
 #include "display/trendsession.h"
+#include "master/schedule.h"
+#include "master/transport.h"
 #include "protocol/commandinputs.h"
 #include "protocol/frame.h"
 #include "protocol/timing.h"
-
-#include <QFileInfo>
 
 #include <cstdio>
 #include <memory>
@@ -25,78 +24,8 @@ namespace Cli {
 
 namespace {
 
-const QString QuantityKeys[CheckedQuantities] = {QStringLiteral("temperature"),
-                                                 QStringLiteral("humidity")};
-const QString QuantityTitles[CheckedQuantities] = {QStringLiteral("Temperature"),
-                                                   QStringLiteral("Humidity")};
-const QString Units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiteral("%RH")};
 // In the order of QuantityGate::Phase.
 const QStringList PhaseNames {"filling", "drifting", "noisy", "met"};
-
-// As the certificate and the records show them: the printed error is the printed mean minus the
-// printed reference.
-constexpr int Decimals = 3;
-
-// The widest of texts.
-int widest(const QStringList &texts)
-{
-    int width = 0;
-    for (const QString &text : texts)
-        width = qMax(width, int(text.size()));
-    return width;
-}
-
-// Streamed: each column as wide as its title, which is wider than any value, but for time and
-// kind.
-QVector<Column> pointColumns()
-{
-    const int timeWidth = Csv::isoTime(QDateTime::fromMSecsSinceEpoch(0)).size();
-    const int kindWidth =
-        widest({CheckText::kind(Check::Kind::AsFound), CheckText::kind(Check::Kind::AsLeft)});
-    QVector<Column> columns {{QStringLiteral("time"), QStringLiteral("Time"), timeWidth},
-                             {QStringLiteral("serial_number"), QStringLiteral("Serial number")},
-                             {QStringLiteral("kind"), QStringLiteral("Kind"), kindWidth}};
-    for (int q = 0; q < CheckedQuantities; ++q) {
-        const QString key = QuantityKeys[q] + QLatin1Char('_');
-        const QString title = QuantityTitles[q] + QLatin1Char(' ');
-        const QString unit = QStringLiteral(" (%1)").arg(Units[q]);
-        columns << Column {key + "reference", title + "reference" + unit}
-                << Column {key + "mean", title + "mean" + unit}
-                << Column {key + "std_dev", title + "std dev" + unit}
-                << Column {key + "drift",
-                           title + "drift" + QStringLiteral(" (%1/min)").arg(Units[q])}
-                << Column {key + "error", title + "error" + unit}
-                << Column {key + "expanded_uncertainty", title + "U" + unit}
-                << Column {key + "coverage_factor", title + "k"}
-                << Column {key + "samples", title + "samples"}
-                << Column {key + "result", title + "result"};
-    }
-    // The longest decisions.
-    const int verdictWidth = widest(
-        {Verdicts::name(Verdict::ConditionalPass), Verdicts::name(Verdict::ConditionalFail)});
-    const int ruleWidth = widest({DecisionRules::name(DecisionRule::Simple),
-                                  DecisionRules::name(DecisionRule::Guarded),
-                                  DecisionRules::name(DecisionRule::NonBinary)});
-    columns << Column {QStringLiteral("rule"), QStringLiteral("Rule"), ruleWidth}
-            << Column {QStringLiteral("result"), QStringLiteral("Result"), verdictWidth};
-    return columns;
-}
-
-QVector<Field> pointRecord(const Check &check, const CheckPoint &point)
-{
-    QVector<Field> fields {text(Csv::isoTime(point.takenAt)), text(check.transmitter.serialNumber),
-                           text(CheckText::kind(check.kind))};
-    for (const QuantityPoint &q : point.quantities) {
-        fields << number(q.reference, Decimals) << number(q.mean, Decimals)
-               << number(q.standardDeviation, Decimals) << number(q.driftPerMinute, Decimals)
-               << number(q.error, Decimals) << number(q.budget.expanded, Decimals)
-               << Field {QString::number(q.budget.coverage), q.budget.coverage}
-               << integer(q.samples) << text(Verdicts::name(q.verdict));
-    }
-    fields << text(DecisionRules::name(check.settings.rule))
-           << text(CheckText::result(check.result));
-    return fields;
-}
 
 // A script tells a conditional pass from a pass by the exit status.
 Outcome decided(Check::Result result)
@@ -115,7 +44,7 @@ QString phases(const GateState::Quantities &gate)
 {
     QStringList states;
     for (int q = 0; q < CheckedQuantities; ++q)
-        states << QuantityKeys[q] + QLatin1Char(' ') + PhaseNames.at(int(gate[size_t(q)].phase()));
+        states << quantityKey(q) + QLatin1Char(' ') + PhaseNames.at(int(gate[size_t(q)].phase()));
     return states.join(QLatin1String(", "));
 }
 
@@ -134,21 +63,13 @@ QString unreadable(const ReferenceMap &map)
     return QString();
 }
 
-// Whether the reference is on the transmitter's line: the same tcp:// address, or the same
-// serial port by any of its names (a link to it).
-bool sameLine(const QString &port, const QString &other)
-{
-    const QString device = QFileInfo(port).canonicalFilePath();
-    return port == other || (!device.isEmpty() && device == QFileInfo(other).canonicalFilePath());
-}
-
 // The reference read by the machine. On the transmitter's line one master asks both, one request
 // at a time, at the line's rate; elsewhere it has a master of its own.
 Outcome openReference(Session &session, const QString &port, const ReferenceMap &map,
                       std::unique_ptr<ReferencePoll> *reference)
 {
     Master *line = &session.master();
-    if (!sameLine(port, map.line.port)) {
+    if (!Transport::samePort(port, map.line.port)) {
         if (const Outcome opened = session.openLine(map.line.port, map.line.bitsPerSecond, &line);
             !opened.ok())
             return opened;
@@ -186,7 +107,7 @@ private:
 // port or the records are opened, saying how a script sets what is missing.
 Outcome check(Session &session, const Options &options)
 {
-    StationSettings station = StationSettings::load();
+    const StationSettings station = stationFor(options);
     if (const QString problem = station.certificateProblem(QDate::currentDate());
         !problem.isEmpty()) {
         return {Status::Usage,
@@ -194,16 +115,9 @@ Outcome check(Session &session, const Options &options)
                     + QStringLiteral(" tr451 station KEY VALUE sets them: reference, "
                                      "reference-certificate, reference-due (YYYY-MM-DD).")};
     }
-    // The options win over the station for this run; they were checked as they were parsed.
-    for (const auto &[key, value] : options.referenceSettings) {
-        QString ignored;
-        station.set(key, value, &ignored);
-    }
     const ReferenceMap &map = station.referenceMap;
     if (const QString why = options.referencesTyped ? QString() : unreadable(map); !why.isEmpty())
         return {Status::Usage, why};
-    if (options.windowMs > 0)
-        station.limits.windowMs = options.windowMs;
     TrendSession readings;
     CheckEngine engine(readings);
     engine.setSettings(station);
@@ -261,7 +175,7 @@ Outcome check(Session &session, const Options &options)
     const Check &check = engine.check();
     Output out(options.format, pointColumns(), Output::Flow::Stream);
     if (const Outcome opened = out.open(); opened.ok() && out.header())
-        out.record(pointRecord(check, check.points.last()));
+        out.record(pointRecord(check, check.points.last(), CheckText::result(check.result)));
     QString error;
     if (!engine.allStored()) {
         return out.close({Status::Records,

@@ -15,12 +15,13 @@
 
 namespace {
 
-// Whether a certificate is asked for, whose PDF writer needs Qt Gui; told by the bytes given,
-// before there is an application to read them as text.
-bool writesCertificate(int argc, char *argv[])
+// Whether a certificate or a batch report is asked for, whose PDF writer needs Qt Gui; told by
+// the bytes given, before there is an application to read them as text.
+bool writesPdf(int argc, char *argv[])
 {
     return std::any_of(argv + 1, argv + argc, [](const char *argument) {
-        return std::strncmp(argument, "--certificate", std::strlen("--certificate")) == 0;
+        return std::strncmp(argument, "--certificate", std::strlen("--certificate")) == 0
+            || std::strncmp(argument, "--report", std::strlen("--report")) == 0;
     });
 }
 
@@ -31,7 +32,7 @@ int main(int argc, char *argv[])
     DebugOutput::install();
     // Qt Gui on the offscreen platform needs no display; no other command loads it.
     std::unique_ptr<QCoreApplication> app;
-    if (writesCertificate(argc, argv)) {
+    if (writesPdf(argc, argv)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {

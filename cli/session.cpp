@@ -83,6 +83,8 @@ void Session::interrupt()
     line.cancel();
     for (const std::unique_ptr<Master> &other : others)
         other->cancel();
+    if (alsoInterrupt)
+        alsoInterrupt();
 }
 
 Outcome Session::open()

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,8 @@ public:
     Master &master() { return line; }
     // Ends every wait at once: the command winds up and the program ends Interrupted.
     void interrupt();
+    // What else an interrupt ends: a command's work on lines of its own.
+    void onInterrupt(const std::function<void()> &action) { alsoInterrupt = action; }
 
     // Opens the port at the first of the options' rates.
     Outcome open();
@@ -74,6 +77,7 @@ private:
     std::vector<std::unique_ptr<Master>> others;
     QElapsedTimer clock;
     quint64 missed = 0;
+    std::function<void()> alsoInterrupt;
 };
 
 } // namespace Cli

@@ -4,10 +4,10 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/referencepoll.h"
-#include "cli/schedule.h"
 #include "cli/session.h"
 #include "display/csvrecorder.h"
 #include "display/trendfeed.h"
+#include "master/schedule.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
 #include "protocol/replydecoder.h"
@@ -106,7 +106,7 @@ QString field(const Cli::Options &o, const QString &name)
         {"reference",
          [&o] {
              QString settings;
-             for (const auto &[key, value] : o.referenceSettings)
+             for (const auto &[key, value] : o.stationSettings)
                  settings += key + ':' + value + ',';
              return settings;
          }()},
@@ -154,12 +154,16 @@ private slots:
             QTest::addRow("%s", qPrintable(arguments)) << arguments << taken;
         };
         row("",
-            "no command given; the commands are ports, scan, info, read, set, check, history "
-            "and station");
+            "no command given; the commands are ports, scan, info, read, set, check, history, "
+            "station and run");
         row("frob", "unknown command \"frob\"; the commands");
         row("info --colour", "unknown option --colour; tr451 --help lists them");
         row("scan --count 3", "--count is an option of read only");
-        row("history 1 --port p", "--port is an option of scan, info, read, set and check only");
+        row("history 1 --port p",
+            "--port is an option of scan, info, read, set, check and run only");
+        row("run --port p", "run takes the profile's file");
+        row("run p.csv --port p --retries 1",
+            "--retries is an option of scan, info, read, set and check only");
         row("read --count", "--count needs a value");
         row("read --stats=1", "--stats takes no value");
         row("info extra --port p", "info takes no argument \"extra\"");
@@ -243,7 +247,7 @@ private slots:
     {
         QFETCH(int, interval);
         QFETCH(QList<int>, takes);
-        Cli::Schedule schedule(0, interval);
+        Schedule schedule(0, interval);
         for (const int ms : takes)
             schedule.advance(schedule.due() + ms);
         QTEST(int(schedule.due()), "due");

@@ -1,14 +1,26 @@
 // A batch run's figures beside their bounds:
+// - a sweep of 16 transmitters and a reference at 9600 bit/s on one line, against the line's
+//   limit for those 17 exchanges (each: request wire time + t3.5 before the answer + answer wire
+//   time + t3.5 before the next request), which it may exceed by a tenth at most;
+// - the same line with one transmitter dead: the mean sweep over a minute against 1.1 times the
+//   limit of the 16 that answer plus one timeout per 10 s (a dead one is set aside after three
+//   misses and asked once every ten seconds);
 // - memory over a long run: the run's decisions fed a simulated 150 hours of sweeps of 16
 //   transmitters and a reference through a profile of hour-long points; the resident size after
 //   150 hours against that after 1 hour (bound: 1.1), since a run keeps only the readings a
 //   stability window needs.
 // Run: build/bench/bench_batch
 #include "batch/runlogic.h"
+#include "batch/sweep.h"
+#include "master/master.h"
+#include "protocol/linetiming.h"
+#include "transmittersimulator.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -17,6 +29,13 @@ namespace {
 constexpr int Transmitters = 16;
 constexpr qint64 HourMs = 3600 * 1000;
 constexpr qint64 SweepMs = 1000;
+constexpr int Rate = 9600;
+constexpr quint8 ReferenceAddress = 100;
+constexpr int MinuteOfSweeps = 60;
+// A poll of four registers and the reference's two float32 fields each take an 8-byte request
+// and a 13-byte answer.
+constexpr int RequestBytes = 8;
+constexpr int AnswerBytes = 13;
 
 long residentKb()
 {
@@ -35,6 +54,75 @@ SampleStore::Values transmitterValues(int t, qint64 sweep)
 {
     const float wobble = sweep % 2 ? 0.004f : -0.004f;
     return {23.0f + 0.01f * float(t) + wobble, 50.0f + 0.05f * float(t) + wobble, 12.0f};
+}
+
+double exchangeMs()
+{
+    const qint64 us = LineTiming::wireUs(RequestBytes, Rate) + LineTiming::t35Us(Rate)
+        + LineTiming::wireUs(AnswerBytes, Rate) + LineTiming::t35Us(Rate);
+    return us / 1000.0;
+}
+
+// Sweeps of the simulated line, paced like a wire, as a run makes them: whom the run's decisions
+// ask, one request at a time; the mean time of a sweep in milliseconds.
+double meanSweepMs(bool oneDead)
+{
+    TransmitterSimulator line;
+    QList<TransmitterModel::LineSettings> devices;
+    for (int address = 1; address <= Transmitters; ++address)
+        devices.append({quint8(address), TransmitterModel::DefaultBaudCode});
+    line.setDevices(devices);
+    line.setReference(ReferenceAddress, TransmitterModel::DefaultBaudCode);
+    line.setDeviceSilent(Transmitters, oneDead);
+    QTemporaryDir dir;
+    Master master;
+    if (!line.start(dir.filePath(QStringLiteral("tty"))) || !master.open(line.portPath(), Rate))
+        qFatal("the simulated line cannot be opened");
+    QString why;
+    ReferenceMap map;
+    map.line.address = ReferenceAddress;
+    map.temperature = *RegisterField::parse(QStringLiteral("4:0:float32"), &why);
+    map.humidity = *RegisterField::parse(QStringLiteral("4:2:float32"), &why);
+    StationSettings station;
+    station.referenceMap = map;
+    RunLogic run({ProfilePoint()}, station, Transmitters);
+    QVector<LineDevice> transmitters;
+    for (int address = 1; address <= Transmitters; ++address)
+        transmitters.append({&master, quint8(address)});
+    LineQueue queue;
+    QElapsedTimer clock;
+    clock.start();
+    run.start(0);
+    for (int i = 0; i < MinuteOfSweeps; ++i) {
+        // The run's clock moves a second a sweep, whatever the sweep took.
+        const qint64 now = i * SweepMs;
+        Sweep sweep(queue, {&master, ReferenceAddress}, map, transmitters, run.toAsk(now));
+        QEventLoop loop;
+        QObject::connect(&queue, &LineQueue::drained, &loop, &QEventLoop::quit);
+        queue.run();
+        loop.exec();
+        run.feed(sweep.readings(now));
+    }
+    return double(clock.nsecsElapsed()) / 1e6 / MinuteOfSweeps;
+}
+
+void sweeps()
+{
+    const double limitMs = (Transmitters + 1) * exchangeMs();
+    const double allMs = meanSweepMs(false);
+    std::printf("sweep of %d transmitters and the reference at %d bit/s: %.1f ms against the "
+                "line's limit of %.1f ms: %.3f of it (bound: at most 1.1)\n",
+                Transmitters, Rate, allMs, limitMs, allMs / limitMs);
+    // What one request to nobody costs: its wire time and the master's default allowance.
+    const double timeoutMs = (LineTiming::wireUs(RequestBytes, Rate)
+                              + LineTiming::wireUs(AnswerBytes, Rate) + LineTiming::t35Us(Rate))
+            / 1000.0
+        + Master::TurnaroundMs;
+    const double deadLimitMs = 1.1 * Transmitters * exchangeMs() + timeoutMs / 10;
+    const double deadMs = meanSweepMs(true);
+    std::printf("with one dead, the mean sweep over a minute: %.1f ms against 1.1 x %.1f ms + "
+                "one timeout of %.1f ms per 10 s = %.1f ms: %.3f of it (bound: at most 1)\n",
+                deadMs, Transmitters * exchangeMs(), timeoutMs, deadLimitMs, deadMs / deadLimitMs);
 }
 
 void memoryOverLongRun()
@@ -81,6 +169,7 @@ void memoryOverLongRun()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    sweeps();
     memoryOverLongRun();
     return 0;
 }

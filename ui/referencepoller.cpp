@@ -2,22 +2,15 @@
 
 #include "check/referencereading.h"
 #include "display/trendsession.h"
+#include "master/transport.h"
 #include "ui/referenceline.h"
 
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QThread>
 
 namespace {
 
 const QString TimeFormat = QStringLiteral("HH:mm:ss");
-
-// Two names of one port: the same name, or links to the same device.
-bool samePort(const QString &one, const QString &other)
-{
-    const QString device = QFileInfo(one).canonicalFilePath();
-    return one == other || (!device.isEmpty() && device == QFileInfo(other).canonicalFilePath());
-}
 
 } // namespace
 
@@ -61,7 +54,7 @@ void ReferencePoller::setMap(const ReferenceMap &map)
 
 bool ReferencePoller::refused() const
 {
-    return reference.isSet() && samePort(reference.line.port, linkedPort());
+    return reference.isSet() && Transport::samePort(reference.line.port, linkedPort());
 }
 
 QString ReferencePoller::problem() const

@@ -212,7 +212,8 @@ bool CheckEngine::resume(qint64 checkId)
         return false;
     Check earlier;
     earlier.id = checkId;
-    if (!records().load(earlier) || earlier.result != Check::Result::Open)
+    // A batch run's check is its run's to close, when the run is resumed or ends.
+    if (!records().load(earlier) || earlier.result != Check::Result::Open || earlier.runId != 0)
         return false;
     current = earlier;
     emit checkChanged();

@@ -77,7 +77,8 @@ public:
     // Makes a check that an earlier run (closed or crashed mid-check) left open the open check
     // here, whole from the records, so that finish() or abandon() close it; true when it is the
     // open check already. False when another check is open here or not everything is stored
-    // (nothing changes then), and when the records cannot give the check or it is no longer open.
+    // (nothing changes then), and when the records cannot give the check, it is no longer open or
+    // it is a batch run's, which its run closes.
     bool resume(qint64 checkId);
     // Closes the open check with its decision, or as abandoned; false when none is open (or,
     // for finish, it has no point).

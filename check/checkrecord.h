@@ -72,6 +72,8 @@ struct Check
     enum class Result { Open, Pass, Fail, Abandoned, ConditionalPass, ConditionalFail };
 
     qint64 id = 0; // in the records; 0 while not stored
+    // The batch run it belongs to, which alone closes it; 0 for a check of its own.
+    qint64 runId = 0;
     Kind kind = Kind::AsFound;
     Transmitter transmitter;
     // The station's settings when the check began (without its database).

@@ -356,8 +356,9 @@ bool RecordStore::history(const QString &serialNumber, QList<Check> *checks)
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     if (!execute(query,
                  QStringLiteral("SELECT id, kind, station, operator_name, started_at, result, "
-                                "(SELECT COUNT(*) FROM points WHERE check_id = checks.id) FROM "
-                                "checks WHERE serial_number = ? ORDER BY started_at DESC, id DESC"),
+                                "(SELECT COUNT(*) FROM points WHERE check_id = checks.id), run_id "
+                                "FROM checks WHERE serial_number = ? ORDER BY started_at DESC, "
+                                "id DESC"),
                  {serialNumber}))
         return reconnectLater();
     checks->clear();
@@ -371,6 +372,7 @@ bool RecordStore::history(const QString &serialNumber, QList<Check> *checks)
         check.startedAt = RecordSchema::timeFrom(query.value(4));
         check.result = check.storedResult = CheckText::resultFrom(query.value(5).toString());
         check.storedPointCount = query.value(6).toInt();
+        check.runId = query.value(7).toLongLong();
         checks->append(check);
     }
     return true;
@@ -382,13 +384,14 @@ bool RecordStore::load(Check &check)
         return false;
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     if (!execute(query,
-                 QStringLiteral("SELECT %1 FROM checks WHERE id = ?")
+                 QStringLiteral("SELECT run_id, %1 FROM checks WHERE id = ?")
                      .arg(RecordSchema::checks().selection()),
                  {check.id})
         || !query.next())
         return reconnectLater();
-    Check loaded = RecordSchema::checks().read(query, 0);
+    Check loaded = RecordSchema::checks().read(query, 1);
     loaded.id = check.id;
+    loaded.runId = query.value(0).toLongLong();
     loaded.storedResult = loaded.result;
     if (!execute(query,
                  QStringLiteral("SELECT id, %1 FROM points WHERE check_id = ? ORDER BY id")

@@ -429,6 +429,11 @@ private slots:
         const QDateTime nine(QDate(2026, 12, 7), QTime(9, 0));
         RunRecord run = sampleRun(nine);
         QVERIFY2(records.store(run), qPrintable(records.errorString()));
+        // Its checks are the run's to close, not the history's.
+        QList<Check> listed;
+        QVERIFY(records.history(run.checks[0].transmitter.serialNumber, &listed)
+                && listed[0].runId == run.id);
+        QVERIFY(!EngineFixture(db.url()).engine.resume(run.checks[0].id));
         for (Check &check : run.checks) {
             check.points << check.points[0];
             check.points.last().id = 0;

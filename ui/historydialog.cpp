@@ -117,7 +117,9 @@ void HistoryDialog::showChecks()
 void HistoryDialog::showSelection()
 {
     const int row = selectedRow();
-    const bool open = row >= 0 && checks[row].result == Check::Result::Open;
+    // A batch run's open check is its run's to close.
+    const bool open =
+        row >= 0 && checks[row].result == Check::Result::Open && checks[row].runId == 0;
     ui->pushButtonCertificate->setEnabled(row >= 0);
     ui->pushButtonFinishOpen->setEnabled(open && checks[row].storedPointCount > 0);
     ui->pushButtonAbandonOpen->setEnabled(open);

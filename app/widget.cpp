@@ -77,6 +77,7 @@ Widget::Widget(QWidget *parent)
             [this](QSerialPort::SerialPortError error) { handleSerialError(error); });
     connect(ui->pushButtonTrend, &QPushButton::clicked, this, [this] { showTrendWindow(); });
     connect(ui->pushButtonCheck, &QPushButton::clicked, this, [this] { showCheckWindow(); });
+    connect(ui->pushButtonBatch, &QPushButton::clicked, this, [this] { showBatchWindow(); });
     ui->textBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->textBrowser, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &position) { showLogMenu(position); });

@@ -8,6 +8,7 @@
 
 class QPoint;
 class QSerialPort;
+class BatchWindow;
 class CheckWindow;
 class QTimer;
 class TrendSession;
@@ -125,6 +126,9 @@ private:
     // The calibration check of the linked transmitter, made at the first click of Check
     // (ui/checkwindow.cpp).
     void showCheckWindow();
+    // The batch run of a rack of transmitters on a line of its own, made at the first click of
+    // Batch (ui/batchwindow.cpp).
+    void showBatchWindow();
     // The message log's context menu, with "Save log as..." (ui/messagelog.cpp).
     void showLogMenu(const QPoint &position);
     void saveLog();
@@ -147,6 +151,7 @@ private:
     TrendSession *session = nullptr;
     TrendWindow *trend = nullptr;
     CheckWindow *check = nullptr;
+    BatchWindow *batch = nullptr;
 };
 
 #endif // WIDGET_H

@@ -165,6 +165,229 @@
     </message>
 </context>
 <context>
+    <name>BatchWindow</name>
+    <message>
+        <source>Batch run</source>
+        <translation>批量运行</translation>
+    </message>
+    <message>
+        <source>Profile</source>
+        <translation>温湿度点序列</translation>
+    </message>
+    <message>
+        <source>Temperature (℃)</source>
+        <translation>温度(℃)</translation>
+    </message>
+    <message>
+        <source>Humidity (%RH)</source>
+        <translation>湿度(%RH)</translation>
+    </message>
+    <message>
+        <source>Soak (s)</source>
+        <translation>保持(秒)</translation>
+    </message>
+    <message>
+        <source>Max wait (s)</source>
+        <translation>最长等待(秒)</translation>
+    </message>
+    <message>
+        <source>Band ± ℃</source>
+        <translation>带宽 ± ℃</translation>
+    </message>
+    <message>
+        <source>Band ± %RH</source>
+        <translation>带宽 ± %RH</translation>
+    </message>
+    <message>
+        <source>Open...</source>
+        <translation>打开...</translation>
+    </message>
+    <message>
+        <source>Save as...</source>
+        <translation>另存为...</translation>
+    </message>
+    <message>
+        <source>Add point</source>
+        <translation>添加点</translation>
+    </message>
+    <message>
+        <source>Remove point</source>
+        <translation>删除点</translation>
+    </message>
+    <message>
+        <source>Transmitters</source>
+        <translation>变送器</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>端口:</translation>
+    </message>
+    <message>
+        <source>Rate (bit/s):</source>
+        <translation>波特率(bit/s):</translation>
+    </message>
+    <message>
+        <source>Addresses:</source>
+        <translation>地址:</translation>
+    </message>
+    <message>
+        <source>Scan</source>
+        <translation>扫描</translation>
+    </message>
+    <message>
+        <source>Check:</source>
+        <translation>核查:</translation>
+    </message>
+    <message>
+        <source>As found</source>
+        <translation>调整前</translation>
+    </message>
+    <message>
+        <source>As left</source>
+        <translation>调整后</translation>
+    </message>
+    <message>
+        <source>Reference instrument</source>
+        <translation>参考仪器</translation>
+    </message>
+    <message>
+        <source>Address:</source>
+        <translation>地址:</translation>
+    </message>
+    <message>
+        <source>Temperature field:</source>
+        <translation>温度字段:</translation>
+    </message>
+    <message>
+        <source>Humidity field:</source>
+        <translation>湿度字段:</translation>
+    </message>
+    <message>
+        <source>Dew-point field:</source>
+        <translation>露点字段:</translation>
+    </message>
+    <message>
+        <source>Chamber controller</source>
+        <translation>试验箱控制器</translation>
+    </message>
+    <message>
+        <source>none: it runs its own program</source>
+        <translation>无:试验箱运行其自身程序</translation>
+    </message>
+    <message>
+        <source>Temperature set point:</source>
+        <translation>温度设定值:</translation>
+    </message>
+    <message>
+        <source>Humidity set point:</source>
+        <translation>湿度设定值:</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>运行</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>开始</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>继续</translation>
+    </message>
+    <message>
+        <source>Abort</source>
+        <translation>中止</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Error ℃</source>
+        <translation>误差 ℃</translation>
+    </message>
+    <message>
+        <source>Error %RH</source>
+        <translation>误差 %RH</translation>
+    </message>
+    <message>
+        <source>Gate</source>
+        <translation>稳定判据</translation>
+    </message>
+    <message>
+        <source>Not saved to the station: %1</source>
+        <translation>未保存到工位设置:%1</translation>
+    </message>
+    <message>
+        <source>A new profile: add its points, or open a file.</source>
+        <translation>新的点序列:请添加点,或打开文件。</translation>
+    </message>
+    <message>
+        <source>From %1</source>
+        <translation>来自 %1</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>无法读取 %1:%2</translation>
+    </message>
+    <message>
+        <source>%1 is not a profile: %2</source>
+        <translation>%1 不是点序列文件:%2</translation>
+    </message>
+    <message>
+        <source>The points are not a profile (line 1 being the header, line 2 the first point): %1</source>
+        <translation>这些点不构成点序列(第 1 行为表头,第 2 行为第一个点):%1</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>无法写入 %1:%2</translation>
+    </message>
+    <message>
+        <source>Open profile</source>
+        <translation>打开点序列</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv);;All files (*)</source>
+        <translation>CSV 文件 (*.csv);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Save profile</source>
+        <translation>保存点序列</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <source>The main window is linked to %1: press Link there to close it first.</source>
+        <translation>主窗口已连接 %1:请先在主窗口按“连接”将其关闭。</translation>
+    </message>
+    <message>
+        <source>No port was given.</source>
+        <translation>未指定端口。</translation>
+    </message>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>无法打开 %1:%2</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>The scan ended: %1</source>
+        <translation>扫描已结束:%1</translation>
+    </message>
+</context>
+<context>
     <name>Certificate</name>
     <message>
         <source>As left</source>
@@ -869,6 +1092,15 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
     </message>
 </context>
 <context>
+    <name>RunTable</name>
+    <message>
+        <source>Point %1
+%2 ℃, %3 %RH</source>
+        <translation>第 %1 点
+%2 ℃, %3 %RH</translation>
+    </message>
+</context>
+<context>
     <name>SerialportSettingDialog</name>
     <message>
         <source>Dialog</source>
@@ -1403,6 +1635,10 @@ Recording has stopped; the rows written before are kept.</source>
     <message>
         <source>Check</source>
         <translation>核查</translation>
+    </message>
+    <message>
+        <source>Batch</source>
+        <translation>批量</translation>
     </message>
 </context>
 </TS>

@@ -4,8 +4,15 @@
 //   simulator's turnaround, measured here from a request's write to its answer's first byte);
 // - scan time: a scan of 1-247 at one rate with a given timeout, against
 //   247 x (request wire time + timeout), which it may exceed by a tenth at most;
-// - memory: peak resident size of a 10,000-reading run against a 100-reading one.
+// - memory: peak resident size of a 10,000-reading run against a 100-reading one;
+// - check cycle: the transmitter's reading and the reference's on one line at 9600 bit/s, asked
+//   as tr451 check asks them, against the two exchanges' limit (each as the read rate's), which
+//   it may exceed by a tenth at most.
 // Run: build/bench/bench_cli (tr451 and tr451-simulator are taken from the same build)
+#include "cli/referencepoll.h"
+#include "cli/session.h"
+#include "protocol/commandinputs.h"
+#include "protocol/exchange.h"
 #include "protocol/frame.h"
 #include "protocol/linetiming.h"
 
@@ -92,15 +99,15 @@ Run tr451(const QStringList &arguments, const QString &outFile)
     return run;
 }
 
-// Mean milliseconds from writing a 4-register read to the first byte of its answer, less that
-// byte's own wire time: what the simulator adds to the line's times.
-double turnaroundMs(const QString &port, int rate)
+// Mean milliseconds from writing request to the first byte of its answer, less that byte's own
+// wire time: what the simulator adds to the line's times.
+double turnaroundMs(const QString &port, int rate, const QByteArray &request)
 {
     QSerialPort line(port);
     if (!line.open(QIODevice::ReadWrite) || !line.setBaudRate(rate))
         return -1;
     constexpr int Rounds = 50;
-    const QByteArray request = Modbus::readRequest(1, 0x0000, 4);
+    const int answerSize = Modbus::expectedReplySize(request);
     double totalMs = 0;
     for (int i = 0; i < Rounds; ++i) {
         QElapsedTimer clock;
@@ -110,7 +117,7 @@ double turnaroundMs(const QString &port, int rate)
         line.waitForReadyRead(1000);
         totalMs += clock.nsecsElapsed() / 1e6;
         QByteArray answer = line.readAll();
-        while (answer.size() < 13 && line.waitForReadyRead(1000))
+        while (answer.size() < answerSize && line.waitForReadyRead(1000))
             answer += line.readAll();
         QThread::usleep(ulong(LineTiming::t35Us(rate) + 1000));
     }
@@ -123,11 +130,22 @@ QDateTime timeOf(const QByteArray &row)
                                  Qt::ISODateWithMs);
 }
 
+// The line's limit for one exchange: the request's and the answer's wire times, the master's
+// t3.5 before it sends and the device's turnaround.
+double exchangeLimitMs(const QByteArray &request, int rate, double turnaroundMs)
+{
+    return (LineTiming::wireUs(request.size(), rate) + LineTiming::t35Us(rate)
+            + LineTiming::wireUs(Modbus::expectedReplySize(request), rate))
+        / 1e3
+        + turnaroundMs;
+}
+
 void readRate(const QTemporaryDir &dir, int code, int rate)
 {
     const QString port = dir.filePath(QStringLiteral("tty%1").arg(code));
     Simulator simulator(port, {"--baud-code", QString::number(code)});
-    const double turnaround = turnaroundMs(port, rate);
+    const QByteArray request = Modbus::readRequest(1, 0x0000, 4);
+    const double turnaround = turnaroundMs(port, rate, request);
     constexpr int Readings = 1000;
     const Run run = tr451({"read", "--port", port, "--baud", QString::number(rate), "--interval",
                            "0", "--count", QString::number(Readings)},
@@ -135,9 +153,7 @@ void readRate(const QTemporaryDir &dir, int code, int rate)
     const QList<QByteArray> rows = run.out.trimmed().split('\n');
     const double spanMs = timeOf(rows.at(1)).msecsTo(timeOf(rows.last()));
     const double perReadMs = spanMs / (Readings - 1);
-    const double limitMs =
-        (LineTiming::wireUs(8, rate) + LineTiming::t35Us(rate) + LineTiming::wireUs(13, rate)) / 1e3
-        + turnaround;
+    const double limitMs = exchangeLimitMs(request, rate, turnaround);
     std::printf("read at %6d bit/s: %.3f ms a reading (%.1f/s); line limit %.3f ms (simulator "
                 "turnaround %.3f ms): %.2f of the limit (bound: at least 0.90)\n",
                 rate, perReadMs, 1000 / perReadMs, limitMs, turnaround, limitMs / perReadMs);
@@ -176,6 +192,51 @@ void memory(const QTemporaryDir &dir)
                 peakKb[0], peakKb[1], double(peakKb[1]) / peakKb[0]);
 }
 
+void checkCycle(const QTemporaryDir &dir)
+{
+    const QString port = dir.filePath("check");
+    constexpr int Rate = 9600;
+    constexpr int ReferenceAddress = 100;
+    Simulator simulator(port, {"--reference", QString::number(ReferenceAddress)});
+    ReferenceMap map;
+    map.line.port = port;
+    map.line.address = ReferenceAddress;
+    QString why;
+    map.temperature = *RegisterField::parse("4:0:float32", &why);
+    map.humidity = *RegisterField::parse("4:2:float32", &why);
+    const CommandInputs::PollRequest poll =
+        CommandInputs::pollRequest(Readings::Scale::Hundredths, 0);
+    const QByteArray transmitterRead = Modbus::readRequest(1, poll.firstRegister, poll.count);
+    // Both fields in one read, as the reference's reader plans them.
+    const QByteArray referenceRead =
+        RegisterRead::plan({map.temperature, map.humidity}).first().request(ReferenceAddress);
+    const double limitMs =
+        exchangeLimitMs(transmitterRead, Rate, turnaroundMs(port, Rate, transmitterRead))
+        + exchangeLimitMs(referenceRead, Rate, turnaroundMs(port, Rate, referenceRead));
+
+    Cli::Options options;
+    options.port = port;
+    options.bauds = {Rate};
+    Cli::Session session(options);
+    Cli::ReferencePoll reference(session.master(), map);
+    if (!session.open().ok())
+        return;
+    constexpr int Cycles = 200;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < Cycles; ++i) {
+        Master::Answer answer;
+        session.ask(transmitterRead, &answer);
+        reference.read();
+    }
+    const double cycleMs = clock.nsecsElapsed() / 1e6 / Cycles;
+    std::printf("check cycle at %d bit/s, transmitter and reference on one line: %.3f ms; limit "
+                "of the two exchanges %.3f ms: %.3f of it (bound: at most 1.10); reference "
+                "readings kept: %d of %d\n",
+                Rate, cycleMs, limitMs, cycleMs / limitMs,
+                reference.readings().samples().rowCount(), Cycles);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -186,5 +247,6 @@ int main(int argc, char *argv[])
     readRate(dir, 6, 115200);
     scanTime(dir);
     memory(dir);
+    checkCycle(dir);
     return 0;
 }

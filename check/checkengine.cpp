@@ -95,13 +95,47 @@ GateState CheckEngine::gate() const
 
 Decision::ReferenceValues CheckEngine::referenceValues(const GateState &state) const
 {
-    const qint64 now = storeNow(newestReference);
-    const qint64 from =
-        StabilityGate::windowStart(now, std::numeric_limits<qint64>::min(), station.limits);
-    const TrendStatistics dewPoint =
-        statisticsOf(referenceSession->samples(), SampleStore::DewPoint, from, now);
-    return Decision::ReferenceValues::read(*state.reference, dewPoint,
-                                           current.settings.referenceMap.dewPoint.isSet());
+    // A view asks before the reference's first reading, and before the transmitter's, when the
+    // gate holds nothing of the reference either.
+    TrendStatistics dewPoint;
+    if (newestReference) {
+        const qint64 now = storeNow(newestReference);
+        const qint64 from =
+            StabilityGate::windowStart(now, std::numeric_limits<qint64>::min(), station.limits);
+        dewPoint = statisticsOf(referenceSession->samples(), SampleStore::DewPoint, from, now);
+    }
+    return Decision::ReferenceValues::read(state.reference.value_or(GateState::Quantities()),
+                                           dewPoint, pointSettings().referenceMap.dewPoint.isSet());
+}
+
+StationSettings CheckEngine::pointSettings() const
+{
+    if (isOpen())
+        return current.settings;
+    StationSettings settings = station;
+    settings.database.clear();
+    // A typed reference has no map: the records and the budget tell the two apart by it.
+    if (!readsReference())
+        settings.referenceMap = ReferenceMap();
+    return settings;
+}
+
+CheckPoint CheckEngine::point(const GateState &state,
+                              const std::array<double, CheckedQuantities> &references,
+                              const QString &earlyReason) const
+{
+    const Readings::Scale scale = session.decimals() == Readings::decimals(Readings::Scale::Tenths)
+        ? Readings::Scale::Tenths
+        : Readings::Scale::Hundredths;
+    return Decision::point(state,
+                           readsReference() ? referenceValues(state)
+                                            : Decision::ReferenceValues::typed(references),
+                           pointSettings(), scale, earlyReason);
+}
+
+CheckPoint CheckEngine::pointNow(const std::array<double, CheckedQuantities> &references) const
+{
+    return point(gate(), references, QString());
 }
 
 bool CheckEngine::isOpen() const
@@ -159,20 +193,10 @@ bool CheckEngine::takePoint(Check::Kind kind, const Transmitter &transmitter,
         current = Check();
         current.kind = kind;
         current.transmitter = transmitter;
-        current.settings = station;
-        current.settings.database.clear();
-        // A typed reference has no map: the records and the budget tell the two apart by it.
-        if (!readsReference())
-            current.settings.referenceMap = ReferenceMap();
+        current.settings = pointSettings();
         current.startedAt = QDateTime::currentDateTime();
     }
-    const Readings::Scale scale = session.decimals() == Readings::decimals(Readings::Scale::Tenths)
-        ? Readings::Scale::Tenths
-        : Readings::Scale::Hundredths;
-    current.points.append(Decision::point(
-        state,
-        readsReference() ? referenceValues(state) : Decision::ReferenceValues::typed(references),
-        current.settings, scale, early ? earlyReason.trimmed() : QString()));
+    current.points.append(point(state, references, early ? earlyReason.trimmed() : QString()));
     if (after == AfterPoint::Finish)
         close(current.decision());
     else

@@ -70,6 +70,10 @@ public:
     bool takePoint(Check::Kind kind, const Transmitter &transmitter,
                    const std::array<double, CheckedQuantities> &references,
                    const QString &earlyReason = QString(), AfterPoint after = AfterPoint::KeepOpen);
+    // The point takePoint() would take now, judged as it would be: what a view shows of the
+    // errors, U and verdicts before the point is taken. Not a number where the window holds no
+    // readings.
+    CheckPoint pointNow(const std::array<double, CheckedQuantities> &references) const;
     // Makes a check that an earlier run (closed or crashed mid-check) left open the open check
     // here, whole from the records, so that finish() or abandon() close it; true when it is the
     // open check already. False when another check is open here or not everything is stored
@@ -96,6 +100,12 @@ private:
     // The store time of now for a session whose newest reading is newest.
     static qint64 storeNow(const Newest &newest);
     Decision::ReferenceValues referenceValues(const GateState &state) const;
+    // The settings a point taken now is judged with: the open check's, else those a new one
+    // would begin with.
+    StationSettings pointSettings() const;
+    CheckPoint point(const GateState &state,
+                     const std::array<double, CheckedQuantities> &references,
+                     const QString &earlyReason) const;
     void close(Check::Result result);
     bool store();
 

@@ -1,82 +1,81 @@
 // check: one point of a calibration check, for chamber automation scripts. The readings are
 // polled as read polls them and go to the same check engine as the check window's, with the
 // station's settings that the window keeps: the gate, the point, its decision and the records
-// are the window's own.
+// are the window's own. The reference is typed, or read by the machine in the same cycle.
 #include "check/certificate.h"
 #include "check/checkengine.h"
 #include "cli/commands.h"
 #include "cli/output.h"
-#include "cli/schedule.h"
+#include "cli/pointrows.h"
+#include "cli/referencepoll.h"
 #include "cli/session.h"
-#include "display/csvrecorder.h"
 #include "display/trendfeed.h"
 #include "display/trendsession.h"
+#include "master/schedule.h"
+#include "master/transport.h"
 #include "protocol/commandinputs.h"
 #include "protocol/frame.h"
 #include "protocol/timing.h"
 
 #include <cstdio>
+#include <memory>
 
 namespace Cli {
 
 namespace {
 
-const QString QuantityKeys[CheckedQuantities] = {QStringLiteral("temperature"),
-                                                 QStringLiteral("humidity")};
-const QString QuantityTitles[CheckedQuantities] = {QStringLiteral("Temperature"),
-                                                   QStringLiteral("Humidity")};
-const QString Units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiteral("%RH")};
 // In the order of QuantityGate::Phase.
 const QStringList PhaseNames {"filling", "drifting", "noisy", "met"};
 
-// As the certificate shows them.
-constexpr int ReferenceDecimals = 2;
-constexpr int ValueDecimals = 3;
-
-// Streamed: each column as wide as its title, which is wider than any value, but for time and
-// kind.
-QVector<Column> pointColumns()
+// A script tells a conditional pass from a pass by the exit status.
+Outcome decided(Check::Result result)
 {
-    const int timeWidth = Csv::isoTime(QDateTime::fromMSecsSinceEpoch(0)).size();
-    const int kindWidth = qMax(CheckText::kind(Check::Kind::AsFound).size(),
-                               CheckText::kind(Check::Kind::AsLeft).size());
-    QVector<Column> columns {{QStringLiteral("time"), QStringLiteral("Time"), timeWidth},
-                             {QStringLiteral("serial_number"), QStringLiteral("Serial number")},
-                             {QStringLiteral("kind"), QStringLiteral("Kind"), kindWidth}};
-    for (int q = 0; q < CheckedQuantities; ++q) {
-        const QString key = QuantityKeys[q] + QLatin1Char('_');
-        const QString title = QuantityTitles[q] + QLatin1Char(' ');
-        const QString unit = QStringLiteral(" (%1)").arg(Units[q]);
-        columns << Column {key + "reference", title + "reference" + unit}
-                << Column {key + "mean", title + "mean" + unit}
-                << Column {key + "std_dev", title + "std dev" + unit}
-                << Column {key + "drift",
-                           title + "drift" + QStringLiteral(" (%1/min)").arg(Units[q])}
-                << Column {key + "error", title + "error" + unit}
-                << Column {key + "samples", title + "samples"}
-                << Column {key + "result", title + "result"};
+    switch (result) {
+    case Check::Result::Pass:
+        return {};
+    case Check::Result::ConditionalPass:
+        return {Status::ConditionalPass, QString()};
+    default:
+        return {Status::CheckFailed, QString()};
     }
-    columns << Column {QStringLiteral("result"), QStringLiteral("Result")};
-    return columns;
 }
 
-QString passOrFail(bool passed)
+QString phases(const GateState::Quantities &gate)
 {
-    return CheckText::result(passed ? Check::Result::Pass : Check::Result::Fail);
+    QStringList states;
+    for (int q = 0; q < CheckedQuantities; ++q)
+        states << quantityKey(q) + QLatin1Char(' ') + PhaseNames.at(int(gate[size_t(q)].phase()));
+    return states.join(QLatin1String(", "));
 }
 
-QVector<Field> pointRecord(const Check &check, const CheckPoint &point)
+// Why the reference cannot be read: no port to read it on, or not the fields a point needs.
+QString unreadable(const ReferenceMap &map)
 {
-    QVector<Field> fields {text(Csv::isoTime(point.takenAt)), text(check.transmitter.serialNumber),
-                           text(CheckText::kind(check.kind))};
-    for (const QuantityPoint &q : point.quantities) {
-        fields << number(q.reference, ReferenceDecimals) << number(q.mean, ValueDecimals)
-               << number(q.standardDeviation, ValueDecimals)
-               << number(q.driftPerMinute, ValueDecimals) << number(q.error, ValueDecimals)
-               << integer(q.samples) << text(passOrFail(q.passed()));
+    if (!map.isSet())
+        return QStringLiteral("check needs the reference: its values typed (--ref-temperature and "
+                              "--ref-humidity), or the port it is read on (--reference, or tr451 "
+                              "station reference-port)");
+    if (!map.temperature.isSet() || (!map.humidity.isSet() && !map.dewPoint.isSet()))
+        return QStringLiteral("the reference on %1 is read by its fields: --reference-temperature "
+                              "and --reference-humidity or --reference-dewpoint (or the station's "
+                              "keys of these names)")
+            .arg(map.line.port);
+    return QString();
+}
+
+// The reference read by the machine. On the transmitter's line one master asks both, one request
+// at a time, at the line's rate; elsewhere it has a master of its own.
+Outcome openReference(Session &session, const QString &port, const ReferenceMap &map,
+                      std::unique_ptr<ReferencePoll> *reference)
+{
+    Master *line = &session.master();
+    if (!Transport::samePort(port, map.line.port)) {
+        if (const Outcome opened = session.openLine(map.line.port, map.line.bitsPerSecond, &line);
+            !opened.ok())
+            return opened;
     }
-    fields << text(passOrFail(point.verdict() == Verdict::Pass));
-    return fields;
+    *reference = std::make_unique<ReferencePoll>(*line, map);
+    return {};
 }
 
 // The gate on stderr whenever a quantity's state changes, so that a log shows how the wait went
@@ -86,12 +85,9 @@ class Progress
 public:
     void show(const GateState &gate, qint64 waitedMs)
     {
-        QStringList states;
-        for (int q = 0; q < CheckedQuantities; ++q) {
-            states << QuantityKeys[q] + QLatin1Char(' ')
-                    + PhaseNames.at(int(gate.quantities[size_t(q)].phase()));
-        }
-        const QString state = states.join(QLatin1String(", "));
+        const QString state = phases(gate.quantities)
+            + (gate.reference ? QStringLiteral("; reference ") + phases(*gate.reference)
+                              : QString());
         if (state == shown)
             return;
         shown = state;
@@ -111,7 +107,7 @@ private:
 // port or the records are opened, saying how a script sets what is missing.
 Outcome check(Session &session, const Options &options)
 {
-    StationSettings station = StationSettings::load();
+    const StationSettings station = stationFor(options);
     if (const QString problem = station.certificateProblem(QDate::currentDate());
         !problem.isEmpty()) {
         return {Status::Usage,
@@ -119,8 +115,9 @@ Outcome check(Session &session, const Options &options)
                     + QStringLiteral(" tr451 station KEY VALUE sets them: reference, "
                                      "reference-certificate, reference-due (YYYY-MM-DD).")};
     }
-    if (options.windowMs > 0)
-        station.limits.windowMs = options.windowMs;
+    const ReferenceMap &map = station.referenceMap;
+    if (const QString why = options.referencesTyped ? QString() : unreadable(map); !why.isEmpty())
+        return {Status::Usage, why};
     TrendSession readings;
     CheckEngine engine(readings);
     engine.setSettings(station);
@@ -138,6 +135,13 @@ Outcome check(Session &session, const Options &options)
         CommandInputs::pollRequest(Readings::Scale::Hundredths, 0);
     const QByteArray request =
         Modbus::readRequest(identity.address, poll.firstRegister, poll.count);
+    std::unique_ptr<ReferencePoll> reference;
+    if (!options.referencesTyped) {
+        if (const Outcome opened = openReference(session, options.port, map, &reference);
+            !opened.ok())
+            return opened;
+        engine.setReference(&reference->readings());
+    }
     Progress progress;
     const qint64 startMs = session.elapsedMs();
     // As the window polls: the default stability limits are meant for a reading a second. The
@@ -152,6 +156,8 @@ Outcome check(Session &session, const Options &options)
             readings.add(
                 TrendFeed::fromReply(answer.reply, identity.address, identity.serialNumber));
         }
+        if (const QString notice = reference ? reference->read() : QString(); !notice.isEmpty())
+            std::fputs(qUtf8Printable(notice + QLatin1Char('\n')), stderr);
         const GateState gate = engine.gate();
         const qint64 waitedMs = session.elapsedMs() - startMs;
         progress.show(gate, waitedMs);
@@ -169,7 +175,7 @@ Outcome check(Session &session, const Options &options)
     const Check &check = engine.check();
     Output out(options.format, pointColumns(), Output::Flow::Stream);
     if (const Outcome opened = out.open(); opened.ok() && out.header())
-        out.record(pointRecord(check, check.points.last()));
+        out.record(pointRecord(check, check.points.last(), CheckText::result(check.result)));
     QString error;
     if (!engine.allStored()) {
         return out.close({Status::Records,
@@ -179,9 +185,7 @@ Outcome check(Session &session, const Options &options)
     }
     if (!options.certificate.isEmpty() && !Certificate::write(check, options.certificate, &error))
         return out.close({Status::Failed, error});
-    return out.close(check.result == Check::Result::Pass
-                         ? Outcome {}
-                         : Outcome {Status::CheckFailed, QString()});
+    return out.close(decided(check.result));
 }
 
 } // namespace Cli

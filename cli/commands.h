@@ -18,6 +18,7 @@ Outcome set(Session &session, const Options &options);
 Outcome check(Session &session, const Options &options);
 Outcome history(Session &session, const Options &options);
 Outcome station(Session &session, const Options &options);
+Outcome run(Session &session, const Options &options);
 
 } // namespace Cli
 

@@ -15,12 +15,13 @@
 
 namespace {
 
-// Whether a certificate is asked for, whose PDF writer needs Qt Gui; told by the bytes given,
-// before there is an application to read them as text.
+// Whether a certificate or a batch report is asked for, whose PDF writer needs Qt Gui; told by
+// the bytes given, before there is an application to read them as text.
 bool writesCertificate(int argc, char *argv[])
 {
     return std::any_of(argv + 1, argv + argc, [](const char *argument) {
-        return std::strncmp(argument, "--certificate", std::strlen("--certificate")) == 0;
+        return std::strncmp(argument, "--certificate", std::strlen("--certificate")) == 0
+            || std::strncmp(argument, "--report", std::strlen("--report")) == 0;
     });
 }
 

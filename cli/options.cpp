@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include "check/stationsettings.h"
 #include "cli/commands.h"
 #include "protocol/commandinputs.h"
 #include "protocol/registers.h"
@@ -14,8 +15,11 @@ namespace Cli {
 
 namespace {
 
-// The commands that speak to a transmitter share the options of the line.
-constexpr const char *LineCommands = "scan info read set check";
+// The commands that speak to a transmitter share the options of the line; those that speak to
+// one at a time name it by its address and may ask again, while a run enrols by --addresses, asks
+// each once, and keeps lines of its own.
+constexpr const char *LineCommands = "scan info read set check run";
+constexpr const char *SingleCommands = "scan info read set check";
 
 struct OptionSpec
 {
@@ -27,25 +31,44 @@ struct OptionSpec
 
 // In the order of the usage: each command's own options under it, then the shared ones.
 constexpr OptionSpec OptionTable[] = {
-    {"addresses", "LIST", "scan", "addresses to try, e.g. 1-247 (the default) or 1,2,17"},
+    {"addresses", "LIST", "scan run", "addresses to try, e.g. 1-247 (the default) or 1,2,17"},
     {"bauds", "LIST|all", "scan", "rates to try, e.g. 9600,19200 (default: all)"},
     {"count", "N", "read", "stop after N readings (default: until interrupted)"},
     {"interval", "MS", "read", "one reading every MS ms (default 1000; 0: at once)"},
     {"scale", "100|10", "read", "hundredths or tenths registers (default 100)"},
     {"what", "all|temperature|humidity|dewpoint|status", "read", "(default all)"},
     {"output", "FILE", "read", "append to FILE instead of writing to stdout"},
-    {"kind", "as-found|as-left", "check", "(needed)"},
-    {"ref-temperature", "T", "check", "the reference's degrees (needed)"},
-    {"ref-humidity", "H", "check", "the reference's %RH (needed)"},
-    {"window", "S", "check", "stability window (default: the station's)"},
+    {"kind", "as-found|as-left", "check run", "(check: needed; run: as-found by default)"},
+    {"ref-temperature", "T", "check", "the reference's degrees, typed"},
+    {"ref-humidity", "H", "check", "the reference's %RH, typed"},
+    {"reference", "PORT|tcp://HOST:PORT", "check run", "or read it there (default: the station's)"},
+    {"reference-baud", "RATE", "check run",
+     "its rate on a port of its own (default: the station's)"},
+    {"reference-address", "N", "check run", "its address (default: the station's)"},
+    {"reference-temperature", "F:REG:TYPE[:SCALE]", "check run",
+     "its temperature, e.g. 4:0:float32"},
+    {"reference-humidity", "F:REG:TYPE[:SCALE]", "check run", "its %RH, e.g. 4:2:float32"},
+    {"reference-dewpoint", "F:REG:TYPE[:SCALE]", "check run", "or its dew point"},
+    {"window", "S", "check run", "stability window (default: the station's)"},
     {"wait-stable", "S", "check", "give up after S s unstable (default 1800)"},
     {"certificate", "FILE", "check", "also write the check's certificate (PDF)"},
+    {"resume", nullptr, "run", "go on with the newest unfinished run of PROFILE"},
+    {"certificates", "DIR", "run", "also write each transmitter's certificate there (PDF)"},
+    {"report", "FILE", "run", "also write the batch report there (PDF)"},
+    {"log", "FILE", "run", "append every reading of the run to FILE (CSV)"},
+    {"chamber", "PORT", "run", "a chamber that takes set points: its port or tcp://HOST:PORT"},
+    {"chamber-baud", "RATE", "run", "its rate (a line shared with the transmitters: theirs)"},
+    {"chamber-address", "N", "run", "its address"},
+    {"chamber-temperature", "3:REG:TYPE[:SCALE]", "run",
+     "its temperature set point, e.g. 3:0:int16:10"},
+    {"chamber-humidity", "3:REG:TYPE[:SCALE]", "run", "its humidity set point, e.g. 3:1:int16:10"},
     {"port", "NAME", LineCommands, "serial port, or tcp://HOST:PORT (default: TR451_PORT)"},
     {"baud", "RATE|auto", LineCommands, "1200 to 115200 (default 9600); auto tries all"},
-    {"address", "N", LineCommands, "1 to 247; 0 (the default): the transmitter alone on the line"},
     {"timeout", "MS", LineCommands, "wait for an answer (default: its wire time + 100 ms)"},
-    {"retries", "N", LineCommands, "send again after no answer (default 2; scan 0)"},
-    {"stats", nullptr, LineCommands, "print the request counters to stderr at the end"},
+    {"address", "N", SingleCommands,
+     "1 to 247; 0 (the default): the transmitter alone on the line"},
+    {"retries", "N", SingleCommands, "send again after no answer (default 2; scan 0)"},
+    {"stats", nullptr, SingleCommands, "print the request counters to stderr at the end"},
     {"format", "table|csv|json", nullptr, "default: table on a terminal, else csv"},
     {"debug", nullptr, nullptr, "show Qt's own messages on stderr"},
 };
@@ -59,6 +82,7 @@ QString noWords(const QStringList &words, Options *options);
 QString settingWords(const QStringList &words, Options *options);
 QString serialWord(const QStringList &words, Options *options);
 QString stationWords(const QStringList &words, Options *options);
+QString profileWord(const QStringList &words, Options *options);
 
 const Command Commands[] = {
     {"ports", "", "the serial ports", false, DefaultRetries, noWords, ports},
@@ -75,6 +99,8 @@ const Command Commands[] = {
      DefaultRetries, serialWord, history},
     {"station", "[KEY VALUE]", "the station's settings for a check, or one of them set", false,
      DefaultRetries, stationWords, station},
+    {"run", "PROFILE", "a batch of transmitters through a profile of chamber points", true,
+     ScanRetries, profileWord, run},
 };
 
 // The Read selector's quantities, in its order.
@@ -97,6 +123,26 @@ struct ReferenceOption
 constexpr ReferenceOption References[CheckedQuantities] = {
     {"ref-temperature", "degrees", -60, 150},
     {"ref-humidity", "%RH", 0, 100},
+};
+// The options that read the reference or drive a run's chamber, each standing for a station
+// setting for one run.
+struct StationOption
+{
+    const char *name;
+    const char *stationKey;
+};
+constexpr StationOption StationOptions[] = {
+    {"reference", "reference-port"},
+    {"reference-baud", "reference-baud"},
+    {"reference-address", "reference-address"},
+    {"reference-temperature", "reference-temperature"},
+    {"reference-humidity", "reference-humidity"},
+    {"reference-dewpoint", "reference-dewpoint"},
+    {"chamber", "chamber-port"},
+    {"chamber-baud", "chamber-baud"},
+    {"chamber-address", "chamber-address"},
+    {"chamber-temperature", "chamber-temperature"},
+    {"chamber-humidity", "chamber-humidity"},
 };
 const QStringList CheckKinds {"as-found", "as-left"};
 // The check window's range of stability windows.
@@ -282,6 +328,44 @@ QString stationWords(const QStringList &words, Options *options)
     return QString();
 }
 
+QString profileWord(const QStringList &words, Options *options)
+{
+    if (words.size() != 1)
+        return QStringLiteral("run takes the profile's file");
+    options->profile = words.first();
+    return QString();
+}
+
+// The reference typed, both values, or read, and a run's chamber, by options checked as the
+// station checks its settings; the first that is not good gives the reason.
+QString stationOptions(const QCommandLineParser &given, Options *o)
+{
+    const auto has = [&given](const char *name) { return given.isSet(QLatin1String(name)); };
+    o->referencesTyped = has("ref-temperature");
+    if (has("ref-humidity") != o->referencesTyped)
+        return QStringLiteral("--ref-temperature and --ref-humidity go together");
+    if (has("reference-humidity") && has("reference-dewpoint"))
+        return QStringLiteral("--reference-humidity and --reference-dewpoint: the reference gives "
+                              "one or the other");
+    StationSettings trial;
+    for (const StationOption &option : StationOptions) {
+        if (!has(option.name))
+            continue;
+        if (o->referencesTyped)
+            return QStringLiteral("--%1 reads the reference that --ref-temperature and "
+                                  "--ref-humidity type: give one or the other")
+                .arg(QLatin1String(option.name));
+        const QString key = QLatin1String(option.stationKey);
+        const QString value = given.value(QLatin1String(option.name));
+        // The station's reasons begin with the key, which is the option's name but for the port,
+        // which takes any text.
+        if (QString why; !trial.set(key, value, &why))
+            return QLatin1String("--") + why;
+        o->stationSettings.append({key, value});
+    }
+    return QString();
+}
+
 // The values of the options given; the first that is not good gives the reason.
 QString convert(const QCommandLineParser &given, Options *o)
 {
@@ -339,6 +423,8 @@ QString convert(const QCommandLineParser &given, Options *o)
                 .arg(option.low)
                 .arg(option.high);
     }
+    if (const QString reason = stationOptions(given, o); !reason.isEmpty())
+        return reason;
     int windowS = 0;
     if (!number("window", MinWindowS, MaxWindowS, &windowS))
         return QStringLiteral("--window takes seconds from %1 to %2")
@@ -352,6 +438,14 @@ QString convert(const QCommandLineParser &given, Options *o)
     o->certificate = value("certificate");
     if (has("certificate") && o->certificate.isEmpty())
         return QStringLiteral("--certificate takes a file name");
+    o->resume = has("resume");
+    o->certificates = value("certificates");
+    o->report = value("report");
+    o->log = value("log");
+    for (const char *name : {"certificates", "report", "log"}) {
+        if (has(name) && value(name).isEmpty())
+            return QStringLiteral("--%1 takes a name").arg(QLatin1String(name));
+    }
     return QString();
 }
 
@@ -460,11 +554,9 @@ Parsed parse(const QStringList &arguments, const QString &environmentPort)
     }
     if (const QString reason = o.command->takeWords(words.mid(1), &o); !reason.isEmpty())
         return fail(reason);
-    const bool referenced = parser.isSet(QStringLiteral("ref-temperature"))
-        && parser.isSet(QStringLiteral("ref-humidity"));
     if (QLatin1String(o.command->name) == QLatin1String("check")
-        && (!parser.isSet(QStringLiteral("kind")) || !referenced))
-        return fail(QStringLiteral("check needs --kind, --ref-temperature and --ref-humidity"));
+        && !parser.isSet(QStringLiteral("kind")))
+        return fail(QStringLiteral("check needs --kind as-found or as-left"));
     o.retries = o.command->retries;
     if (const QString reason = convert(parser, &o); !reason.isEmpty())
         return fail(reason);
@@ -473,6 +565,19 @@ Parsed parse(const QStringList &arguments, const QString &environmentPort)
     if (o.port.isEmpty() && o.command->needsPort)
         return fail(QStringLiteral("no port given: name one with --port or TR451_PORT"));
     return parsed;
+}
+
+StationSettings stationFor(const Options &options)
+{
+    StationSettings station = StationSettings::load();
+    // Checked as they were parsed.
+    for (const auto &[key, value] : options.stationSettings) {
+        QString ignored;
+        station.set(key, value, &ignored);
+    }
+    if (options.windowMs > 0)
+        station.limits.windowMs = options.windowMs;
+    return station;
 }
 
 QString usage()
@@ -507,10 +612,13 @@ QString usage()
     return text + usageLine(2, QStringLiteral("-h, --help"), QStringLiteral("this text"))
         + QStringLiteral(
                "\n"
-               "Exit status: 0 done (check: passed), 1 failed, 2 bad usage or input, 3 port not\n"
-               "opened or link not made again, 4 no answer, 5 refused by the transmitter, 6 check\n"
-               "failed, 7 not stable in time, 8 records database not reached or not written, 130\n"
-               "interrupted.\n");
+               "Exit status: 0 done (check, run: passed), 1 failed, 2 bad usage or input, 3 port\n"
+               "not opened or link not made again, 4 no answer (run: no transmitter at all), 5\n"
+               "refused by the transmitter, 6 check failed or failed conditionally (run: at some\n"
+               "point), 7 not stable in time (run: no point taken), 8 records database not "
+               "reached\n"
+               "or not written, 9 passed conditionally (within the tolerance, but not by the\n"
+               "expanded uncertainty U), 130 interrupted.\n");
 }
 
 } // namespace Cli

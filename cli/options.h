@@ -6,6 +6,7 @@
 #include "protocol/readings.h"
 
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -66,10 +67,21 @@ struct Options
     Setting setting;
 
     Check::Kind kind = Check::Kind::AsFound;
+    // Typed by the technician: --ref-temperature and --ref-humidity; else the machine reads them.
+    bool referencesTyped = false;
     std::array<double, CheckedQuantities> references {};
+    // The station's settings of the reference read by the machine, and of a run's chamber, that
+    // the options give for this run, by key, in the order they are set over the station's own.
+    QList<QPair<QString, QString>> stationSettings;
     qint64 windowMs = 0; // 0: the station's stability window
     qint64 waitStableMs = 0;
     QString certificate;
+
+    QString profile; // of run: its file
+    bool resume = false;
+    QString certificates; // a folder
+    QString report;
+    QString log;
 
     QString serialNumber; // of history
     QString stationKey; // of station; empty: show them all
@@ -87,6 +99,10 @@ struct Parsed
 Parsed parse(const QStringList &arguments, const QString &environmentPort);
 
 QString usage();
+
+// The station's settings as the user keeps them, with those the options give for this run over
+// them (a read reference, a run's chamber, the stability window).
+StationSettings stationFor(const Options &options);
 
 } // namespace Cli
 

@@ -13,9 +13,12 @@ enum class Status {
     NotReached = 3, // the port could not be opened, or the link could not be made again
     NoAnswer = 4,
     Refused = 5,
-    CheckFailed = 6, // the point was stored and judged: not within tolerance
+    CheckFailed = 6, // the point was stored and judged: failed, or failed conditionally
     NotStable = 7, // nothing was stored
     Records = 8, // the records database could not be reached or refused a write
+    // The point was stored and judged: within tolerance, but closer to its limit than the
+    // expanded uncertainty, which a script must tell from a plain pass.
+    ConditionalPass = 9,
     Interrupted = 130, // as a shell reports a command ended by Ctrl+C
 };
 

@@ -2,10 +2,10 @@
 // outputs.
 #include "cli/commands.h"
 #include "cli/output.h"
-#include "cli/schedule.h"
 #include "cli/session.h"
 #include "display/csvrecorder.h"
 #include "display/trendfeed.h"
+#include "master/schedule.h"
 #include "protocol/commandinputs.h"
 #include "protocol/frame.h"
 #include "protocol/readings.h"

@@ -23,6 +23,16 @@ QString exceptionName(quint8 code)
     }
 }
 
+Outcome opening(Master &master, const QString &port, int rate)
+{
+    if (master.open(port, rate))
+        return {};
+    if (master.isCancelled())
+        return {Status::Interrupted, QString()};
+    return {Status::NotReached,
+            QStringLiteral("cannot open %1: %2").arg(port, master.errorString())};
+}
+
 } // namespace
 
 QByteArray informationRead(quint8 address)
@@ -58,24 +68,36 @@ bool heardFromLine(Master::Result result)
 Session::Session(const Options &options)
     : options(options)
 {
-    line.setTimeout(options.timeoutMs);
-    line.setRetries(options.retries);
+    configure(line);
     clock.start();
+}
+
+void Session::configure(Master &master) const
+{
+    master.setTimeout(options.timeoutMs);
+    master.setRetries(options.retries);
 }
 
 void Session::interrupt()
 {
     line.cancel();
+    for (const std::unique_ptr<Master> &other : others)
+        other->cancel();
+    if (alsoInterrupt)
+        alsoInterrupt();
 }
 
 Outcome Session::open()
 {
-    if (line.open(options.port, options.bauds.first()))
-        return {};
-    if (line.isCancelled())
-        return {Status::Interrupted, QString()};
-    return {Status::NotReached,
-            QStringLiteral("cannot open %1: %2").arg(options.port, line.errorString())};
+    return opening(line, options.port, options.bauds.first());
+}
+
+Outcome Session::openLine(const QString &port, int rate, Master **master)
+{
+    others.push_back(std::make_unique<Master>());
+    *master = others.back().get();
+    configure(**master);
+    return opening(**master, port, rate);
 }
 
 Outcome Session::ask(const QByteArray &request, Master::Answer *answer)

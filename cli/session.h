@@ -7,6 +7,10 @@
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 namespace Cli {
 
 // What a transmitter says about itself: the information block and the output block.
@@ -39,9 +43,14 @@ public:
     Master &master() { return line; }
     // Ends every wait at once: the command winds up and the program ends Interrupted.
     void interrupt();
+    // What else an interrupt ends: a command's work on lines of its own.
+    void onInterrupt(const std::function<void()> &action) { alsoInterrupt = action; }
 
     // Opens the port at the first of the options' rates.
     Outcome open();
+    // Opens a master of its own, with the options' timings, for an instrument on another port
+    // (8N1 at rate); interrupt() ends its waits too.
+    Outcome openLine(const QString &port, int rate, Master **master);
     // One transaction; done for an answer.
     Outcome ask(const QByteArray &request, Master::Answer *answer);
     // How a transaction with address ended, as the run's outcome.
@@ -61,10 +70,14 @@ public:
     QString counters() const;
 
 private:
+    void configure(Master &master) const;
+
     Options options;
     Master line;
+    std::vector<std::unique_ptr<Master>> others;
     QElapsedTimer clock;
     quint64 missed = 0;
+    std::function<void()> alsoInterrupt;
 };
 
 } // namespace Cli

@@ -916,6 +916,98 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
         <source>not set</source>
         <translation>未设置</translation>
     </message>
+    <message>
+        <source>Reference values</source>
+        <translation>参考值</translation>
+    </message>
+    <message>
+        <source>Typed</source>
+        <translation>手动输入</translation>
+    </message>
+    <message>
+        <source>Read from the instrument</source>
+        <translation>从仪器读取</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>端口:</translation>
+    </message>
+    <message>
+        <source>/dev/ttyUSB1 or tcp://HOST:PORT</source>
+        <translation>/dev/ttyUSB1 或 tcp://主机:端口</translation>
+    </message>
+    <message>
+        <source>Rate (bit/s):</source>
+        <translation>波特率 (bit/s):</translation>
+    </message>
+    <message>
+        <source>Address:</source>
+        <translation>地址:</translation>
+    </message>
+    <message>
+        <source>Temperature field:</source>
+        <translation>温度字段:</translation>
+    </message>
+    <message>
+        <source>Humidity field:</source>
+        <translation>湿度字段:</translation>
+    </message>
+    <message>
+        <source>Dew-point field:</source>
+        <translation>露点字段:</translation>
+    </message>
+    <message>
+        <source>Reference&apos;s U ±:</source>
+        <translation>参考仪器 U ±:</translation>
+    </message>
+    <message>
+        <source>Its coverage factor k:</source>
+        <translation>其包含因子 k:</translation>
+    </message>
+    <message>
+        <source>Chamber uniformity ±:</source>
+        <translation>箱体均匀度 ±:</translation>
+    </message>
+    <message>
+        <source>Decision rule:</source>
+        <translation>判定规则:</translation>
+    </message>
+    <message>
+        <source>Simple acceptance</source>
+        <translation>简单接受</translation>
+    </message>
+    <message>
+        <source>Guarded acceptance</source>
+        <translation>保护带接受</translation>
+    </message>
+    <message>
+        <source>Non-binary statement</source>
+        <translation>非二元声明</translation>
+    </message>
+    <message>
+        <source>Reference</source>
+        <translation>参考值</translation>
+    </message>
+    <message>
+        <source>U (k = 2)</source>
+        <translation>U (k = 2)</translation>
+    </message>
+    <message>
+        <source>U ℃</source>
+        <translation>U ℃</translation>
+    </message>
+    <message>
+        <source>U %RH</source>
+        <translation>U %RH</translation>
+    </message>
+    <message>
+        <source>Ref. std dev</source>
+        <translation>参考标准差</translation>
+    </message>
+    <message>
+        <source>Ref. gate</source>
+        <translation>参考稳定判据</translation>
+    </message>
 </context>
 <context>
     <name>CsvRecorder</name>
@@ -1092,12 +1184,18 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
     </message>
 </context>
 <context>
-    <name>RunTable</name>
+    <name>ReferencePoller</name>
     <message>
-        <source>Point %1
-%2 ℃, %3 %RH</source>
-        <translation>第 %1 点
-%2 ℃, %3 %RH</translation>
+        <source>The reference&apos;s port %1 is the one the transmitter is linked on: the reference needs a line of its own.</source>
+        <translation>参考仪器的端口 %1 正是变送器所连接的端口:参考仪器需要一条自己的线路。</translation>
+    </message>
+    <message>
+        <source>The reference has given no reading since %1.</source>
+        <translation>参考仪器自 %1 起没有给出读数。</translation>
+    </message>
+    <message>
+        <source>The reference&apos;s port %1 cannot be opened since %2: %3</source>
+        <translation>参考仪器的端口 %1 自 %2 起无法打开:%3</translation>
     </message>
 </context>
 <context>

@@ -94,6 +94,8 @@ public:
     // nothing sent, while one is under way, after cancel(), once the port is lost, and once the
     // master gave up making the link again (the request counts as not sent).
     bool start(const QByteArray &request);
+    // Why start() refused a request, but for one under way: Cancelled, PortLost or Unreachable.
+    Result refusal() const;
     // start(), then waits for the outcome in a local event loop.
     Answer ask(const QByteArray &request);
     // Waits ms in a local event loop; false when cancelled or the port was lost meanwhile.
@@ -117,8 +119,6 @@ private:
     };
 
     qint64 nowUs() const { return clock.nsecsElapsed() / 1000; }
-    // Why start() refused a request.
-    Result refusal() const;
     qint64 allowanceUs() const;
     void arm(qint64 dueUs);
     void sendWhenSilent();

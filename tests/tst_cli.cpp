@@ -3,10 +3,11 @@
 // simulated transmitters (on a pseudo-terminal and over TCP), pymodbus, and the check's records.
 #include "cli/options.h"
 #include "cli/output.h"
-#include "cli/schedule.h"
+#include "cli/referencepoll.h"
 #include "cli/session.h"
 #include "display/csvrecorder.h"
 #include "display/trendfeed.h"
+#include "master/schedule.h"
 #include "protocol/frame.h"
 #include "protocol/registers.h"
 #include "protocol/replydecoder.h"
@@ -19,6 +20,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -101,8 +103,26 @@ QString field(const Cli::Options &o, const QString &name)
         {"range", QString("%1,%2").arg(o.setting.rangeMin).arg(o.setting.rangeMax)},
         {"references", QString("%1,%2").arg(o.references[0]).arg(o.references[1])},
         {"kind", CheckText::kind(o.kind)},
+        {"reference",
+         [&o] {
+             QString settings;
+             for (const auto &[key, value] : o.stationSettings)
+                 settings += key + ':' + value + ',';
+             return settings;
+         }()},
         {"station", o.stationKey + ':' + o.stationValue}}
         .value(name);
+}
+
+// pymodbus serving RTU over TCP (rtu_tcp_peer.py with arguments) as peer; the port it listens
+// on, empty when pymodbus is not installed.
+QString pymodbus(QProcess &peer, const QStringList &arguments = {})
+{
+    if (QProcess::execute("/usr/bin/python3", {"-c", "import pymodbus.server"}) != 0)
+        return QString();
+    peer.start("/usr/bin/python3", QStringList {RTU_TCP_PEER} + arguments);
+    return peer.waitForReadyRead(10000) ? QString::fromLatin1(peer.readLine().trimmed())
+                                        : QString();
 }
 
 } // namespace
@@ -134,12 +154,16 @@ private slots:
             QTest::addRow("%s", qPrintable(arguments)) << arguments << taken;
         };
         row("",
-            "no command given; the commands are ports, scan, info, read, set, check, history "
-            "and station");
+            "no command given; the commands are ports, scan, info, read, set, check, history, "
+            "station and run");
         row("frob", "unknown command \"frob\"; the commands");
         row("info --colour", "unknown option --colour; tr451 --help lists them");
         row("scan --count 3", "--count is an option of read only");
-        row("history 1 --port p", "--port is an option of scan, info, read, set and check only");
+        row("history 1 --port p",
+            "--port is an option of scan, info, read, set, check and run only");
+        row("run --port p", "run takes the profile's file");
+        row("run p.csv --port p --retries 1",
+            "--retries is an option of scan, info, read, set and check only");
         row("read --count", "--count needs a value");
         row("read --stats=1", "--stats takes no value");
         row("info extra --port p", "info takes no argument \"extra\"");
@@ -149,7 +173,17 @@ private slots:
         row("set range abc 20", "the range limit \"abc\" is not");
         row("set baud 300", "the baud rate is one of 1200, 2400, 4800");
         row("scan --addresses 0-5", "--addresses takes addresses");
-        row("check --kind as-found --ref-humidity 50", "check needs --kind, --ref-temperature");
+        row("check --ref-humidity 50", "check needs --kind as-found or as-left");
+        row("check --kind as-found --ref-humidity 50",
+            "--ref-temperature and --ref-humidity go together");
+        row("check --kind as-found --ref-temperature 1 --ref-humidity 2 --reference p",
+            "--reference reads the reference that --ref-temperature and --ref-humidity type");
+        row("check --kind as-found --reference-humidity 4:2:float32 --reference-dewpoint "
+            "4:4:float32",
+            "--reference-humidity and --reference-dewpoint: the reference gives one or the other");
+        row("check --kind as-found --reference-temperature 4:0:float64",
+            "--reference-temperature: the type of a field is int16");
+        row("check --kind as-found --reference-baud 300", "--reference-baud takes one of 1200");
         row("check --kind as-fund --ref-temperature 1 --ref-humidity 2",
             "--kind takes as-found or as-left");
         row("check --kind as-left --ref-temperature 1 --ref-humidity 50.125",
@@ -167,7 +201,12 @@ private slots:
         row("station operator -- --Ada", "station=operator:--Ada");
         row("station operator -", "station=operator:-");
         row("check --kind as-left --ref-temperature -5.5 --ref-humidity 50 --port p",
-            "kind=as-left references=-5.5,50");
+            "kind=as-left references=-5.5,50 reference=");
+        row("check --kind as-found --reference tcp://h:1 --reference-address 7 --reference-baud "
+            "19200 --reference-temperature 3:0x10:int16:10 --reference-dewpoint 4:0:float32 "
+            "--port p",
+            "reference=reference-port:tcp://h:1,reference-baud:19200,reference-address:7,"
+            "reference-temperature:3:0x10:int16:10,reference-dewpoint:4:0:float32,");
     }
 
     // The command line is checked whole, before anything is opened or sent: negative numbers
@@ -208,7 +247,7 @@ private slots:
     {
         QFETCH(int, interval);
         QFETCH(QList<int>, takes);
-        Cli::Schedule schedule(0, interval);
+        Schedule schedule(0, interval);
         for (const int ms : takes)
             schedule.advance(schedule.due() + ms);
         QTEST(int(schedule.due()), "due");
@@ -273,6 +312,37 @@ private slots:
     {
         QCOMPARE(Cli::oneLine({Cli::Status::Records, "could not connect\n\tIs it running?\r\n"}),
                  "tr451: could not connect Is it running?\n");
+    }
+
+    // The reference's readings are kept only when whole, on a line of its own that an interrupt
+    // ends too; a log hears once that it stopped answering and once that it answers again, and
+    // nothing of an interrupted read.
+    void referencePoll()
+    {
+        QVERIFY(sim->setReference(2, 4));
+        Cli::Options options;
+        Cli::Session session(options);
+        Master *master = nullptr;
+        QVERIFY(session.openLine(sim->portPath(), 9600, &master).ok());
+        ReferenceMap map;
+        map.line = {"line", 9600, 2};
+        QString why;
+        map.temperature = *RegisterField::parse("4:0:float32", &why);
+        map.humidity = *RegisterField::parse("4:2:float32", &why);
+        Cli::ReferencePoll reference(*master, map);
+        // An empty reading still announced would make the engine take the last one as new.
+        QSignalSpy kept(&reference.readings(), &TrendSession::readingAdded);
+        QStringList told;
+        for (const bool silent : {false, true, true, false, false}) {
+            sim->setDeviceSilent(2, silent);
+            told << reference.read();
+        }
+        session.interrupt();
+        told << reference.read();
+        const QString line = "The reference at address 2 on line ";
+        const QString stopped = line + "did not answer; nothing is taken from it until it answers";
+        QCOMPARE(told, QStringList({"", stopped, "", line + "answers again", "", ""}));
+        QCOMPARE(kept.count(), 3);
     }
 
     void tables_data()
@@ -484,11 +554,10 @@ private slots:
         QVERIFY(run(*sim, "ports noport").out.startsWith("Port,Description,USB,Serial number\r\n"));
 
         QProcess peer;
-        if (QProcess::execute("/usr/bin/python3", {"-c", "import pymodbus.server"}) != 0)
+        const QString port = ::pymodbus(peer);
+        if (port.isEmpty())
             QSKIP("python3-pymodbus and python3-serial-asyncio are not installed");
-        peer.start("/usr/bin/python3", {RTU_TCP_PEER});
-        QVERIFY(peer.waitForReadyRead(10000));
-        const QString pymodbus = " --port tcp://127.0.0.1:" + peer.readLine().trimmed();
+        const QString pymodbus = " --port tcp://127.0.0.1:" + port;
         const Run refused = run(*sim, "info" + pymodbus);
         QCOMPARE(refused.status, 5);
         QCOMPARE(refused.err,
@@ -627,59 +696,138 @@ private slots:
 
     void check_data()
     {
-        QTest::addColumn<QString>("database"); // empty: a file of this run's own
+        // The records (empty: a file of the row's own), the station's settings besides its
+        // reference's traceability and loose stability limits (where PTY is the line's own
+        // pseudo-terminal and PEER pymodbus's reference), the transmitter's bias in degrees; the
+        // command; its exit status, what stderr says, how stdout ends, fields of its CSV, and
+        // the check the records list (kind to result).
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<QString>("station");
+        QTest::addColumn<double>("bias");
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("said"); // on stderr
-        QTest::addColumn<QString>("history"); // kind to result of each check, newest first
-        const QString check = "check --baud 115200 --window 5 --ref-humidity 75 --kind ";
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("ends");
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<QString>("history");
+        const auto row = [](const char *name, const QString &database, const QString &station,
+                            double bias, const QString &arguments, int status, const QString &said,
+                            const QString &ends, const QString &fields, const QString &history) {
+            QTest::newRow(name) << database << station << bias << arguments << status << said
+                                << ends << fields << history;
+        };
+        const QString check = "check --baud 115200 --window 5 --kind as-found";
+        const QString typed = check + " --ref-humidity 75 --ref-temperature ";
         const QString met = "temperature met, humidity met\n";
-        QTest::newRow("records out of reach")
-            << "postgresql://127.0.0.1:1/records" << check + "as-found --ref-temperature 30" << 8
-            << "tr451: The records database postgresql://127.0.0.1:1/records cannot be reached"
-            << "";
-        QTest::newRow("stable, within tolerance, as a table")
-            << "" << check + "as-found --ref-temperature 30 --format table" << 0 << met
-            << "as-found,Bench 3,,1,pass";
-        QTest::newRow("stable, a degree off")
-            << "" << check + "as-left --ref-temperature 31 --certificate" << 6 << met
-            << "as-left,Bench 3,,1,fail as-found,Bench 3,,1,pass";
-        QTest::newRow("not stable in time")
-            << "" << check + "as-left --ref-temperature 30 --wait-stable 3" << 7
-            << "tr451: the readings were not stable within 3 s; nothing was stored\n"
-            << "as-left,Bench 3,,1,fail as-found,Bench 3,,1,pass";
+        const QString bothMet = "temperature met, humidity met; reference " + met;
+        const QString onLine =
+            "reference/port=PTY;reference/address=2;reference/temperature="
+            "4:0:float32;reference/humidity=4:2:float32;decision/rule=non-binary;"
+            "uncertainty/reference/temperature=0.2";
+        row("records out of reach", "postgresql://127.0.0.1:1/records", "", 0, typed + "30", 8,
+            "tr451: The records database postgresql://127.0.0.1:1/records cannot be reached", "",
+            "", "");
+        row("stable, within tolerance, as a table", "", "", 0, typed + "30 --format table", 0, met,
+            "simple      pass", "", "as-found,Bench 3,,1,pass");
+        row("stable, a degree off", "", "", 0, typed + "31 --certificate", 6, met, ",simple,fail",
+            "Temperature reference (\u2103)=31.000", "as-found,Bench 3,,1,fail");
+        row("not stable in time", "", "", 0, typed + "30 --wait-stable 3", 7,
+            "tr451: the readings were not stable within 3 s; nothing was stored\n", "", "", "");
+        row("neither typed nor read", "", "", 0, check, 2,
+            "tr451: check needs the reference: its values typed", "", "", "");
+        row("read, without its fields", "", "reference/port=PTY", 0, check, 2,
+            "tr451: the reference on PTY is read by its fields", "", "", "");
+        row("read on a port that is not there", "", onLine, 0, check + " --reference /no/tty", 3,
+            "tr451: cannot open /no/tty", "", "", "");
+        row("read on the line, conditional pass, as a table", "", onLine, 0.2,
+            check + " --format table", 9, bothMet, "non-binary  conditional pass", "",
+            "as-found,Bench 3,,1,conditional pass");
+        row("read on the line, conditional fail", "", onLine, 0.4, check, 6, bothMet,
+            ",non-binary,conditional fail",
+            "Temperature result=conditional fail;Humidity result=pass",
+            "as-found,Bench 3,,1,conditional fail");
+        row("read as dew point, the options over the station", "", onLine, 0,
+            check + " --reference-dewpoint 4:4:float32", 0, bothMet, ",non-binary,pass", "",
+            "as-found,Bench 3,,1,pass");
+        row("a reference that does not answer", "", onLine, 0,
+            check + " --reference-address 3 --wait-stable 3", 7,
+            "The reference at address 3 on PTY did not answer; nothing is taken from it until it "
+            "answers\n",
+            "", "", "");
+        row("pymodbus's reference on a port of its own", "",
+            "reference/port=PEER;reference/address=5;reference/temperature=4:0:float32;"
+            "reference/humidity=4:2:float32;uncertainty/reference/temperature=0.1;"
+            "uncertainty/reference/humidity=1",
+            0, check, 0, bothMet, ",simple,pass",
+            "Temperature reference (\u2103)=23.400;Temperature error (\u2103)=0.050;Temperature U "
+            "(\u2103)=0.101;Temperature k=2;Humidity U (%RH)=1.001",
+            "as-found,Bench 3,,1,pass");
     }
 
-    // A point from a script as the window takes it, against a transmitter settling in a chamber:
-    // the station's remembered limits (loose, for a short window), the point stored in the same
-    // records and listed by history (a table to its widest cells), nothing stored when not
+    // A point from a script as the window takes it, against a transmitter settling in a chamber
+    // and a reference typed or read in the same cycle (the simulator's on the transmitter's line,
+    // by another name of its port; pymodbus's, fixed as the transmitter then is, over TCP): the
+    // station's remembered settings with the options' over them, the decision by its rule, the
+    // point stored and listed by history (a table to its widest cells), nothing stored when not
     // stable in time; the certificate. A failure is the one last line on stderr.
     void check()
     {
-        qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-        QSettings station(dir.filePath("tr451-test-tools/station.ini"), QSettings::IniFormat);
-        station.setValue("stability/drift/temperature", 1);
-        station.setValue("stability/drift/humidity", 5);
-        station.setValue("station", "Bench 3");
-        station.setValue("reference/instrument", "Hygrometer");
-        station.setValue("reference/certificate", "C-17");
-        station.setValue("reference/due", "2099-12-31");
-        station.sync();
+        const QString home = dir.filePath(QTest::currentDataTag());
+        qputenv("XDG_CONFIG_HOME", home.toUtf8());
+        QFETCH(QString, station);
+        QProcess peer;
+        if (station.contains("PEER")) {
+            const QString port = pymodbus(peer, {"5", "23.4", "46.5"});
+            if (port.isEmpty())
+                QSKIP("python3-pymodbus and python3-serial-asyncio are not installed");
+            station.replace("PEER", "tcp://127.0.0.1:" + port);
+        } else {
+            sim->setSettling(30, 75, 0.5);
+        }
+        const auto ours = [this](QString text) { return text.replace("PTY", sim->ptyPath()); };
+        QSettings settings(home + "/tr451-test-tools/station.ini", QSettings::IniFormat);
+        const QString common = "stability/drift/temperature=1;stability/drift/humidity=5;"
+                               "station=Bench 3;reference/instrument=Hygrometer;"
+                               "reference/certificate=C-17;reference/due=2099-12-31;";
+        for (const QString &setting : (common + ours(station)).split(';', Qt::SkipEmptyParts))
+            settings.setValue(setting.section('=', 0, 0), setting.section('=', 1));
+        settings.sync();
         QFETCH(QString, database);
-        qputenv("TR451_DATABASE",
-                (database.isEmpty() ? dir.filePath("records.sqlite") : database).toUtf8());
+        qputenv("TR451_DATABASE", (database.isEmpty() ? home + ".sqlite" : database).toUtf8());
         sim->setDevices({{1, 6}});
-        sim->setSettling(30, 75, 0.5);
+        QVERIFY(sim->setReference(2, 6));
+        QFETCH(double, bias);
+        sim->setBias(1, bias, 0);
         QFETCH(QString, arguments);
         const QString certificate = dir.filePath("check.pdf");
         const Run result =
             run(*sim, QString(arguments).replace("--certificate", "--certificate " + certificate));
+        peer.kill();
+        peer.waitForFinished();
         QTEST(result.status, "status");
         QFETCH(QString, said);
-        QVERIFY2(result.err.contains(said) && result.err.section("tr451:", 1).count('\n') <= 1,
+        QVERIFY2(result.err.contains(ours(said))
+                     && result.err.section("tr451:", 1).count('\n') <= 1,
                  qPrintable(result.err));
-        const QRegularExpression decided(result.status ? "fail\r?\n" : "pass\r?\n");
-        QCOMPARE(result.out.count(decided), int(result.status < 7));
+        QVERIFY(result.status != 2 || requests.isEmpty());
+        QFETCH(QString, ends);
+        QVERIFY2(ends.isEmpty() ? result.out.isEmpty() : result.out.trimmed().endsWith(ends),
+                 qPrintable(result.out));
+        // Printed to thousandths, the error is the mean less the reference as printed.
+        const QStringList csv = result.out.split("\r\n");
+        const auto field = [&csv](const QString &title) {
+            return csv.value(1).split(',').value(csv.first().split(',').indexOf(title));
+        };
+        for (const QString quantity : {"Temperature %1 (\u2103)", "Humidity %1 (%RH)"}) {
+            const double error = field(quantity.arg("mean")).toDouble()
+                - field(quantity.arg("reference")).toDouble();
+            QVERIFY(csv.size() != 3
+                    || field(quantity.arg("error")) == QString::number(error, 'f', 3));
+        }
+        QFETCH(QString, fields);
+        for (const QString &expected : fields.split(';', Qt::SkipEmptyParts))
+            QCOMPARE(expected.section('=', 0, 0) + '=' + field(expected.section('=', 0, 0)),
+                     expected);
         QVERIFY(!arguments.contains("--format table") || aligned(result.out));
         QStringList listed = run(*sim, "history 261206033415 noport").out.split("\r\n").mid(1);
         for (QString &check : listed)

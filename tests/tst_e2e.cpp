@@ -1,12 +1,16 @@
 // Journeys at the bench against the simulated transmitter: links found, links that fail, a line or
-// adapter that fails, a calibration check, and a long soak.
+// adapter that fails, calibration checks against a typed reference and one read from its
+// instrument, and a long soak.
 #include "app/appstate.h"
+#include "check/stationsettings.h"
+#include "display/trendsession.h"
 #include "protocol/frame.h"
 #include "support/windowfixture.h"
 #include "ui/checkwindow.h"
 #include "ui/historydialog.h"
 
 #include <QDateEdit>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTableWidget>
 
@@ -151,6 +155,7 @@ private slots:
         const QString folder = dir.filePath("records");
         QVERIFY(QFile(folder).open(QIODevice::WriteOnly)); // a file where the records' folder goes
         qputenv("TR451_DATABASE", (folder + "/records.sqlite").toLocal8Bit());
+        StationSettings().save(); // whatever the journeys before left
         Bench bench(4, "", true);
         bench.sim.setSettling(30.0, 75.0, 1.0);
         WindowFixture f;
@@ -166,8 +171,6 @@ private slots:
         QVERIFY(!take->isEnabled());
         f.fill("lineEditReference=CM-2;lineEditReferenceCertificate=CAL-2026-0142;"
                "lineEditReason=chamber door opened");
-        for (const char *edit : {"lineEditReference", "lineEditReferenceCertificate"})
-            emit f.child<QLineEdit>(edit)->editingFinished();
         auto *due = f.child<QDateEdit>("dateEditReferenceDue");
         due->setDate(due->minimumDate()); // not set
         QVERIFY(!take->isEnabled());
@@ -179,7 +182,7 @@ private slots:
         QVERIFY(bench.clock.elapsed() > 6000);
         f.run("pushButtonTakePoint");
         QTRY_VERIFY(f.boxes.messages.value(0).startsWith("Records: "));
-        QVERIFY(f.child<QTableWidget>("tablePoints")->item(0, 10)->text().contains("not stored"));
+        QVERIFY(f.child<QTableWidget>("tablePoints")->item(0, 12)->text().contains("not stored"));
         QVERIFY(QFile::remove(folder) && QDir().mkpath(folder));
         f.run("pushButtonStoreAgain,pushButtonRead");
         QTRY_VERIFY(!take->isEnabled());
@@ -196,6 +199,128 @@ private slots:
         QCOMPARE(listed->model()->rowCount(), 1);
         QCOMPARE(newest(), "1 Pass");
         QCOMPARE(f.boxes.messages.size(), 1); // told once
+        qunsetenv("TR451_DATABASE");
+    }
+
+    // A check against the reference read from its instrument over the same simulated line, served
+    // over TCP: the window's own port is refused as the reference's, a lost one is opened again,
+    // and a field is checked as typed; the gate waits for both, each reference's readings its
+    // own; the point takes the reference's means, with U beside each error and the verdicts in
+    // words by the station's rule; a reference that stops answering closes the gate, and the
+    // window says since when.
+    void checkAgainstInstrument()
+    {
+        QTemporaryDir dir;
+        qputenv("TR451_DATABASE", dir.filePath("records.sqlite").toLocal8Bit());
+        StationSettings().save();
+        Bench bench(4, "", true);
+        QVERIFY(bench.sim.setReference(30, 4) && bench.sim.listenTcp(0));
+        bench.sim.setSettling(30.0, 75.0, 1.0);
+        // Within the tolerance of 0.3 degrees, but not by U.
+        QVERIFY(bench.sim.setBias(1, 0.25, 0));
+        int toReference = 0;
+        QObject::connect(&bench.sim, &TransmitterSimulator::requestReceived,
+                         [&toReference](const QByteArray &r) { toReference += r.at(0) == 30; });
+        WindowFixture f;
+        bench.link(f);
+        f.run("pushButtonCheck");
+        auto *take = f.child<QPushButton>("pushButtonTakePoint");
+        auto *live = f.child<QTableWidget>("tableLive");
+        // Empty when text is a number in [low, high).
+        const auto within = [](const QString &text, double low, double high) {
+            return text.toDouble() >= low && text.toDouble() < high ? QString() : text;
+        };
+        const auto gateSays = [&f](const char *part) {
+            return f.child<QLabel>("labelGate")->text().contains(part);
+        };
+        f.child<QDateEdit>("dateEditReferenceDue")->setDate(QDate::currentDate().addYears(1));
+        auto *typed = f.child<QRadioButton>("radioButtonTyped");
+        auto *instrument = f.child<QRadioButton>("radioButtonInstrument");
+        instrument->click();
+        // The reference's port: the pseudo-terminal behind the link the window opened.
+        f.fill("lineEditReferencePort=" + bench.sim.ptyPath());
+        f.run("lineEditReference=CM-2,lineEditReferenceCertificate=CAL-2026-0142,spinBoxWindow=5,"
+              "doubleSpinBoxDriftTemperature=1,doubleSpinBoxDriftHumidity=5,comboBoxRule=2,"
+              "doubleSpinBoxUncertaintyTemperature=0.1,spinBoxReferenceAddress=30,"
+              "comboBoxReferenceRate=3,lineEditReferenceTemperatureField=4:0,"
+              "lineEditReferenceSecondField=4:2:float32,comboBoxRegister=1,comboBoxNum=0,"
+              "pushButtonRead");
+        const int linked = bench.replies;
+        QTRY_VERIFY(bench.replies >= linked + 2);
+        COMPARE_FORM(f,
+                     "labelReferenceFields~Temperature field: a register field is;"
+                     "labelDecisionRule~non-binary statement");
+        QVERIFY(gateSays("is the one the transmitter is linked on") && toReference == 0);
+        QCOMPARE(live->item(0, 1)->text(), "---");
+        typed->click(); // no port, and nothing to read
+        QVERIFY(!gateSays("linked on"));
+        COMPARE_FORM(f, "labelReferenceFields=");
+        instrument->click();
+        // A reference in other air on a serial line of its own, whose adapter is pulled.
+        TransmitterSimulator own;
+        QVERIFY(own.start(dir.filePath("reference")) && own.setReference(30, 4));
+        own.setFixedReadings(20, 40);
+        f.fill("lineEditReferenceTemperatureField=4:0:float32;lineEditReferencePort="
+               + own.portPath());
+        QTRY_VERIFY(live->item(0, 1)->text() != "---");
+        own.removeAdapter();
+        QTRY_VERIFY(gateSays("cannot be opened since"));
+
+        f.fill("lineEditReferencePort=tcp://127.0.0.1:" + QString::number(bench.sim.tcpPort()));
+        QTRY_VERIFY(live->item(0, 1)->text() != "---");
+        QCOMPARE(within(live->item(0, 1)->text(), 29, 31), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(take->isEnabled(), 20000);
+        for (int row : {0, 1})
+            QCOMPARE(live->item(row, 9)->text(), "met");
+        // Its dew point instead of its humidity: the gate waits for the reference anew.
+        f.run("lineEditReferenceSecondField=4:4:float,comboBoxReferenceSecond=1");
+        COMPARE_FORM(f, "labelReferenceFields~Dew-point field: the type of a field");
+        QTRY_VERIFY(gateSays("has given no reading since"));
+        f.run("lineEditReferenceSecondField=4:4:float32");
+        COMPARE_FORM(f, "labelReferenceFields=");
+        QVERIFY(!gateSays("no reading"));
+        QTRY_VERIFY(live->item(0, 1)->text() != "---");
+        QVERIFY(live->item(0, 8)->text() == "met" && live->item(0, 9)->text() == "filling");
+        QVERIFY(!take->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(take->isEnabled(), 20000);
+        // U of the temperature: twice the reference's 0.05 and a little of the readings' spread.
+        QCOMPARE(within(live->item(0, 5)->text(), 0.1, 0.2), QString());
+        f.run("pushButtonTakePoint");
+        const auto taken = [points = f.child<QTableWidget>("tablePoints")](int column) {
+            return points->item(0, column)->text();
+        };
+        QCOMPARE(within(taken(1), 29.95, 30.05) + within(taken(4), 0.1, 0.2), QString());
+        QCOMPARE(taken(5) + ", " + taken(10), "Conditional pass, Pass");
+
+        f.fill("lineEditReason=reference unplugged");
+        bench.sim.setDeviceSilent(30, true);
+        QTRY_VERIFY(gateSays("has given no reading since"));
+        QVERIFY(!take->isEnabled());
+        const QString told = f.child<QLabel>("labelGate")->text();
+        const int asked = toReference;
+        QTRY_VERIFY(toReference >= asked + 2);
+        QCOMPARE(f.child<QLabel>("labelGate")->text(), told); // since the first unanswered
+        QTRY_COMPARE(live->item(0, 9)->text(), "filling");
+        bench.sim.setDeviceSilent(30, false);
+        QTRY_VERIFY(!gateSays("no reading"));
+        QVERIFY(!typed->isEnabled()); // while the check is open
+
+        // Kept for the next run: a window opened now shows the station as it was left.
+        TrendSession none;
+        const CheckWindow again(
+            none, [] { return Transmitter(); }, [] { return QString(); });
+        const auto station = [](const QWidget *window) {
+            QStringList shown;
+            for (const char *group :
+                 {"groupBoxStation", "groupBoxReferenceReading", "groupBoxConditions"})
+                for (const QWidget *w :
+                     window->findChild<QWidget *>(group)->findChildren<QWidget *>())
+                    shown << w->property("text").toString() + w->property("currentText").toString()
+                            + w->property("checked").toString();
+            return shown;
+        };
+        QCOMPARE(station(&again), station(f.window.findChild<CheckWindow *>()));
+        QCOMPARE(StationSettings::load().text("reference-humidity"), QString());
         qunsetenv("TR451_DATABASE");
     }
 

@@ -5,6 +5,7 @@
 #include "check/certificate.h"
 #include "check/checkengine.h"
 #include "ui/historydialog.h"
+#include "ui/referencepoller.h"
 #include "ui_checkwindow.h"
 
 #include <QFileDialog>
@@ -20,10 +21,11 @@ const QDate NoDate(2000, 1, 1);
 } // namespace
 
 CheckWindow::CheckWindow(TrendSession &session, std::function<Transmitter()> linked,
-                         QWidget *parent)
+                         std::function<QString()> linkedPort, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , ui(new Ui::CheckWindow)
     , engine(new CheckEngine(session, this))
+    , poller(new ReferencePoller(session, std::move(linkedPort), this))
     , linked(std::move(linked))
 {
     ui->setupUi(this);
@@ -41,24 +43,37 @@ CheckWindow::CheckWindow(TrendSession &session, std::function<Transmitter()> lin
                          + 2 * live->frameWidth());
     ui->tablePoints->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->tablePoints->horizontalHeader()->setStretchLastSection(true);
-    ui->labelDecisionRule->setText(Certificate::decisionRule());
     ui->lineEditDatabase->setPlaceholderText(RecordStore().location());
     ui->dateEditReferenceDue->setMinimumDate(NoDate);
     ui->dateEditReferenceDue->setSpecialValueText(tr("not set"));
 
     showSettings(StationSettings::load());
-    engine->setSettings(StationSettings::load());
-    for (QLineEdit *edit : {ui->lineEditOperator, ui->lineEditStation, ui->lineEditReference,
-                            ui->lineEditReferenceCertificate, ui->lineEditDatabase})
+    applySettings(StationSettings::load());
+    for (QLineEdit *edit :
+         {ui->lineEditOperator, ui->lineEditStation, ui->lineEditReference,
+          ui->lineEditReferenceCertificate, ui->lineEditDatabase, ui->lineEditReferencePort})
         connect(edit, &QLineEdit::editingFinished, this, &CheckWindow::settingsEdited);
+    // Fields are checked as they are typed.
+    for (QLineEdit *edit :
+         {ui->lineEditReferenceTemperatureField, ui->lineEditReferenceSecondField})
+        connect(edit, &QLineEdit::textChanged, this, &CheckWindow::settingsEdited);
     for (QDoubleSpinBox *box :
          {ui->doubleSpinBoxToleranceTemperature, ui->doubleSpinBoxToleranceHumidity,
           ui->doubleSpinBoxDriftTemperature, ui->doubleSpinBoxDriftHumidity,
-          ui->doubleSpinBoxDeviationTemperature, ui->doubleSpinBoxDeviationHumidity})
+          ui->doubleSpinBoxDeviationTemperature, ui->doubleSpinBoxDeviationHumidity,
+          ui->doubleSpinBoxUncertaintyTemperature, ui->doubleSpinBoxUncertaintyHumidity,
+          ui->doubleSpinBoxCoverage, ui->doubleSpinBoxUniformityTemperature,
+          ui->doubleSpinBoxUniformityHumidity})
         connect(box, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
                 &CheckWindow::settingsEdited);
-    connect(ui->spinBoxWindow, QOverload<int>::of(&QSpinBox::valueChanged), this,
-            &CheckWindow::settingsEdited);
+    for (QSpinBox *box : {ui->spinBoxWindow, ui->spinBoxReferenceAddress})
+        connect(box, QOverload<int>::of(&QSpinBox::valueChanged), this,
+                &CheckWindow::settingsEdited);
+    for (QComboBox *box :
+         {ui->comboBoxReferenceRate, ui->comboBoxReferenceSecond, ui->comboBoxRule})
+        connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+                &CheckWindow::settingsEdited);
+    connect(ui->radioButtonInstrument, &QRadioButton::toggled, this, &CheckWindow::settingsEdited);
     connect(ui->dateEditReferenceDue, &QDateEdit::dateChanged, this, &CheckWindow::settingsEdited);
     for (QDoubleSpinBox *box :
          {ui->doubleSpinBoxReferenceTemperature, ui->doubleSpinBoxReferenceHumidity})
@@ -101,6 +116,21 @@ void CheckWindow::showSettings(const StationSettings &s)
     ui->doubleSpinBoxDeviationTemperature->setValue(s.limits.maxStandardDeviation[0]);
     ui->doubleSpinBoxDeviationHumidity->setValue(s.limits.maxStandardDeviation[1]);
     ui->spinBoxWindow->setValue(int(s.limits.windowMs / 1000));
+    const ReferenceMap &map = s.referenceMap;
+    (map.isSet() ? ui->radioButtonInstrument : ui->radioButtonTyped)->setChecked(true);
+    ui->lineEditReferencePort->setText(map.line.port);
+    ui->comboBoxReferenceRate->setCurrentText(QString::number(map.line.bitsPerSecond));
+    ui->spinBoxReferenceAddress->setValue(map.line.address);
+    ui->lineEditReferenceTemperatureField->setText(map.temperature.toString());
+    const bool dewPoint = map.dewPoint.isSet();
+    ui->comboBoxReferenceSecond->setCurrentIndex(dewPoint ? 1 : 0);
+    ui->lineEditReferenceSecondField->setText((dewPoint ? map.dewPoint : map.humidity).toString());
+    ui->doubleSpinBoxUncertaintyTemperature->setValue(s.referenceUncertainty[0]);
+    ui->doubleSpinBoxUncertaintyHumidity->setValue(s.referenceUncertainty[1]);
+    ui->doubleSpinBoxCoverage->setValue(s.referenceCoverage);
+    ui->doubleSpinBoxUniformityTemperature->setValue(s.uniformity[0]);
+    ui->doubleSpinBoxUniformityHumidity->setValue(s.uniformity[1]);
+    ui->comboBoxRule->setCurrentIndex(int(s.rule));
 }
 
 void CheckWindow::settingsEdited()
@@ -121,10 +151,51 @@ void CheckWindow::settingsEdited()
     s.limits.maxStandardDeviation = {ui->doubleSpinBoxDeviationTemperature->value(),
                                      ui->doubleSpinBoxDeviationHumidity->value()};
     s.limits.windowMs = qint64(ui->spinBoxWindow->value()) * 1000;
+    s.referenceUncertainty = {ui->doubleSpinBoxUncertaintyTemperature->value(),
+                              ui->doubleSpinBoxUncertaintyHumidity->value()};
+    s.referenceCoverage = ui->doubleSpinBoxCoverage->value();
+    s.uniformity = {ui->doubleSpinBoxUniformityTemperature->value(),
+                    ui->doubleSpinBoxUniformityHumidity->value()};
+    s.rule = DecisionRule(ui->comboBoxRule->currentIndex());
+
+    // Typed: no port, so that the command line types its reference too.
+    const bool instrument = ui->radioButtonInstrument->isChecked();
+    ReferenceMap &map = s.referenceMap;
+    map.line = {instrument ? ui->lineEditReferencePort->text().trimmed() : QString(),
+                ui->comboBoxReferenceRate->currentText().toInt(),
+                ui->spinBoxReferenceAddress->value()};
+    // A field that is not one keeps the last that was, and the form says why.
+    QStringList reasons;
+    const auto field = [&reasons](const QString &name, const QLineEdit *edit,
+                                  const RegisterField &kept) {
+        QString why;
+        const std::optional<RegisterField> parsed = RegisterField::parse(edit->text(), &why);
+        if (!parsed)
+            reasons << name + ' ' + why;
+        return parsed.value_or(kept);
+    };
+    map.temperature = field(ui->labelReferenceTemperatureField->text(),
+                            ui->lineEditReferenceTemperatureField, map.temperature);
+    const bool dewPoint = ui->comboBoxReferenceSecond->currentIndex() == 1;
+    RegisterField &second = dewPoint ? map.dewPoint : map.humidity;
+    second =
+        field(ui->comboBoxReferenceSecond->currentText(), ui->lineEditReferenceSecondField, second);
+    (dewPoint ? map.humidity : map.dewPoint) = RegisterField();
+    ui->labelReferenceFields->setText(instrument ? reasons.join('\n') : QString());
+
     if (s == engine->settings())
         return;
-    engine->setSettings(s);
+    applySettings(s);
     s.save();
+}
+
+void CheckWindow::applySettings(const StationSettings &settings)
+{
+    engine->setSettings(settings);
+    if (settings.referenceMap == poller->map())
+        return;
+    poller->setMap(settings.referenceMap);
+    engine->setReference(settings.referenceMap.isSet() ? &poller->readings() : nullptr);
 }
 
 void CheckWindow::showGate()
@@ -139,31 +210,40 @@ void CheckWindow::showGate()
                   .arg(Certificate::number(transmitter.rangeMin, 1),
                        Certificate::number(transmitter.rangeMax, 1)));
     const GateState gate = engine->gate();
-    const double references[] = {ui->doubleSpinBoxReferenceTemperature->value(),
-                                 ui->doubleSpinBoxReferenceHumidity->value()};
+    // As it would be taken now: against the typed references or the reference's means.
+    const CheckPoint now = engine->pointNow(typedReferences());
     // In the order of QuantityGate::Phase.
     const QString phases[] = {tr("filling"), tr("drifting"), tr("noisy"), tr("met")};
     for (int q = 0; q < CheckedQuantities; ++q) {
-        const QuantityGate &g = gate.quantities[size_t(q)];
-        const TrendStatistics &s = g.statistics;
-        const QString texts[] = {
-            Certificate::number(s.mean, ValueDecimals),
-            Certificate::number(s.standardDeviation, ValueDecimals),
-            Certificate::number(s.driftPerMinute, ValueDecimals),
-            Certificate::number(Decision::error(s.mean, references[q]), ValueDecimals),
-            QString::number(s.count),
-            phases[int(g.phase())]};
+        const QuantityPoint &p = now.quantities[size_t(q)];
+        const QString texts[] = {Certificate::number(p.mean, ValueDecimals),
+                                 Certificate::number(p.reference, ValueDecimals),
+                                 Certificate::number(p.standardDeviation, ValueDecimals),
+                                 Certificate::number(p.referenceStandardDeviation, ValueDecimals),
+                                 Certificate::number(p.error, ValueDecimals),
+                                 Certificate::number(p.budget.expanded, ValueDecimals),
+                                 Certificate::number(p.driftPerMinute, ValueDecimals),
+                                 QString::number(p.samples),
+                                 phases[int(gate.quantities[size_t(q)].phase())],
+                                 gate.reference ? phases[int((*gate.reference)[size_t(q)].phase())]
+                                                : QStringLiteral("---")};
         for (int column = 0; column < int(std::size(texts)); ++column)
             ui->tableLive->item(q, column)->setText(texts[column]);
     }
-    const QString refusal = engine->beginRefusal();
-    ui->labelGate->setText(!refusal.isEmpty() ? refusal
+    // Neither a reason nor a stable gate takes a point from a reference that is not read.
+    const QString referenceProblem = poller->problem();
+    QStringList problems = {engine->beginRefusal(), referenceProblem};
+    problems.removeAll(QString());
+    ui->labelGate->setText(!problems.isEmpty() ? problems.join(' ')
                                : gate.met()
                                ? tr("Stable over the stability window: the point can be taken.")
                                : tr("Not stable over the stability window yet: a point taken now "
                                     "needs a reason and is marked as taken early."));
     ui->pushButtonTakePoint->setEnabled(
-        engine->canTakePoint(transmitter, ui->lineEditReason->text()));
+        referenceProblem.isEmpty()
+        && engine->canTakePoint(transmitter, ui->lineEditReason->text()));
+    ui->labelDecisionRule->setText(DecisionRules::statement(
+        engine->isOpen() ? engine->check().settings.rule : engine->settings().rule));
 }
 
 void CheckWindow::showCheck()
@@ -172,6 +252,7 @@ void CheckWindow::showCheck()
     const bool open = engine->isOpen();
     const bool begun = check.startedAt.isValid();
     ui->groupBoxStation->setEnabled(!open);
+    ui->groupBoxReferenceReading->setEnabled(!open);
     ui->groupBoxConditions->setEnabled(!open);
     ui->comboBoxKind->setEnabled(!open);
     QString state = !begun
@@ -194,6 +275,7 @@ void CheckWindow::showCheck()
             texts << Certificate::number(q.reference, ValueDecimals)
                   << Certificate::number(q.mean, ValueDecimals)
                   << Certificate::number(q.error, ValueDecimals)
+                  << Certificate::number(q.budget.expanded, ValueDecimals)
                   << Verdicts::text(q.verdict);
         }
         texts << QString::number(point.quantities[0].samples);
@@ -213,14 +295,17 @@ void CheckWindow::showCheck()
     showGate();
 }
 
+std::array<double, CheckedQuantities> CheckWindow::typedReferences() const
+{
+    return {ui->doubleSpinBoxReferenceTemperature->value(),
+            ui->doubleSpinBoxReferenceHumidity->value()};
+}
+
 void CheckWindow::takePoint()
 {
     const auto kind =
         ui->comboBoxKind->currentIndex() == 1 ? Check::Kind::AsLeft : Check::Kind::AsFound;
-    if (engine->takePoint(kind, linked(),
-                          {ui->doubleSpinBoxReferenceTemperature->value(),
-                           ui->doubleSpinBoxReferenceHumidity->value()},
-                          ui->lineEditReason->text()))
+    if (engine->takePoint(kind, linked(), typedReferences(), ui->lineEditReason->text()))
         ui->lineEditReason->clear();
 }
 
@@ -270,7 +355,7 @@ void Widget::showCheckWindow()
                 return Transmitter {AppState.serialNumber, AppState.deviceAddress,
                                     AppState.tempRangeMin / 10.0, AppState.tempRangeMax / 10.0};
             },
-            this);
+            [] { return AppState.portName; }, this);
     }
     check->show();
     check->raise();

@@ -8,24 +8,27 @@
 #include <functional>
 
 class CheckEngine;
+class ReferencePoller;
 class TrendSession;
 
 namespace Ui {
 class CheckWindow;
 }
 
-// The calibration check of the linked transmitter against a reference: the station's settings,
-// the readings over the stability window with their errors and the gate, the points taken, and
-// the records and certificates. A view of a CheckEngine fed by the session; it knows nothing of
-// the protocol or of the main window. Closing it leaves an open check open.
+// The calibration check of the linked transmitter against a reference, typed or read from the
+// instrument on a line of its own: the station's settings, the readings of both over the
+// stability window with their errors, U and the gate, the points taken, and the records and
+// certificates. A view of a CheckEngine fed by the session; it knows nothing of the protocol or
+// of the main window. Closing it leaves an open check open.
 class CheckWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    // linked tells which transmitter the tool is linked to at the moment.
+    // linked tells which transmitter the tool is linked to at the moment, linkedPort on which
+    // port.
     CheckWindow(TrendSession &session, std::function<Transmitter()> linked,
-                QWidget *parent = nullptr);
+                std::function<QString()> linkedPort, QWidget *parent = nullptr);
     ~CheckWindow() override;
 
     // Writes check's certificate to fileName; tells the user and returns false when it cannot.
@@ -36,14 +39,17 @@ public:
 private:
     void showSettings(const StationSettings &settings);
     void settingsEdited();
+    void applySettings(const StationSettings &settings);
     void showGate();
     void showCheck();
+    std::array<double, CheckedQuantities> typedReferences() const;
     void takePoint();
     void showHistory();
     void tellStoreFailure(const QString &message);
 
     Ui::CheckWindow *ui;
     CheckEngine *engine;
+    ReferencePoller *poller;
     std::function<Transmitter()> linked;
 };
 

@@ -69,6 +69,8 @@ void WindowFixture::fill(const QString &settings)
             control->setProperty("value", setting.section('=', 1));
         else
             control->setProperty("text", setting.section('=', 1));
+        if (auto *edit = qobject_cast<QLineEdit *>(control))
+            emit edit->editingFinished(); // as the user leaves it
     }
 }
 

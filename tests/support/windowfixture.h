@@ -58,8 +58,8 @@ public:
     }
     QSerialPort *port() const { return child<QSerialPort>("serialPort"); }
 
-    // "lineEditAddress=5;comboBoxBaudRate=2": line edits get the text, combo boxes the index,
-    // spin boxes the value.
+    // "lineEditAddress=5;comboBoxBaudRate=2": line edits get the text (and are left), combo boxes
+    // the index, spin boxes the value.
     void fill(const QString &settings);
     // "lineEditAddress=5,pushButtonRead,ReadHumitureOrder": buttons of these names are clicked,
     // slots invoked, settings filled.

@@ -1,6 +1,4 @@
-#include "cli/schedule.h"
-
-namespace Cli {
+#include "master/schedule.h"
 
 Schedule::Schedule(qint64 firstMs, qint64 intervalMs)
     : dueMs(firstMs)
@@ -11,5 +9,3 @@ void Schedule::advance(qint64 nowMs)
 {
     dueMs = qMax(dueMs + intervalMs, nowMs);
 }
-
-} // namespace Cli

@@ -3,8 +3,6 @@
 
 #include <QtGlobal>
 
-namespace Cli {
-
 // When the readings of a run are due: an interval apart, counted from the first rather than from
 // the reading before, so that an hour of readings a second takes an hour however long each one
 // takes on the line. One that comes late (a slow line, a request sent again) moves the rest.
@@ -22,7 +20,5 @@ private:
     qint64 dueMs;
     qint64 intervalMs;
 };
-
-} // namespace Cli
 
 #endif // SCHEDULE_H

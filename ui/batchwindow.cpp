@@ -1,30 +1,49 @@
 #include "ui/batchwindow.h"
 
 #include "app/widget.h"
+#include "batch/report.h"
+#include "check/certificate.h"
+#include "check/recordstore.h"
 #include "check/stationsettings.h"
+#include "master/transport.h"
 #include "ui/addresslist.h"
 #include "ui/linescan.h"
+#include "ui/runtexts.h"
 #include "ui/stationfields.h"
 #include "ui_batchwindow.h"
 
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QSerialPort>
 #include <QSerialPortInfo>
+#include <QSettings>
+#include <QTemporaryFile>
 
 namespace {
 
-// The device a port name stands for, so that a port is known under whichever name it was given:
-// as the list of ports names it (ttyUSB0, COM3), by its path, or through a link to it.
-QString deviceOf(const QString &port)
+// The line the window last ran on, kept for the user, so that a run left by a crash goes on on
+// the same line at the next start.
+class LineSettings : public QSettings
+{
+public:
+    LineSettings()
+        : QSettings(IniFormat, UserScope, QStringLiteral("tr451-test-tools"),
+                    QStringLiteral("batch"))
+    {}
+};
+const QString PortKey = QStringLiteral("port");
+const QString RateKey = QStringLiteral("rate");
+const QString AddressesKey = QStringLiteral("addresses");
+const QString KindKey = QStringLiteral("kind");
+
+// A serial port by its path, also when it was named as the list of ports names it (ttyUSB0).
+QString locationOf(const QString &port)
 {
     const QSerialPortInfo listed(port);
-    const QString path = listed.isNull() ? port : listed.systemLocation();
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? path : canonical;
+    return listed.isNull() ? port : listed.systemLocation();
 }
 
 } // namespace
@@ -36,6 +55,7 @@ BatchWindow::BatchWindow(std::function<QString()> linkedPort, QWidget *parent)
     , profileEditor((ui->setupUi(this), ui->tableProfile))
     , stationFields(new StationFields(this))
     , scan(new LineScan(this))
+    , runTable(ui->tableTransmitters)
 {
     ui->tableProfile->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->tableTransmitters->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -71,7 +91,13 @@ BatchWindow::BatchWindow(std::function<QString()> linkedPort, QWidget *parent)
     connect(scan, &LineScan::asking, ui->progressBarScan, &QProgressBar::setValue);
     connect(scan, &LineScan::found, this, &BatchWindow::scanFound);
     connect(scan, &LineScan::finished, this, &BatchWindow::scanFinished);
+    connect(ui->pushButtonStart, &QPushButton::clicked, this, [this] { start(false); });
+    connect(ui->pushButtonResume, &QPushButton::clicked, this, &BatchWindow::resumeClicked);
+    connect(ui->pushButtonPause, &QPushButton::clicked, this, [this] { run->pause(); });
+    connect(ui->pushButtonAbort, &QPushButton::clicked, this, [this] { run->abort(); });
     showProfileFile(QString());
+    loadLine();
+    showControls();
 }
 
 BatchWindow::~BatchWindow()
@@ -84,6 +110,13 @@ void BatchWindow::showEvent(QShowEvent *event)
     // The station may have changed since (the Check window, tr451 station).
     stationFields->show(StationSettings::load());
     QWidget::showEvent(event);
+}
+
+void BatchWindow::closeEvent(QCloseEvent *event)
+{
+    if (!mayClose())
+        return event->ignore();
+    QWidget::closeEvent(event);
 }
 
 void BatchWindow::tell(const QString &text)
@@ -161,7 +194,8 @@ QString BatchWindow::portRefusal(const QStringList &ports) const
 {
     const QString linked = linkedPort();
     for (const QString &port : ports) {
-        if (!linked.isEmpty() && !port.isEmpty() && deviceOf(port) == deviceOf(linked))
+        if (!linked.isEmpty() && !port.isEmpty()
+            && Transport::samePort(locationOf(port), locationOf(linked)))
             return tr("The main window is linked to %1: press Link there to close it first.")
                 .arg(port);
     }
@@ -183,6 +217,7 @@ void BatchWindow::scanClicked()
         return tell(why);
     scanned.clear();
     ui->pushButtonScan->setText(tr("Stop"));
+    showControls();
 }
 
 void BatchWindow::scanFound(int address)
@@ -194,8 +229,218 @@ void BatchWindow::scanFound(int address)
 void BatchWindow::scanFinished(const QString &why)
 {
     ui->pushButtonScan->setText(tr("Scan"));
+    showControls();
     if (!why.isEmpty())
         tell(tr("The scan ended: %1").arg(why));
+}
+
+bool BatchWindow::underWay() const
+{
+    return run && run->phase() != BatchRun::Phase::Idle && run->phase() != BatchRun::Phase::Ended;
+}
+
+void BatchWindow::showControls()
+{
+    const bool busy = underWay();
+    const bool paused = busy && run->phase() == BatchRun::Phase::Paused;
+    for (QWidget *settings :
+         {ui->groupBoxProfile, ui->groupBoxLine, ui->groupBoxBatchReference, ui->groupBoxChamber})
+        settings->setEnabled(!busy);
+    ui->pushButtonStart->setEnabled(!busy && !scan->isRunning());
+    ui->pushButtonResume->setEnabled(busy ? paused : !scan->isRunning());
+    // Enrolment is not paused: the sweeps are.
+    ui->pushButtonPause->setEnabled(busy && !paused && run->phase() != BatchRun::Phase::Enrolling);
+    ui->pushButtonAbort->setEnabled(busy);
+}
+
+void BatchWindow::loadLine()
+{
+    const LineSettings settings;
+    ui->lineEditBatchPort->setText(settings.value(PortKey).toString());
+    ui->comboBoxBatchRate->setCurrentText(
+        settings.value(RateKey, ui->comboBoxBatchRate->currentText()).toString());
+    ui->lineEditAddresses->setText(settings.value(AddressesKey).toString());
+    ui->comboBoxBatchKind->setCurrentIndex(settings.value(KindKey).toInt());
+}
+
+void BatchWindow::saveLine() const
+{
+    LineSettings settings;
+    settings.setValue(PortKey, ui->lineEditBatchPort->text().trimmed());
+    settings.setValue(RateKey, ui->comboBoxBatchRate->currentText());
+    settings.setValue(AddressesKey, ui->lineEditAddresses->text().trimmed());
+    settings.setValue(KindKey, ui->comboBoxBatchKind->currentIndex());
+}
+
+void BatchWindow::resumeClicked()
+{
+    if (underWay())
+        return run->resume();
+    start(true);
+}
+
+void BatchWindow::resumeRun(const RunRecord &record)
+{
+    QString error;
+    const std::optional<Profile> profile = Profile::parse(record.profile, &error);
+    if (!profile)
+        return tell(tr("The run's profile is not one: %1").arg(error));
+    profileEditor.show(*profile);
+    ui->labelProfileFile->setText(
+        tr("The profile of the run begun %1").arg(Certificate::timeText(record.startedAt)));
+    ui->comboBoxBatchKind->setCurrentIndex(record.kind == Check::Kind::AsLeft ? 1 : 0);
+    start(true);
+}
+
+void BatchWindow::start(bool resume)
+{
+    const std::optional<Profile> profile = shownProfile();
+    if (!profile)
+        return;
+    BatchRun::Setup setup;
+    setup.port = ui->lineEditBatchPort->text().trimmed();
+    setup.bitsPerSecond = ui->comboBoxBatchRate->currentText().toInt();
+    setup.kind =
+        ui->comboBoxBatchKind->currentIndex() == 1 ? Check::Kind::AsLeft : Check::Kind::AsFound;
+    setup.station = StationSettings::load();
+    setup.resume = resume;
+    // A run resumed goes on with its own transmitters.
+    const std::optional<QList<int>> addresses = AddressList::parse(ui->lineEditAddresses->text());
+    if (!resume && !addresses)
+        return tell(tr("The addresses are not a list such as 1-8 or 1,3,17."));
+    setup.addresses = addresses.value_or(QList<int>());
+    if (const QString why = portRefusal(
+            {setup.port, setup.station.referenceMap.line.port, setup.station.chamber.line.port});
+        !why.isEmpty())
+        return tell(why);
+
+    // The run reads it as it starts.
+    QTemporaryFile file;
+    if (!file.open() || file.write(profile->toCsv()) < 0 || !file.flush())
+        return tell(tr("Cannot write the profile for the run: %1").arg(file.errorString()));
+    setup.profileFile = file.fileName();
+    saveLine();
+
+    // Not from one of its signals: its lines are closed at once, free for this run.
+    delete run;
+    run = new BatchRun(this);
+    connect(run, &BatchRun::enrolled, this, &BatchWindow::enrolled);
+    connect(run, &BatchRun::progressed, this, &BatchWindow::progressed);
+    connect(run, &BatchRun::swept, this,
+            [this](const QDateTime &, int, const RunLogic::Sweep &sweep) {
+                runTable.showSweep(sweep);
+            });
+    connect(run, &BatchRun::pointSettled, this, &BatchWindow::pointSettled);
+    connect(run, &BatchRun::setAside, this, [this](int transmitter, bool aside) {
+        runTable.setAside(transmitter, aside);
+        runTable.showGates(run->record(), lastProgress);
+    });
+    connect(run, &BatchRun::recordsFailed, this, [this](const QString &why) {
+        ui->labelRunState->setText(
+            tr("The records did not take a point: %1. The run goes on and stores it with "
+               "the next sweep.")
+                .arg(why));
+    });
+    connect(run, &BatchRun::finished, this, &BatchWindow::finished);
+    runTable.setProfile(profile->points());
+    ui->chartTemperature->setRun(&run->record(), SampleStore::Temperature);
+    ui->chartHumidity->setRun(&run->record(), SampleStore::Humidity);
+    ui->labelRunState->setText(tr("Opening the lines..."));
+    // Not clicked again while a link over TCP is waited for.
+    ui->groupBoxRun->setEnabled(false);
+    run->start(setup);
+    ui->groupBoxRun->setEnabled(true);
+    showControls();
+}
+
+void BatchWindow::enrolled()
+{
+    runTable.setRun(run->record());
+    ui->labelRunState->setText(
+        tr("%n transmitter(s) enrolled.", nullptr, run->record().checks.size()));
+}
+
+void BatchWindow::progressed(const BatchRun::Progress &progress)
+{
+    lastProgress = progress;
+    ui->labelRunPoint->setText(RunTexts::point(progress));
+    ui->labelRunBand->setText(RunTexts::band(progress));
+    ui->labelRunTimes->setText(RunTexts::times(progress));
+    runTable.showGates(run->record(), progress);
+    showControls();
+}
+
+void BatchWindow::pointSettled(int transmitter)
+{
+    runTable.showPoints(run->record(), transmitter);
+    runTable.showGates(run->record(), lastProgress);
+    ui->chartTemperature->update();
+    ui->chartHumidity->update();
+}
+
+void BatchWindow::finished(BatchRun::End end, const QString &why)
+{
+    const QString text = RunTexts::end(end, why);
+    ui->labelRunState->setText(text);
+    ui->chartTemperature->update();
+    ui->chartHumidity->update();
+    progressed(run->progress()); // ended
+    if (end != BatchRun::End::Finished && end != BatchRun::End::Aborted
+        && end != BatchRun::End::Stopped)
+        tell(text);
+}
+
+bool BatchWindow::mayClose()
+{
+    if (!underWay())
+        return true;
+    QMessageBox box(QMessageBox::Question, tr("Batch run"),
+                    tr("A batch run is under way. Abort it, leave it to be resumed later, or "
+                       "keep it running?"),
+                    QMessageBox::NoButton, this);
+    const QPushButton *abort = box.addButton(tr("Abort the run"), QMessageBox::DestructiveRole);
+    const QPushButton *leave =
+        box.addButton(tr("Leave it to resume later"), QMessageBox::AcceptRole);
+    box.setEscapeButton(box.addButton(tr("Keep it running"), QMessageBox::RejectRole));
+    box.exec();
+    if (box.clickedButton() == abort)
+        run->abort();
+    else if (box.clickedButton() == leave)
+        run->stop();
+    else
+        return false;
+    return true;
+}
+
+void Widget::offerUnfinishedRun()
+{
+    const StationSettings station = StationSettings::load();
+    RecordStore records(station.database);
+    QList<RunRecord> runs;
+    // Records that cannot be reached offer nothing; a run started says why.
+    if (!records.unfinishedRuns(&runs))
+        return;
+    const auto ours = std::find_if(runs.cbegin(), runs.cend(), [&station](const RunRecord &run) {
+        return run.station == station.station;
+    });
+    if (ours == runs.cend())
+        return;
+    QMessageBox box(QMessageBox::Question, tr("Batch run"),
+                    tr("The batch run of %n transmitter(s) begun %1 did not finish. Resume it?",
+                       nullptr, ours->addresses.size())
+                        .arg(Certificate::timeText(ours->startedAt)),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.setButtonText(QMessageBox::Ok, tr("Resume"));
+    box.setButtonText(QMessageBox::Cancel, tr("Not now"));
+    if (box.exec() != QMessageBox::Ok)
+        return;
+    showBatchWindow();
+    batch->resumeRun(*ours);
+}
+
+bool Widget::batchMayClose()
+{
+    return !batch || batch->mayClose();
 }
 
 void Widget::showBatchWindow()

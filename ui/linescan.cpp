@@ -2,6 +2,8 @@
 
 #include "protocol/registers.h"
 
+#include <utility>
+
 bool LineScan::start(const QString &port, int bitsPerSecond, QString *error)
 {
     auto *opening = new Master(this);
@@ -19,8 +21,9 @@ bool LineScan::start(const QString &port, int bitsPerSecond, QString *error)
 
 void LineScan::stop()
 {
-    if (master)
-        end(QString());
+    // Not from inside the master's signal: it goes at once, and its port is free for a run.
+    delete std::exchange(master, nullptr);
+    emit finished(QString());
 }
 
 void LineScan::askNext()
@@ -36,8 +39,6 @@ void LineScan::askNext()
 void LineScan::answered(const Master::Answer &answer)
 {
     switch (answer.result) {
-    case Master::Result::Cancelled:
-        return;
     case Master::Result::PortLost:
     case Master::Result::Unreachable:
         return end(master->errorString());
@@ -53,10 +54,7 @@ void LineScan::answered(const Master::Answer &answer)
 
 void LineScan::end(const QString &why)
 {
-    // Perhaps from inside the master's own signal: it goes once that has returned.
-    Master *ending = master;
-    master = nullptr;
-    ending->cancel();
-    ending->deleteLater();
+    // From inside the master's own signal: it goes once that has returned.
+    std::exchange(master, nullptr)->deleteLater();
     emit finished(why);
 }

@@ -20,6 +20,7 @@ public:
     // False, with *error in plain words, when the port cannot be opened; otherwise the scan
     // runs until finished(). A link over TCP is waited for in a local event loop.
     bool start(const QString &port, int bitsPerSecond, QString *error);
+    // Ends the scan at once, its port closed.
     void stop();
     bool isRunning() const { return master != nullptr; }
 

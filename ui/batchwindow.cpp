@@ -52,6 +52,7 @@ BatchWindow::BatchWindow(std::function<QString()> linkedPort, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , ui(new Ui::BatchWindow)
     , linkedPort(std::move(linkedPort))
+    // The form first: the editors below work on its tables.
     , profileEditor((ui->setupUi(this), ui->tableProfile))
     , stationFields(new StationFields(this))
     , scan(new LineScan(this))
@@ -59,6 +60,9 @@ BatchWindow::BatchWindow(std::function<QString()> linkedPort, QWidget *parent)
 {
     ui->tableProfile->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->tableTransmitters->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The table's cells before the charts' room.
+    ui->splitterRun->setStretchFactor(0, 3);
+    ui->splitterRun->setStretchFactor(1, 2);
     ui->chartTemperature->setRun(nullptr, SampleStore::Temperature);
     ui->chartHumidity->setRun(nullptr, SampleStore::Humidity);
 

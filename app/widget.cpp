@@ -5,10 +5,13 @@
 #include "display/trendsession.h"
 #include "ui_widget.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QSerialPort>
 #include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -77,6 +80,7 @@ Widget::Widget(QWidget *parent)
             [this](QSerialPort::SerialPortError error) { handleSerialError(error); });
     connect(ui->pushButtonTrend, &QPushButton::clicked, this, [this] { showTrendWindow(); });
     connect(ui->pushButtonCheck, &QPushButton::clicked, this, [this] { showCheckWindow(); });
+    connect(ui->pushButtonBatch, &QPushButton::clicked, this, [this] { showBatchWindow(); });
     ui->textBrowser->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->textBrowser, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &position) { showLogMenu(position); });
@@ -90,7 +94,23 @@ Widget::~Widget()
 void Widget::PushButtonCloseSlot()
 {
     // The port is closed by its destructor when the window goes.
-    QCoreApplication::quit();
+    if (batchMayClose())
+        QCoreApplication::quit();
+}
+
+void Widget::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Asked once the window is on screen, from the event loop.
+    if (!std::exchange(shownOnce, true))
+        QTimer::singleShot(0, this, &Widget::offerUnfinishedRun);
+}
+
+void Widget::closeEvent(QCloseEvent *event)
+{
+    if (!batchMayClose())
+        return event->ignore();
+    QWidget::closeEvent(event);
 }
 
 void Widget::showError(const QString &text)

@@ -8,6 +8,7 @@
 
 class QPoint;
 class QSerialPort;
+class BatchWindow;
 class CheckWindow;
 class QTimer;
 class TrendSession;
@@ -58,6 +59,10 @@ public:
 
     // Message log (ui/messagelog.cpp).
     void AppendLog(QString text, bool received);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void PushButtonLinkSlot();
@@ -125,6 +130,14 @@ private:
     // The calibration check of the linked transmitter, made at the first click of Check
     // (ui/checkwindow.cpp).
     void showCheckWindow();
+    // The batch run of a rack of transmitters on a line of its own, made at the first click of
+    // Batch (ui/batchwindow.cpp).
+    void showBatchWindow();
+    // Once the window shows at the start: offers to resume the newest run of this station that
+    // the records hold as running (left by a crash, or to be resumed).
+    void offerUnfinishedRun();
+    // False when a batch run is under way and the user keeps it running.
+    bool batchMayClose();
     // The message log's context menu, with "Save log as..." (ui/messagelog.cpp).
     void showLogMenu(const QPoint &position);
     void saveLog();
@@ -147,6 +160,8 @@ private:
     TrendSession *session = nullptr;
     TrendWindow *trend = nullptr;
     CheckWindow *check = nullptr;
+    BatchWindow *batch = nullptr;
+    bool shownOnce = false;
 };
 
 #endif // WIDGET_H

@@ -165,6 +165,275 @@
     </message>
 </context>
 <context>
+    <name>BatchWindow</name>
+    <message>
+        <source>Batch run</source>
+        <translation>批量运行</translation>
+    </message>
+    <message>
+        <source>Profile</source>
+        <translation>温湿度点序列</translation>
+    </message>
+    <message>
+        <source>Temperature (℃)</source>
+        <translation>温度(℃)</translation>
+    </message>
+    <message>
+        <source>Humidity (%RH)</source>
+        <translation>湿度(%RH)</translation>
+    </message>
+    <message>
+        <source>Soak (s)</source>
+        <translation>保持(秒)</translation>
+    </message>
+    <message>
+        <source>Max wait (s)</source>
+        <translation>最长等待(秒)</translation>
+    </message>
+    <message>
+        <source>Band ± ℃</source>
+        <translation>带宽 ± ℃</translation>
+    </message>
+    <message>
+        <source>Band ± %RH</source>
+        <translation>带宽 ± %RH</translation>
+    </message>
+    <message>
+        <source>Open...</source>
+        <translation>打开...</translation>
+    </message>
+    <message>
+        <source>Save as...</source>
+        <translation>另存为...</translation>
+    </message>
+    <message>
+        <source>Add point</source>
+        <translation>添加点</translation>
+    </message>
+    <message>
+        <source>Remove point</source>
+        <translation>删除点</translation>
+    </message>
+    <message>
+        <source>Transmitters</source>
+        <translation>变送器</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>端口:</translation>
+    </message>
+    <message>
+        <source>Rate (bit/s):</source>
+        <translation>波特率(bit/s):</translation>
+    </message>
+    <message>
+        <source>Addresses:</source>
+        <translation>地址:</translation>
+    </message>
+    <message>
+        <source>Scan</source>
+        <translation>扫描</translation>
+    </message>
+    <message>
+        <source>Check:</source>
+        <translation>核查:</translation>
+    </message>
+    <message>
+        <source>As found</source>
+        <translation>调整前</translation>
+    </message>
+    <message>
+        <source>As left</source>
+        <translation>调整后</translation>
+    </message>
+    <message>
+        <source>Reference instrument</source>
+        <translation>参考仪器</translation>
+    </message>
+    <message>
+        <source>Address:</source>
+        <translation>地址:</translation>
+    </message>
+    <message>
+        <source>Temperature field:</source>
+        <translation>温度字段:</translation>
+    </message>
+    <message>
+        <source>Humidity field:</source>
+        <translation>湿度字段:</translation>
+    </message>
+    <message>
+        <source>Dew-point field:</source>
+        <translation>露点字段:</translation>
+    </message>
+    <message>
+        <source>Chamber controller</source>
+        <translation>试验箱控制器</translation>
+    </message>
+    <message>
+        <source>none: it runs its own program</source>
+        <translation>无:试验箱运行其自身程序</translation>
+    </message>
+    <message>
+        <source>Temperature set point:</source>
+        <translation>温度设定值:</translation>
+    </message>
+    <message>
+        <source>Humidity set point:</source>
+        <translation>湿度设定值:</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>运行</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>开始</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>继续</translation>
+    </message>
+    <message>
+        <source>Abort</source>
+        <translation>中止</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Error ℃</source>
+        <translation>误差 ℃</translation>
+    </message>
+    <message>
+        <source>Error %RH</source>
+        <translation>误差 %RH</translation>
+    </message>
+    <message>
+        <source>Gate</source>
+        <translation>稳定判据</translation>
+    </message>
+    <message>
+        <source>Not saved to the station: %1</source>
+        <translation>未保存到工位设置:%1</translation>
+    </message>
+    <message>
+        <source>A new profile: add its points, or open a file.</source>
+        <translation>新的点序列:请添加点,或打开文件。</translation>
+    </message>
+    <message>
+        <source>From %1</source>
+        <translation>来自 %1</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>无法读取 %1:%2</translation>
+    </message>
+    <message>
+        <source>%1 is not a profile: %2</source>
+        <translation>%1 不是点序列文件:%2</translation>
+    </message>
+    <message>
+        <source>The points are not a profile (line 1 being the header, line 2 the first point): %1</source>
+        <translation>这些点不构成点序列(第 1 行为表头,第 2 行为第一个点):%1</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>无法写入 %1:%2</translation>
+    </message>
+    <message>
+        <source>Open profile</source>
+        <translation>打开点序列</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv);;All files (*)</source>
+        <translation>CSV 文件 (*.csv);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Save profile</source>
+        <translation>保存点序列</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <source>The main window is linked to %1: press Link there to close it first.</source>
+        <translation>主窗口已连接 %1:请先在主窗口按“连接”将其关闭。</translation>
+    </message>
+    <message>
+        <source>No port was given.</source>
+        <translation>未指定端口。</translation>
+    </message>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>无法打开 %1:%2</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>The scan ended: %1</source>
+        <translation>扫描已结束:%1</translation>
+    </message>
+    <message>
+        <source>The run&apos;s profile is not one: %1</source>
+        <translation>该运行的点序列无效:%1</translation>
+    </message>
+    <message>
+        <source>The profile of the run begun %1</source>
+        <translation>始于 %1 的运行的点序列</translation>
+    </message>
+    <message>
+        <source>The addresses are not a list such as 1-8 or 1,3,17.</source>
+        <translation>地址不是形如 1-8 或 1,3,17 的列表。</translation>
+    </message>
+    <message>
+        <source>Cannot write the profile for the run: %1</source>
+        <translation>无法为运行写出点序列:%1</translation>
+    </message>
+    <message>
+        <source>The records did not take a point: %1. The run goes on and stores it with the next sweep.</source>
+        <translation>记录未能保存一个点:%1。运行继续,并在下一轮巡检时再次保存。</translation>
+    </message>
+    <message>
+        <source>Opening the lines...</source>
+        <translation>正在打开线路...</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n transmitter(s) enrolled.</source>
+        <translation>
+            <numerusform>已登记 %n 台变送器。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>A batch run is under way. Abort it, leave it to be resumed later, or keep it running?</source>
+        <translation>批量运行正在进行。中止运行、留待以后继续,还是保持运行?</translation>
+    </message>
+    <message>
+        <source>Abort the run</source>
+        <translation>中止运行</translation>
+    </message>
+    <message>
+        <source>Leave it to resume later</source>
+        <translation>留待以后继续</translation>
+    </message>
+    <message>
+        <source>Keep it running</source>
+        <translation>保持运行</translation>
+    </message>
+</context>
+<context>
     <name>Certificate</name>
     <message>
         <source>As left</source>
@@ -976,6 +1245,124 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
     </message>
 </context>
 <context>
+    <name>RunTable</name>
+    <message>
+        <source>Point %1
+%2 ℃, %3 %RH</source>
+        <translation>第 %1 点
+%2 ℃, %3 %RH</translation>
+    </message>
+    <message>
+        <source>set aside</source>
+        <translation>已搁置</translation>
+    </message>
+    <message>
+        <source>point done</source>
+        <translation>本点完成</translation>
+    </message>
+    <message>
+        <source>waiting until stable</source>
+        <translation>等待稳定</translation>
+    </message>
+    <message>
+        <source>waiting for the band and the soak</source>
+        <translation>等待进入带宽并保持</translation>
+    </message>
+</context>
+<context>
+    <name>RunTexts</name>
+    <message>
+        <source>enrolling the transmitters</source>
+        <translation>正在登记变送器</translation>
+    </message>
+    <message>
+        <source>waiting for the reference to come within the band</source>
+        <translation>等待参考仪器读数进入带宽</translation>
+    </message>
+    <message>
+        <source>soaking</source>
+        <translation>保持中</translation>
+    </message>
+    <message>
+        <source>taking each transmitter&apos;s point once it is stable</source>
+        <translation>各变送器稳定后即取点</translation>
+    </message>
+    <message>
+        <source>paused</source>
+        <translation>已暂停</translation>
+    </message>
+    <message>
+        <source>ended</source>
+        <translation>已结束</translation>
+    </message>
+    <message>
+        <source>Point %1 of %2: %3</source>
+        <translation>第 %1 点,共 %2 点:%3</translation>
+    </message>
+    <message>
+        <source>Band: %1 ± %2 ℃, %3 ± %4 %RH</source>
+        <translation>带宽:%1 ± %2 ℃, %3 ± %4 %RH</translation>
+    </message>
+    <message>
+        <source>The reference reads %1 ℃, %2 %RH</source>
+        <translation>参考仪器读数 %1 ℃, %2 %RH</translation>
+    </message>
+    <message>
+        <source>Soak left: %1
+Time to go at most: %2</source>
+        <translation>剩余保持时间:%1
+最长剩余时间:%2</translation>
+    </message>
+    <message>
+        <source>The run finished: every point is done and the checks have their results.</source>
+        <translation>运行已完成:所有点均已完成,各核查已有结果。</translation>
+    </message>
+    <message>
+        <source>The run was aborted: its checks are abandoned.</source>
+        <translation>运行已中止:其核查已放弃。</translation>
+    </message>
+    <message>
+        <source>The run was stopped: the records keep it running, to be resumed.</source>
+        <translation>运行已停止:记录中保持其运行状态,可以继续。</translation>
+    </message>
+    <message>
+        <source>The run was refused.</source>
+        <translation>运行被拒绝。</translation>
+    </message>
+    <message>
+        <source>A port could not be opened; nothing was stored.</source>
+        <translation>无法打开端口;未保存任何内容。</translation>
+    </message>
+    <message>
+        <source>No transmitter answered at the addresses; nothing was stored.</source>
+        <translation>这些地址上没有变送器应答;未保存任何内容。</translation>
+    </message>
+    <message>
+        <source>The records hold no unfinished run of this profile.</source>
+        <translation>记录中没有此点序列的未完成运行。</translation>
+    </message>
+    <message>
+        <source>The records could not be reached, or did not take the run&apos;s end.</source>
+        <translation>无法访问记录,或记录未能保存运行的结束。</translation>
+    </message>
+    <message>
+        <source>A line was lost: the records keep the run running, to be resumed.</source>
+        <translation>线路丢失:记录中保持其运行状态,可以继续。</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 小时 %2 分</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 分 %2 秒</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 秒</translation>
+    </message>
+</context>
+<context>
     <name>SerialportSettingDialog</name>
     <message>
         <source>Dialog</source>
@@ -1510,6 +1897,28 @@ Recording has stopped; the rows written before are kept.</source>
     <message>
         <source>Check</source>
         <translation>核查</translation>
+    </message>
+    <message>
+        <source>Batch</source>
+        <translation>批量</translation>
+    </message>
+    <message>
+        <source>Batch run</source>
+        <translation>批量运行</translation>
+    </message>
+    <message numerus="yes">
+        <source>The batch run of %n transmitter(s) begun %1 did not finish. Resume it?</source>
+        <translation>
+            <numerusform>始于 %1 的 %n 台变送器的批量运行未完成。是否继续?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>继续</translation>
+    </message>
+    <message>
+        <source>Not now</source>
+        <translation>暂不</translation>
     </message>
 </context>
 </TS>

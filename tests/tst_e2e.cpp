@@ -1,12 +1,15 @@
 // Journeys at the bench against the simulated transmitter: links found, links that fail, a line or
 // adapter that fails, calibration checks against a typed reference and one read from its
-// instrument, and a long soak.
+// instrument, a batch run of a rack, and a long soak.
 #include "app/appstate.h"
+#include "check/recordstore.h"
 #include "check/stationsettings.h"
 #include "display/trendsession.h"
 #include "protocol/frame.h"
 #include "support/windowfixture.h"
+#include "ui/batchwindow.h"
 #include "ui/checkwindow.h"
+#include "ui/errorchartwidget.h"
 #include "ui/historydialog.h"
 
 #include <QDateEdit>
@@ -15,6 +18,18 @@
 #include <QTableWidget>
 
 static const QString UsbError = "Error: USB device error, please reconnect USB device!";
+
+// Each transmitter's cell of a profile point in the Batch window: its text and colour.
+static QString cells(const WindowFixture &f, int point)
+{
+    const auto *table = f.child<QTableWidget>("tableTransmitters");
+    QStringList texts;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const QTableWidgetItem *cell = table->item(row, RunTable::FirstPointColumn + point);
+        texts << cell->text() + ' ' + cell->background().color().name();
+    }
+    return texts.join(", ");
+}
 
 class TestE2e : public QObject
 {
@@ -321,6 +336,119 @@ private slots:
         };
         QCOMPARE(station(&again), station(f.window.findChild<CheckWindow *>()));
         QCOMPARE(StationSettings::load().text("reference-humidity"), QString());
+        qunsetenv("TR451_DATABASE");
+    }
+
+    // A rack of three transmitters, one a degree off, a reference and a chamber on one line, run
+    // through two points from the Batch window: a refused profile names its line and column, a
+    // chamber field it cannot set and the main window's port are refused, the scan finds the
+    // rack; closing the tool during the run asks and keeps it running, closing the window leaves
+    // it to be resumed; the next start offers it and finishes it, every cell coloured with its
+    // result, the charts and the records holding it.
+    void batch()
+    {
+        QTemporaryDir dir;
+        qputenv("TR451_DATABASE", dir.filePath("records.sqlite").toLocal8Bit());
+        StationSettings station;
+        QString why;
+        for (const QString &setting :
+             QStringList {"reference=Hygrometer", "reference-certificate=C-17",
+                          "reference-due=2099-12-31", "window=5", "max-drift-temperature=1",
+                          "max-drift-humidity=5", "max-std-temperature=0.2", "max-std-humidity=1"})
+            QVERIFY(station.set(setting.section('=', 0, 0), setting.section('=', 1), &why));
+        station.save();
+        TransmitterSimulator sim;
+        sim.setDevices({{1, 4}, {2, 4}, {3, 4}});
+        sim.setPacing(false);
+        sim.setAnswerAtOnce(true);
+        sim.setSettling(20, 40, 1);
+        QVERIFY(sim.setBias(3, 1, 0) && sim.setReference(30, 4) && sim.setChamber(31, 4));
+        QVERIFY(sim.start(dir.filePath("line")));
+        QList<int> asked; // by address
+        connect(&sim, &TransmitterSimulator::requestReceived,
+                [&asked](const QByteArray &request) { asked << quint8(request.at(0)); });
+        const QString profile = dir.filePath("profile.csv");
+        const auto write = [&profile](const QByteArray &points) {
+            QFile file(profile);
+            return file.open(QIODevice::WriteOnly)
+                && file.write("temperature,humidity,soak,max_wait\n" + points) > 0;
+        };
+        {
+            WindowFixture f;
+            f.run("pushButtonBatch");
+            auto *batch = f.window.findChild<BatchWindow *>();
+            QVERIFY(write("23,wet,1,15\n") && !batch->openProfile(profile));
+            QVERIFY(f.boxes.messages.value(0).endsWith(
+                "profile.csv is not a profile: line 2, column humidity: \"wet\" is not a number"));
+            QVERIFY(write("23,50,1,15\n25,60,1,15\n") && batch->openProfile(profile));
+            f.fill("lineEditBatchReferencePort=" + sim.portPath()
+                   + ";spinBoxBatchReferenceAddress=30;"
+                     "lineEditBatchReferenceTemperature=4:0:float32;"
+                     "lineEditBatchReferenceSecond=4:2:float32;lineEditChamberPort="
+                   + sim.portPath()
+                   + ";spinBoxChamberAddress=31;lineEditChamberHumidity=3:1:int16:10;"
+                     "lineEditChamberTemperature=4:0:float32");
+            COMPARE_FORM(f, "labelStationRefusal~chamber-temperature takes a holding register");
+            f.fill("lineEditChamberTemperature=3:0:int16:10;lineEditBatchPort="
+                   + f.port()->portName());
+            COMPARE_FORM(f, "labelStationRefusal=");
+            f.run("pushButtonScan");
+            QVERIFY(f.boxes.messages.value(1).endsWith(": press Link there to close it first."));
+            f.fill("lineEditBatchPort=" + sim.portPath());
+            f.run("pushButtonScan");
+            QTRY_VERIFY(asked.size() > 4);
+            f.run("pushButtonScan");
+            QCOMPARE(asked.mid(0, 4), QList<int>({1, 2, 3, 4}));
+            COMPARE_FORM(f, "lineEditAddresses=1-3;pushButtonScan=Scan");
+
+            f.run("pushButtonStart");
+            QTRY_VERIFY_WITH_TIMEOUT(
+                cells(f, 0).count('#') == 3 && !cells(f, 0).contains("#000000"), 30000);
+            QVERIFY(!f.window.close());
+            QVERIFY(f.boxes.messages.value(2).endsWith("or keep it running?"));
+            f.boxes.onMessage = [](QMessageBox *box) {
+                for (QAbstractButton *button : box->buttons()) {
+                    if (button->text() == "Leave it to resume later")
+                        button->click();
+                }
+            };
+            QVERIFY(batch->close());
+            QCOMPARE(f.boxes.messages.size(), 4);
+        }
+        RunRecord stored;
+        stored.id = 1;
+        QVERIFY(RecordStore().loadRun(stored) && stored.state == RunRecord::State::Running);
+
+        sim.setDeviceSilent(2, true);
+        WindowFixture f;
+        f.window.show();
+        QTRY_VERIFY(f.window.findChild<BatchWindow *>());
+        QVERIFY(f.boxes.messages.value(0).startsWith(
+            "Batch run: The batch run of 3 transmitter(s) begun "));
+        QTRY_VERIFY_WITH_TIMEOUT(f.child<QPushButton>("pushButtonPause")->isEnabled(), 15000);
+        f.run("pushButtonPause");
+        QTRY_VERIFY(f.child<QLabel>("labelRunPoint")->text().endsWith(": paused"));
+        COMPARE_FORM(f, "labelRunBand~Band: 25.0 \u00b1 1.0 \u2103, 60.0 \u00b1 3.0 %RH");
+        f.run("pushButtonResume");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            f.child<QLabel>("labelRunState")->text().startsWith("The run finished"), 40000);
+        COMPARE_FORM(f,
+                     "labelRunPoint=Point 2 of 2: ended;labelRunTimes=Soak left: 0 s\nTime to go "
+                     "at most: 0 s");
+        QCOMPARE(cells(f, 0) + " | " + cells(f, 1),
+                 "Pass #c8e6c9, Pass #c8e6c9, Fail #ef9a9a | Pass #c8e6c9, no answer #e0e0e0, Fail "
+                 "#ef9a9a");
+        const auto *table = f.child<QTableWidget>("tableTransmitters");
+        QCOMPARE(table->item(1, RunTable::Gate)->text(), "set aside");
+        QVERIFY(qAbs(table->item(2, RunTable::TemperatureError)->text().toDouble() - 1) < 0.2);
+        for (const char *chart : {"chartTemperature", "chartHumidity"}) {
+            const ErrorChartData data = f.child<ErrorChartWidget>(chart)->data();
+            QCOMPARE(data.series.size(), 3);
+            QVERIFY(data.series.at(2).name == "261206033417"
+                    && data.series.at(2).points.size() == 2);
+        }
+        QVERIFY(RecordStore().loadRun(stored) && stored.state == RunRecord::State::Finished
+                && stored.kind == Check::Kind::AsFound);
         qunsetenv("TR451_DATABASE");
     }
 

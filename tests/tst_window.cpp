@@ -9,7 +9,9 @@
 #include "serial/serialportsettingdialog.h"
 #include "support/trendsamples.h"
 #include "support/windowfixture.h"
+#include "ui/addresslist.h"
 #include "ui/messagelog.h"
+#include "ui/profileeditor.h"
 #include "ui/trendwindow.h"
 
 #include <QFileDialog>
@@ -510,6 +512,51 @@ private slots:
         QVERIFY(plot->axisScaleDiv(QwtPlot::yLeft).upperBound() < 20);
         session.add(reading(T0 + 19999 * 1000, {35, 50, No}));
         QVERIFY(plot->axisScaleDiv(QwtPlot::yLeft).upperBound() >= 35);
+    }
+
+    void addressLists_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("read"); // as format() writes what parse() read
+        const auto row = [](const char *text, const char *read) {
+            QTest::newRow(text) << QString(text) << QString(read);
+        };
+        row("1-8", "1-8");
+        row("1,2,3,17,18", "1-3,17,18");
+        row(" 4 - 6 ,247,5,1", "4-6,247,1");
+        for (const char *refused : {"0", "248", "1-0", "3-2", "1-2-3", "1,,2", "", "x"})
+            row(refused, "refused");
+    }
+
+    // The addresses of a batch run's line, each from 1 to 247 and each once, as a Scan writes
+    // them back.
+    void addressLists()
+    {
+        QFETCH(QString, text);
+        const std::optional<QList<int>> read = AddressList::parse(text);
+        QTEST(read ? AddressList::format(*read) : QString("refused"), "read");
+    }
+
+    // A profile's table reads as its file does, a decimal comma and a quote too, and names the
+    // line and column it refuses; a point added copies the current one.
+    void profileTable()
+    {
+        QTableWidget table(0, 6);
+        ProfileEditor editor(&table);
+        QString error;
+        editor.show(*Profile::parse("temperature,humidity,soak,max_wait\n23,50,1,15\n", &error));
+        table.setCurrentCell(0, 0);
+        editor.addPoint();
+        table.item(1, 0)->setText("25,5");
+        const std::optional<Profile> edited = editor.profile(&error);
+        QVERIFY2(edited, qPrintable(error));
+        QCOMPARE(edited->toCsv().split('\n').mid(1).join('|'),
+                 "23,50,1,15,1,3\r|25.5,50,1,15,1,3\r|");
+        table.item(1, 1)->setText("wet\"");
+        QVERIFY(!editor.profile(&error));
+        QCOMPARE(error, "line 3, column humidity: \"wet\"\" is not a number");
+        editor.removePoint();
+        QCOMPARE(editor.profile(&error)->points().size(), 1);
     }
 };
 

@@ -14,6 +14,7 @@
 
 #include <QDateEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
 
@@ -322,7 +323,7 @@ private slots:
 
         // Kept for the next run: a window opened now shows the station as it was left.
         TrendSession none;
-        const CheckWindow again(
+        CheckWindow again(
             none, [] { return Transmitter(); }, [] { return QString(); });
         const auto station = [](const QWidget *window) {
             QStringList shown;
@@ -336,6 +337,15 @@ private slots:
         };
         QCOMPARE(station(&again), station(f.window.findChild<CheckWindow *>()));
         QCOMPARE(StationSettings::load().text("reference-humidity"), QString());
+        // Changed elsewhere (tr451 station, the Batch window), shown once the window is active.
+        StationSettings changed = StationSettings::load();
+        QString why;
+        QVERIFY(changed.set("reference-address", "31", &why));
+        changed.save();
+        QEvent activated(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&again, &activated);
+        QCOMPARE(again.findChild<QSpinBox *>("spinBoxReferenceAddress")->value(), 31);
+        QCOMPARE(StationSettings::load().text("reference-address"), "31");
         qunsetenv("TR451_DATABASE");
     }
 

@@ -133,8 +133,26 @@ void CheckWindow::showSettings(const StationSettings &s)
     ui->comboBoxRule->setCurrentIndex(int(s.rule));
 }
 
+// The Batch window and tr451 station change the station too: the form shows it as it is whenever
+// the window becomes active, unless a check holds its settings.
+bool CheckWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate && !engine->isOpen()) {
+        const StationSettings station = StationSettings::load();
+        if (!(station == engine->settings())) {
+            showing = true;
+            showSettings(station);
+            showing = false;
+            applySettings(station);
+        }
+    }
+    return QWidget::event(event);
+}
+
 void CheckWindow::settingsEdited()
 {
+    if (showing)
+        return;
     // The settings this window does not show stay as they are.
     StationSettings s = engine->settings();
     s.operatorName = ui->lineEditOperator->text().trimmed();

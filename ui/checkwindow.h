@@ -36,6 +36,9 @@ public:
     // Asks for a file name, then saves check's certificate there.
     void chooseCertificateFile(const Check &check);
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
     void showSettings(const StationSettings &settings);
     void settingsEdited();
@@ -51,6 +54,8 @@ private:
     CheckEngine *engine;
     ReferencePoller *poller;
     std::function<Transmitter()> linked;
+    // While the form is being filled from the station: its edits are not the user's.
+    bool showing = false;
 };
 
 #endif // CHECKWINDOW_H

@@ -94,7 +94,6 @@ struct BatchRun::Private
     Setup setup;
     Phase phase = Phase::Idle;
     std::optional<Profile> profile;
-    QByteArray profileBytes;
     StationSettings settings; // the run's, without the database
     std::unique_ptr<RecordStore> records;
     std::unique_ptr<RunLines> lines;
@@ -121,17 +120,10 @@ struct BatchRun::Private
 
 bool BatchRun::Private::prepare()
 {
-    QFile file(setup.profileFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        end(End::Refused,
-            QStringLiteral("cannot read %1: %2").arg(setup.profileFile, file.errorString()));
-        return false;
-    }
-    profileBytes = file.readAll();
     QString error;
-    profile = Profile::parse(profileBytes, &error);
+    profile = Profile::parse(setup.profile, &error);
     if (!profile) {
-        end(End::Refused, QStringLiteral("%1: %2").arg(setup.profileFile, error));
+        end(End::Refused, QStringLiteral("%1: %2").arg(setup.profileName, error));
         return false;
     }
     if (const QString problem = setupProblem(setup, *profile); !problem.isEmpty()) {
@@ -162,15 +154,17 @@ bool BatchRun::Private::findRun()
         end(End::Records, records->errorString());
         return false;
     }
+    // Stations may share the records: another station's run is not this one's to go on with.
     const auto same = std::find_if(runs.cbegin(), runs.cend(), [this](const RunRecord &other) {
         QString ignored;
         const std::optional<Profile> points = Profile::parse(other.profile, &ignored);
-        return points && points->points() == profile->points();
+        return other.station == settings.station && points && points->points() == profile->points();
     });
     if (same == runs.cend()) {
         end(End::NoRunToResume,
-            QStringLiteral("the records at %1 hold no unfinished run of the profile %2")
-                .arg(records->location(), setup.profileFile));
+            QStringLiteral("the records at %1 hold no unfinished run of the profile %2 at this "
+                           "station")
+                .arg(records->location(), setup.profileName));
         return false;
     }
     run = *same;
@@ -239,7 +233,7 @@ void BatchRun::Private::enrolled()
     run.station = settings.station;
     run.operatorName = settings.operatorName;
     run.kind = setup.kind;
-    run.profile = profileBytes;
+    run.profile = setup.profile;
     run.settings = settings;
     run.startedAt = QDateTime::currentDateTime();
     for (const Transmitter &transmitter : qAsConst(found)) {

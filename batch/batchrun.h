@@ -45,7 +45,10 @@ class BatchRun : public QObject
 public:
     struct Setup
     {
-        QString profileFile; // the profile as a technician saved it (batch/profile.h)
+        // The profile as a technician saved it (batch/profile.h), and what to call it when it is
+        // refused: its file's name.
+        QByteArray profile;
+        QString profileName;
         // The station's settings with the reference the machine reads (required) and, when the
         // run drives it, the chamber's map; their database holds the records.
         StationSettings station;

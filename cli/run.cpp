@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 
 #include <cstdio>
 
@@ -191,7 +192,12 @@ Outcome writePapers(const RunRecord &run, const Options &options)
 Outcome run(Session &session, const Options &options)
 {
     BatchRun::Setup setup;
-    setup.profileFile = options.profile;
+    QFile profile(options.profile);
+    if (!profile.open(QIODevice::ReadOnly))
+        return {Status::Usage,
+                QStringLiteral("cannot read %1: %2").arg(options.profile, profile.errorString())};
+    setup.profile = profile.readAll();
+    setup.profileName = options.profile;
     setup.station = stationFor(options);
     setup.port = options.port;
     setup.bitsPerSecond = options.bauds.first();

@@ -399,10 +399,6 @@
         <translation>地址不是形如 1-8 或 1,3,17 的列表。</translation>
     </message>
     <message>
-        <source>Cannot write the profile for the run: %1</source>
-        <translation>无法为运行写出点序列:%1</translation>
-    </message>
-    <message>
         <source>The records did not take a point: %1. The run goes on and stores it with the next sweep.</source>
         <translation>记录未能保存一个点:%1。运行继续,并在下一轮巡检时再次保存。</translation>
     </message>
@@ -431,6 +427,10 @@
     <message>
         <source>Keep it running</source>
         <translation>保持运行</translation>
+    </message>
+    <message>
+        <source>the profile shown</source>
+        <translation>所显示的温湿度点序列</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 #include "batch/batchrun.h"
 #include "check/recordstore.h"
 #include "protocol/frame.h"
+#include "support/trendsamples.h"
 #include "transmittersimulator.h"
 
 #include <QProcess>
@@ -181,6 +182,10 @@ private slots:
                     });
         });
         QVERIFY(first.status == -1 && first.out.startsWith("Point,Address,Time,Serial number,"));
+        // Stations share records: another station's run is not one to go on with.
+        setStation("station=Bench 9");
+        QCOMPARE(run(arguments + QStringList {"--resume"}).status, 2);
+        setStation("station=");
         const Run resumed = run(arguments + QStringList {"--resume"});
         QCOMPARE(resumed.status, 6);
         QVERIFY2(resumed.err.contains("Point 2 of 2 (25 \u2103, 60 %RH): the chamber is set to it")
@@ -236,7 +241,7 @@ private slots:
     {
         BatchRun batch;
         BatchRun::Setup setup;
-        setup.profileFile = profile;
+        setup.profile = contents(profile);
         setup.station = StationSettings::load();
         setup.port = sim->portPath();
         setup.addresses = {1, 2};

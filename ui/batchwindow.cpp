@@ -20,7 +20,6 @@
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QSettings>
-#include <QTemporaryFile>
 
 namespace {
 
@@ -318,11 +317,8 @@ void BatchWindow::start(bool resume)
         !why.isEmpty())
         return tell(why);
 
-    // The run reads it as it starts.
-    QTemporaryFile file;
-    if (!file.open() || file.write(profile->toCsv()) < 0 || !file.flush())
-        return tell(tr("Cannot write the profile for the run: %1").arg(file.errorString()));
-    setup.profileFile = file.fileName();
+    setup.profile = profile->toCsv();
+    setup.profileName = tr("the profile shown");
     saveLine();
 
     // Not from one of its signals: its lines are closed at once, free for this run.

@@ -534,6 +534,11 @@ BatchRun::Progress BatchRun::progress() const
     return progress;
 }
 
+GateState BatchRun::gate(int transmitter) const
+{
+    return d->logic ? d->logic->gate(transmitter, d->clock.elapsed()) : GateState();
+}
+
 const RunRecord &BatchRun::record() const
 {
     return d->run;

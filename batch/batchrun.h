@@ -108,6 +108,9 @@ public:
 
     Phase phase() const;
     Progress progress() const;
+    // A transmitter's gate over the stability window now, with the reference's: why its point is
+    // not taken yet.
+    GateState gate(int transmitter) const;
     // The run as the records hold it, with whatever is not stored yet.
     const RunRecord &record() const;
 

@@ -1,5 +1,7 @@
 #include "check/stabilitygate.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -15,6 +17,21 @@ QuantityGate::Phase QuantityGate::phase() const
         : !steady  ? Phase::Drifting
         : !quiet   ? Phase::Noisy
                    : Phase::Met;
+}
+
+QString QuantityGate::phaseText(Phase phase)
+{
+    switch (phase) {
+    case Phase::Filling:
+        return QCoreApplication::translate("QuantityGate", "filling");
+    case Phase::Drifting:
+        return QCoreApplication::translate("QuantityGate", "drifting");
+    case Phase::Noisy:
+        return QCoreApplication::translate("QuantityGate", "noisy");
+    case Phase::Met:
+        break;
+    }
+    return QCoreApplication::translate("QuantityGate", "met");
 }
 
 bool GateState::met() const

@@ -4,6 +4,8 @@
 #include "display/samplestore.h"
 #include "display/trendstatistics.h"
 
+#include <QString>
+
 #include <array>
 #include <optional>
 
@@ -35,6 +37,8 @@ struct QuantityGate
     // The first condition not met, as the window and the command line name it.
     enum class Phase { Filling, Drifting, Noisy, Met };
     Phase phase() const;
+    // The phase in words, in the tool's language: filling, drifting, noisy, met.
+    static QString phaseText(Phase phase);
     bool met() const { return phase() == Phase::Met; }
 };
 

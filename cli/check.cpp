@@ -24,9 +24,6 @@ namespace Cli {
 
 namespace {
 
-// In the order of QuantityGate::Phase.
-const QStringList PhaseNames {"filling", "drifting", "noisy", "met"};
-
 // A script tells a conditional pass from a pass by the exit status.
 Outcome decided(Check::Result result)
 {
@@ -44,7 +41,8 @@ QString phases(const GateState::Quantities &gate)
 {
     QStringList states;
     for (int q = 0; q < CheckedQuantities; ++q)
-        states << quantityKey(q) + QLatin1Char(' ') + PhaseNames.at(int(gate[size_t(q)].phase()));
+        states << quantityKey(q) + QLatin1Char(' ')
+                + QuantityGate::phaseText(gate[size_t(q)].phase());
     return states.join(QLatin1String(", "));
 }
 

@@ -2,6 +2,7 @@
 
 #include "check/stationsettings.h"
 #include "cli/commands.h"
+#include "protocol/addresslist.h"
 #include "protocol/commandinputs.h"
 #include "protocol/registers.h"
 
@@ -245,24 +246,6 @@ bool rates(const QString &text, const QString &allAs, bool many, QList<int> *val
     return true;
 }
 
-// Addresses and ranges of them separated by commas: 1-247, or 1,2,17.
-bool addressList(const QString &text, QList<int> *addresses)
-{
-    for (const QString &item : text.split(QLatin1Char(','))) {
-        const QStringList ends = item.split(QLatin1Char('-'));
-        int first = 0;
-        int last = 0;
-        if (ends.size() > 2
-            || !wholeNumber(ends.first(), Registers::FirstDeviceAddress,
-                            Registers::LastDeviceAddress, &first)
-            || !wholeNumber(ends.last(), first, Registers::LastDeviceAddress, &last))
-            return false;
-        for (int address = first; address <= last; ++address)
-            addresses->append(address);
-    }
-    return true;
-}
-
 // The setting and its values, as the window checks them before it sends.
 QString settingWords(const QStringList &words, Options *options)
 {
@@ -391,10 +374,11 @@ QString convert(const QCommandLineParser &given, Options *o)
         return QStringLiteral("--format takes table, csv or json");
     o->format = Format(qMax(0, format));
     o->stats = has("stats");
-    if (has("addresses") && !addressList(value("addresses"), &o->scanAddresses))
+    const std::optional<QList<int>> addresses =
+        AddressList::parse(has("addresses") ? value("addresses") : QStringLiteral("1-247"));
+    if (!addresses)
         return QStringLiteral("--addresses takes addresses from 1 to 247, as 1-247 or 1,2,17");
-    if (!has("addresses"))
-        addressList(QStringLiteral("1-247"), &o->scanAddresses);
+    o->scanAddresses = *addresses;
     o->scanBauds = has("baud") ? o->bauds : searchOrder();
     if (has("bauds") && !rates(value("bauds"), QStringLiteral("all"), true, &o->scanBauds))
         return QStringLiteral("--bauds takes rates out of %1 separated by commas, or all")

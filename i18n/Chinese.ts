@@ -887,22 +887,6 @@
         <translation>变送器 %1，地址 %2，温度输出范围 %3 至 %4 ℃</translation>
     </message>
     <message>
-        <source>filling</source>
-        <translation>采集中</translation>
-    </message>
-    <message>
-        <source>drifting</source>
-        <translation>漂移</translation>
-    </message>
-    <message>
-        <source>noisy</source>
-        <translation>波动</translation>
-    </message>
-    <message>
-        <source>met</source>
-        <translation>满足</translation>
-    </message>
-    <message>
         <source>Stable over the stability window: the point can be taken.</source>
         <translation>读数在稳定窗口内稳定：可以采集核查点。</translation>
     </message>
@@ -1191,6 +1175,25 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
     </message>
 </context>
 <context>
+    <name>QuantityGate</name>
+    <message>
+        <source>filling</source>
+        <translation>采集中</translation>
+    </message>
+    <message>
+        <source>drifting</source>
+        <translation>漂移</translation>
+    </message>
+    <message>
+        <source>noisy</source>
+        <translation>波动</translation>
+    </message>
+    <message>
+        <source>met</source>
+        <translation>满足</translation>
+    </message>
+</context>
+<context>
     <name>RecordStore</name>
     <message>
         <source>The records database %1 cannot be reached: %2</source>
@@ -1261,12 +1264,20 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
         <translation>本点完成</translation>
     </message>
     <message>
-        <source>waiting until stable</source>
-        <translation>等待稳定</translation>
-    </message>
-    <message>
         <source>waiting for the band and the soak</source>
         <translation>等待进入带宽并保持</translation>
+    </message>
+    <message>
+        <source>temperature</source>
+        <translation>温度</translation>
+    </message>
+    <message>
+        <source>humidity</source>
+        <translation>湿度</translation>
+    </message>
+    <message>
+        <source>reference: %1</source>
+        <translation>参考仪器：%1</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 // The protocol rules as tables: frames, line times, the receive step, field reads, which answer
 // fits which request, decoding, what the form's texts mean to the device, the reading arithmetic.
+#include "protocol/addresslist.h"
 #include "protocol/commandinputs.h"
 #include "protocol/exchange.h"
 #include "protocol/frame.h"
@@ -421,6 +422,29 @@ private slots:
         }
         QVERIFY(Readings::decimals(Readings::Scale::Tenths) == 1
                 && Readings::decimals(Readings::Scale::Hundredths) == 2);
+    }
+
+    void addressLists_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("read"); // as format() writes what parse() read
+        const auto row = [](const char *text, const char *read) {
+            QTest::newRow(text) << QString(text) << QString(read);
+        };
+        row("1-8", "1-8");
+        row("1,2,3,17,18", "1-3,17,18");
+        row(" 4 - 6 ,247,5,1", "4-6,247,1");
+        for (const char *refused : {"0", "248", "1-0", "3-2", "1-2-3", "1,,2", "", "x"})
+            row(refused, "refused");
+    }
+
+    // The addresses of a batch run's line, each from 1 to 247 and each once, as a Scan writes
+    // them back.
+    void addressLists()
+    {
+        QFETCH(QString, text);
+        const std::optional<QList<int>> read = AddressList::parse(text);
+        QTEST(read ? AddressList::format(*read) : QString("refused"), "read");
     }
 };
 

@@ -9,9 +9,9 @@
 #include "serial/serialportsettingdialog.h"
 #include "support/trendsamples.h"
 #include "support/windowfixture.h"
-#include "ui/addresslist.h"
 #include "ui/messagelog.h"
 #include "ui/profileeditor.h"
+#include "ui/runtexts.h"
 #include "ui/trendwindow.h"
 
 #include <QFileDialog>
@@ -514,29 +514,6 @@ private slots:
         QVERIFY(plot->axisScaleDiv(QwtPlot::yLeft).upperBound() >= 35);
     }
 
-    void addressLists_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("read"); // as format() writes what parse() read
-        const auto row = [](const char *text, const char *read) {
-            QTest::newRow(text) << QString(text) << QString(read);
-        };
-        row("1-8", "1-8");
-        row("1,2,3,17,18", "1-3,17,18");
-        row(" 4 - 6 ,247,5,1", "4-6,247,1");
-        for (const char *refused : {"0", "248", "1-0", "3-2", "1-2-3", "1,,2", "", "x"})
-            row(refused, "refused");
-    }
-
-    // The addresses of a batch run's line, each from 1 to 247 and each once, as a Scan writes
-    // them back.
-    void addressLists()
-    {
-        QFETCH(QString, text);
-        const std::optional<QList<int>> read = AddressList::parse(text);
-        QTEST(read ? AddressList::format(*read) : QString("refused"), "read");
-    }
-
     // A profile's table reads as its file does, a decimal comma and a quote too, and names the
     // line and column it refuses; a point added copies the current one.
     void profileTable()
@@ -557,6 +534,40 @@ private slots:
         QCOMPARE(error, "line 3, column humidity: \"wet\"\" is not a number");
         editor.removePoint();
         QCOMPARE(editor.profile(&error)->points().size(), 1);
+    }
+
+    void gateTexts_data()
+    {
+        QTest::addColumn<QString>("gates"); // filled, steady, quiet: T and H, then the reference's
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("all met") << "fsq fsq fsq fsq"
+                                 << "met";
+        QTest::newRow("humidity drifting") << "fsq f-q -sq -sq"
+                                           << "humidity drifting";
+        QTest::newRow("temperature first") << "fs- ---"
+                                           << "temperature noisy";
+        QTest::newRow("then the reference") << "fsq fsq -sq fsq"
+                                            << "reference: temperature filling";
+    }
+
+    // Why a transmitter of a batch run waits: the first gate not met, its own before the
+    // reference's.
+    void gateTexts()
+    {
+        QFETCH(QString, gates);
+        const QStringList parts = gates.split(' ');
+        const auto gate = [&parts](int i) {
+            QuantityGate g;
+            g.filled = parts.value(i).startsWith('f');
+            g.steady = parts.value(i).mid(1, 1) == "s";
+            g.quiet = parts.value(i).endsWith('q');
+            return g;
+        };
+        GateState state;
+        state.quantities = {gate(0), gate(1)};
+        if (parts.size() > 2)
+            state.reference = GateState::Quantities {gate(2), gate(3)};
+        QTEST(RunTexts::gate(state), "shown");
     }
 };
 

@@ -6,7 +6,7 @@
 #include "check/recordstore.h"
 #include "check/stationsettings.h"
 #include "master/transport.h"
-#include "ui/addresslist.h"
+#include "protocol/addresslist.h"
 #include "ui/linescan.h"
 #include "ui/runtexts.h"
 #include "ui/stationfields.h"
@@ -333,7 +333,7 @@ void BatchWindow::start(bool resume)
     connect(run, &BatchRun::pointSettled, this, &BatchWindow::pointSettled);
     connect(run, &BatchRun::setAside, this, [this](int transmitter, bool aside) {
         runTable.setAside(transmitter, aside);
-        runTable.showGates(run->record(), lastProgress);
+        runTable.showGates(*run, lastProgress);
     });
     connect(run, &BatchRun::recordsFailed, this, [this](const QString &why) {
         ui->labelRunState->setText(
@@ -366,14 +366,14 @@ void BatchWindow::progressed(const BatchRun::Progress &progress)
     ui->labelRunPoint->setText(RunTexts::point(progress));
     ui->labelRunBand->setText(RunTexts::band(progress));
     ui->labelRunTimes->setText(RunTexts::times(progress));
-    runTable.showGates(run->record(), progress);
+    runTable.showGates(*run, progress);
     showControls();
 }
 
 void BatchWindow::pointSettled(int transmitter)
 {
     runTable.showPoints(run->record(), transmitter);
-    runTable.showGates(run->record(), lastProgress);
+    runTable.showGates(*run, lastProgress);
     ui->chartTemperature->update();
     ui->chartHumidity->update();
 }

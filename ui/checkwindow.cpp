@@ -230,8 +230,6 @@ void CheckWindow::showGate()
     const GateState gate = engine->gate();
     // As it would be taken now: against the typed references or the reference's means.
     const CheckPoint now = engine->pointNow(typedReferences());
-    // In the order of QuantityGate::Phase.
-    const QString phases[] = {tr("filling"), tr("drifting"), tr("noisy"), tr("met")};
     for (int q = 0; q < CheckedQuantities; ++q) {
         const QuantityPoint &p = now.quantities[size_t(q)];
         const QString texts[] = {Certificate::number(p.mean, ValueDecimals),
@@ -242,9 +240,10 @@ void CheckWindow::showGate()
                                  Certificate::number(p.budget.expanded, ValueDecimals),
                                  Certificate::number(p.driftPerMinute, ValueDecimals),
                                  QString::number(p.samples),
-                                 phases[int(gate.quantities[size_t(q)].phase())],
-                                 gate.reference ? phases[int((*gate.reference)[size_t(q)].phase())]
-                                                : QStringLiteral("---")};
+                                 QuantityGate::phaseText(gate.quantities[size_t(q)].phase()),
+                                 gate.reference
+                                     ? QuantityGate::phaseText((*gate.reference)[size_t(q)].phase())
+                                     : QStringLiteral("---")};
         for (int column = 0; column < int(std::size(texts)); ++column)
             ui->tableLive->item(q, column)->setText(texts[column]);
     }

@@ -3,6 +3,7 @@
 #include "batch/report.h"
 #include "check/certificate.h"
 #include "check/runrecord.h"
+#include "ui/runtexts.h"
 
 #include <QTableWidget>
 
@@ -78,8 +79,9 @@ void RunTable::setAside(int transmitter, bool aside)
     this->aside[transmitter] = aside;
 }
 
-void RunTable::showGates(const RunRecord &run, const BatchRun::Progress &progress)
+void RunTable::showGates(const BatchRun &batch, const BatchRun::Progress &progress)
 {
+    const RunRecord &run = batch.record();
     for (int t = 0; t < aside.size(); ++t) {
         QString gate;
         if (aside.at(t))
@@ -87,7 +89,7 @@ void RunTable::showGates(const RunRecord &run, const BatchRun::Progress &progres
         else if (BatchReport::pointOf(run.checks.at(t), progress.point))
             gate = tr("point done");
         else if (progress.phase == BatchRun::Phase::Taking)
-            gate = tr("waiting until stable");
+            gate = RunTexts::gate(batch.gate(t));
         else if (progress.phase == BatchRun::Phase::Reaching
                  || progress.phase == BatchRun::Phase::Soaking)
             gate = tr("waiting for the band and the soak");

@@ -29,7 +29,9 @@ public:
     void showSweep(const RunLogic::Sweep &sweep);
     void showPoints(const RunRecord &run, int transmitter);
     void setAside(int transmitter, bool aside);
-    void showGates(const RunRecord &run, const BatchRun::Progress &progress);
+    // Where each transmitter stands at the current point: set aside, done, its gate (and the
+    // reference's) while points are taken, or waiting for the band and the soak.
+    void showGates(const BatchRun &batch, const BatchRun::Progress &progress);
 
 private:
     void setText(int row, int column, const QString &text);

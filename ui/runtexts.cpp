@@ -83,3 +83,21 @@ QString RunTexts::duration(qint64 ms)
             .arg(seconds % SecondsPerMinute, TwoDigits, 10, Zero);
     return tr("%1 s").arg(seconds);
 }
+
+QString RunTexts::gate(const GateState &gate)
+{
+    const QString quantities[CheckedQuantities] = {tr("temperature"), tr("humidity")};
+    const auto firstUnmet = [&quantities](const GateState::Quantities &gates) {
+        for (int q = 0; q < CheckedQuantities; ++q) {
+            if (!gates[size_t(q)].met())
+                return quantities[q] + ' ' + QuantityGate::phaseText(gates[size_t(q)].phase());
+        }
+        return QString();
+    };
+    const QString transmitter = firstUnmet(gate.quantities);
+    if (!transmitter.isEmpty())
+        return transmitter;
+    const QString reference = gate.reference ? firstUnmet(*gate.reference) : QString();
+    return reference.isEmpty() ? QuantityGate::phaseText(QuantityGate::Phase::Met)
+                               : tr("reference: %1").arg(reference);
+}

@@ -18,6 +18,10 @@ public:
     // The soak left and the time the rest of the run takes at most.
     static QString times(const BatchRun::Progress &progress);
     static QString end(BatchRun::End end, const QString &why);
+    // Why a transmitter's point is not taken yet: the first quantity whose gate is not met, the
+    // transmitter's before the reference's ("humidity drifting", "reference: temperature
+    // filling"), else "met".
+    static QString gate(const GateState &gate);
     // "2 h 05 min", "3 min 20 s", "45 s": whole seconds, rounded up.
     static QString duration(qint64 ms);
 };

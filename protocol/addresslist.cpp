@@ -1,4 +1,4 @@
-#include "ui/addresslist.h"
+#include "protocol/addresslist.h"
 
 #include "protocol/registers.h"
 

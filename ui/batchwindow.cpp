@@ -119,6 +119,9 @@ void BatchWindow::closeEvent(QCloseEvent *event)
 {
     if (!mayClose())
         return event->ignore();
+    // A scan holds the line's port: closed with the window, it is free for the tool again.
+    if (scan->isRunning())
+        scan->stop();
     QWidget::closeEvent(event);
 }
 

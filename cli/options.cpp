@@ -22,7 +22,7 @@ namespace {
 constexpr const char *LineCommands = "scan info read set check run";
 constexpr const char *SingleCommands = "scan info read set check";
 
-struct OptionSpec
+struct KnownOption
 {
     const char *name;
     const char *value; // its name in the usage; nullptr: the option takes none
@@ -31,7 +31,7 @@ struct OptionSpec
 };
 
 // In the order of the usage: each command's own options under it, then the shared ones.
-constexpr OptionSpec OptionTable[] = {
+constexpr KnownOption OptionTable[] = {
     {"addresses", "LIST", "scan run", "addresses to try, e.g. 1-247 (the default) or 1,2,17"},
     {"bauds", "LIST|all", "scan", "rates to try, e.g. 9600,19200 (default: all)"},
     {"count", "N", "read", "stop after N readings (default: until interrupted)"},
@@ -173,9 +173,9 @@ QString listed(const QStringList &items)
             + QLatin1String(" and ") + items.last();
 }
 
-QStringList commandsOf(const OptionSpec &spec)
+QStringList commandsOf(const KnownOption &known)
 {
-    return QString::fromLatin1(spec.commands).split(QLatin1Char(' '));
+    return QString::fromLatin1(known.commands).split(QLatin1Char(' '));
 }
 
 QStringList commandNames()
@@ -460,11 +460,11 @@ QString arrange(const QStringList &arguments, QStringList *arranged)
         options << argument;
         const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1)
                                  .section(QLatin1Char('='), 0, 0);
-        const OptionSpec *spec = byName(OptionTable, name);
+        const KnownOption *known = byName(OptionTable, name);
         const bool inline_ = argument.contains(QLatin1Char('='));
-        if (spec && !spec->value && inline_)
+        if (known && !known->value && inline_)
             return QStringLiteral("--%1 takes no value").arg(name);
-        if (spec && spec->value && !inline_) {
+        if (known && known->value && !inline_) {
             if (i + 1 == arguments.size())
                 return QStringLiteral("--%1 needs a value").arg(name);
             options << arguments.at(++i);
@@ -485,11 +485,11 @@ QString usageLine(int indent, const QString &left, const QString &text)
         + QLatin1Char('\n');
 }
 
-QString optionLine(int indent, const OptionSpec &spec)
+QString optionLine(int indent, const KnownOption &known)
 {
-    const QString value = spec.value ? QLatin1Char(' ') + QLatin1String(spec.value) : QString();
-    return usageLine(indent, QLatin1String("--") + QLatin1String(spec.name) + value,
-                     QLatin1String(spec.help));
+    const QString value = known.value ? QLatin1Char(' ') + QLatin1String(known.value) : QString();
+    return usageLine(indent, QLatin1String("--") + QLatin1String(known.name) + value,
+                     QLatin1String(known.help));
 }
 
 } // namespace
@@ -507,9 +507,9 @@ Parsed parse(const QStringList &arguments, const QString &environmentPort)
     QCommandLineParser parser;
     // -h as --help; any other single dash is taken as two.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionSpec &spec : OptionTable) {
-        parser.addOption(QCommandLineOption(QLatin1String(spec.name), QString(),
-                                            spec.value ? QLatin1String(spec.value) : QString()));
+    for (const KnownOption &known : OptionTable) {
+        parser.addOption(QCommandLineOption(QLatin1String(known.name), QString(),
+                                            known.value ? QLatin1String(known.value) : QString()));
     }
     const QCommandLineOption help(QStringList {QStringLiteral("h"), QStringLiteral("help")});
     parser.addOption(help);
@@ -530,11 +530,11 @@ Parsed parse(const QStringList &arguments, const QString &environmentPort)
                                      : QStringLiteral("unknown command \"%1\"").arg(words.first()))
                     + QStringLiteral("; the commands are ") + listed(commandNames()));
     }
-    for (const OptionSpec &spec : OptionTable) {
-        if (spec.commands && parser.isSet(QLatin1String(spec.name))
-            && !commandsOf(spec).contains(QLatin1String(o.command->name)))
+    for (const KnownOption &known : OptionTable) {
+        if (known.commands && parser.isSet(QLatin1String(known.name))
+            && !commandsOf(known).contains(QLatin1String(o.command->name)))
             return fail(QStringLiteral("--%1 is an option of %2 only")
-                            .arg(QLatin1String(spec.name), listed(commandsOf(spec))));
+                            .arg(QLatin1String(known.name), listed(commandsOf(known))));
     }
     if (const QString reason = o.command->takeWords(words.mid(1), &o); !reason.isEmpty())
         return fail(reason);
@@ -576,22 +576,22 @@ QString usage()
         const QString words =
             *command.words ? QLatin1Char(' ') + QLatin1String(command.words) : QString();
         text += usageLine(2, QLatin1String(command.name) + words, QLatin1String(command.summary));
-        for (const OptionSpec &spec : OptionTable) {
-            if (spec.commands && commandsOf(spec) == QStringList {QLatin1String(command.name)})
-                text += optionLine(4, spec);
+        for (const KnownOption &known : OptionTable) {
+            if (known.commands && commandsOf(known) == QStringList {QLatin1String(command.name)})
+                text += optionLine(4, known);
         }
     }
     QString group;
-    for (const OptionSpec &spec : OptionTable) {
-        if (spec.commands && commandsOf(spec).size() == 1)
+    for (const KnownOption &known : OptionTable) {
+        if (known.commands && commandsOf(known).size() == 1)
             continue;
         const QString of =
-            spec.commands ? listed(commandsOf(spec)) : QStringLiteral("every command");
+            known.commands ? listed(commandsOf(known)) : QStringLiteral("every command");
         if (of != group) {
             group = of;
             text += QStringLiteral("\nOptions of %1:\n").arg(group);
         }
-        text += optionLine(2, spec);
+        text += optionLine(2, known);
     }
     return text + usageLine(2, QStringLiteral("-h, --help"), QStringLiteral("this text"))
         + QStringLiteral(

@@ -1267,18 +1267,6 @@ Nothing is lost: what could not be stored stays on screen, marked &quot;not stor
         <source>waiting for the band and the soak</source>
         <translation>等待进入带宽并保持</translation>
     </message>
-    <message>
-        <source>temperature</source>
-        <translation>温度</translation>
-    </message>
-    <message>
-        <source>humidity</source>
-        <translation>湿度</translation>
-    </message>
-    <message>
-        <source>reference: %1</source>
-        <translation>参考仪器：%1</translation>
-    </message>
 </context>
 <context>
     <name>RunTexts</name>
@@ -1371,6 +1359,18 @@ Time to go at most: %2</source>
     <message>
         <source>%1 s</source>
         <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>temperature</source>
+        <translation>温度</translation>
+    </message>
+    <message>
+        <source>humidity</source>
+        <translation>湿度</translation>
+    </message>
+    <message>
+        <source>reference: %1</source>
+        <translation>参考仪器：%1</translation>
     </message>
 </context>
 <context>

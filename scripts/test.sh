@@ -22,4 +22,6 @@ fi
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:halt_on_error=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
-ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure --parallel "$(nproc)" "$@"
+# Twice as many suites as processors: the long ones (the command line's checks, the journeys, the
+# batch run) spend their time waiting for a line or a stability window, not computing.
+ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure --parallel "$(($(nproc) * 2))" "$@"

@@ -23,12 +23,17 @@ Master::Master(QObject *parent)
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, this, &Master::onTimer);
     connect(&link, &Reconnector::gaveUp, this, &Master::onGaveUp);
+    connecting.setSingleShot(true);
+    connect(&connecting, &QTimer::timeout, this, [this] {
+        error = QStringLiteral("timed out");
+        concludeOpening(false);
+    });
     clock.start();
 }
 
 Master::~Master() = default;
 
-bool Master::open(const QString &port, int bitsPerSecond)
+void Master::openLater(const QString &port, int bitsPerSecond)
 {
     rate = bitsPerSecond;
     transport = Transport::forPort(port, this);
@@ -37,19 +42,37 @@ bool Master::open(const QString &port, int bitsPerSecond)
     connect(transport, &Transport::ready, this, &Master::onReady);
     if (!transport->open(bitsPerSecond)) {
         error = transport->errorString();
-        return false;
+        concludeOpening(false);
+    } else if (transport->isReady()) {
+        concludeOpening(true);
+    } else {
+        connecting.start(ConnectTimeoutMs);
     }
-    if (!transport->isReady() && !cancelled && !lost) {
+}
+
+bool Master::open(const QString &port, int bitsPerSecond)
+{
+    openLater(port, bitsPerSecond);
+    if (!openingConcluded && !cancelled) {
         QEventLoop loop;
         waiting = &loop;
-        QTimer::singleShot(ConnectTimeoutMs, &loop, &QEventLoop::quit);
         loop.exec();
         waiting = nullptr;
     }
-    if (!transport->isReady() && error.isEmpty())
-        error = cancelled ? QStringLiteral("interrupted") : QStringLiteral("timed out");
-    opened = transport->isReady() && !cancelled;
-    return opened;
+    if (!usable && error.isEmpty())
+        error = QStringLiteral("interrupted");
+    return usable;
+}
+
+// Told from the event loop, so that whoever opened later has connected to opened() by then.
+void Master::concludeOpening(bool ok)
+{
+    connecting.stop();
+    usable = ok && !cancelled;
+    openingConcluded = true;
+    wake();
+    QMetaObject::invokeMethod(
+        this, [this, ok] { emit opened(ok && !cancelled); }, Qt::QueuedConnection);
 }
 
 void Master::setBitsPerSecond(int bitsPerSecond)
@@ -60,7 +83,7 @@ void Master::setBitsPerSecond(int bitsPerSecond)
 
 bool Master::start(const QByteArray &request)
 {
-    if (state != State::Idle || cancelled || lost || !opened)
+    if (state != State::Idle || cancelled || lost || !usable)
         return false;
     if (link.hasGivenUp()) {
         ++count.notSent;
@@ -250,8 +273,8 @@ void Master::onTimer()
 
 void Master::onReady()
 {
-    if (!opened) {
-        wake();
+    if (!openingConcluded) {
+        concludeOpening(true);
     } else if (link.restore()) {
         ++count.reconnects;
         if (state == State::Linking)
@@ -264,10 +287,12 @@ void Master::onReady()
 void Master::onFailed(const QString &why)
 {
     error = why;
-    if (!opened || !transport->canReconnect()) {
+    if (!usable || !transport->canReconnect()) {
         lost = true;
         if (state != State::Idle)
             finish(Result::PortLost);
+        if (!openingConcluded)
+            concludeOpening(false);
         wake();
         return;
     }

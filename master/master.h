@@ -74,8 +74,12 @@ public:
     explicit Master(QObject *parent = nullptr);
     ~Master() override;
 
-    // Opens a serial port, or RTU over TCP for tcp://HOST:PORT, waiting until it is connected;
-    // once for each master. False, with errorString() set, when it cannot be.
+    // Opens a serial port, or RTU over TCP for tcp://HOST:PORT, once for each master, without
+    // waiting: opened() tells from the event loop when it can carry requests, or that it cannot
+    // (errorString() says why). A window opens its lines so, never held up by a link being made.
+    void openLater(const QString &port, int bitsPerSecond);
+    // openLater(), then waits for it in a local event loop. False, with errorString() set, when
+    // it cannot be opened.
     bool open(const QString &port, int bitsPerSecond);
     QString errorString() const { return error; }
 
@@ -107,6 +111,7 @@ public:
     const Counters &counters() const { return count; }
 
 signals:
+    void opened(bool ok);
     void finished(const Master::Answer &answer);
 
 private:
@@ -132,6 +137,7 @@ private:
     void accept(const QByteArray &frame);
     void finish(Result result, const QByteArray &frame = QByteArray());
     void wake();
+    void concludeOpening(bool ok);
 
     Transport *transport = nullptr;
     QString error;
@@ -139,7 +145,9 @@ private:
     int timeoutMs = 0;
     int retries = 0;
     int reconnectWindowMs = ReconnectWindowMs;
-    bool opened = false;
+    bool usable = false; // opened, and not cancelled meanwhile
+    bool openingConcluded = false;
+    QTimer connecting; // how long a link may take to be made at the first opening
     bool cancelled = false;
     bool lost = false;
     Counters count;

@@ -6,23 +6,19 @@
 #include <QObject>
 #include <QVector>
 
-#include <memory>
-
 class InstrumentReader;
 class Master;
 
-// The reference instrument's own line, meant to live in a thread of its own: opening a TCP link
-// waits until the link is made, which the window must never do. The line is opened at the first
-// reading, and again at the reading after it was lost.
+// The reference instrument's own line. It is opened at the first reading, and again at the
+// reading after it was lost, without waiting: a TCP link is made while the window goes on.
 class ReferenceLine : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit ReferenceLine(const ReferenceMap &map);
-    ~ReferenceLine() override;
+    ReferenceLine(const ReferenceMap &map, QObject *parent);
 
-    // Starts a reading of the map's fields; each ends with one done().
+    // Starts a reading of the map's fields; each ends with one done(), from the event loop.
     void read();
 
 signals:
@@ -31,9 +27,13 @@ signals:
     void done(const QVector<double> &values, const QString &openError);
 
 private:
+    void opened(bool ok);
+    void startReading();
+    void closeLine();
+
     ReferenceMap map;
-    std::unique_ptr<Master> master;
-    std::unique_ptr<InstrumentReader> reader;
+    Master *master = nullptr; // while open or being opened
+    InstrumentReader *reader = nullptr; // once open
 };
 
 #endif // REFERENCELINE_H

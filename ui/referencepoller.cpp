@@ -6,7 +6,6 @@
 #include "ui/referenceline.h"
 
 #include <QDeadlineTimer>
-#include <QThread>
 
 namespace {
 
@@ -20,8 +19,6 @@ ReferencePoller::ReferencePoller(TrendSession &transmitter, std::function<QStrin
     , linkedPort(std::move(linkedPort))
     , session(new TrendSession(SampleStore::WeekOfPolling, this))
 {
-    // The line's values come from its thread.
-    qRegisterMetaType<QVector<double>>();
     connect(&transmitter, &TrendSession::readingAdded, this, &ReferencePoller::read);
 }
 
@@ -42,14 +39,8 @@ void ReferencePoller::setMap(const ReferenceMap &map)
     session = new TrendSession(SampleStore::WeekOfPolling, this);
     if (!map.isSet())
         return;
-    thread = std::make_unique<QThread>();
-    line = new ReferenceLine(map);
-    line->moveToThread(thread.get());
-    connect(thread.get(), &QThread::finished, line, &QObject::deleteLater);
-    // Answers come through the thread's object: any still on their way go with it.
-    connect(line, &ReferenceLine::done, thread.get(),
-            [this](const QVector<double> &values, const QString &why) { answered(values, why); });
-    thread->start();
+    line = new ReferenceLine(map, this);
+    connect(line, &ReferenceLine::done, this, &ReferencePoller::answered);
 }
 
 bool ReferencePoller::refused() const
@@ -76,7 +67,7 @@ void ReferencePoller::read()
     if (!line || reading || refused())
         return;
     reading = true;
-    QMetaObject::invokeMethod(line, &ReferenceLine::read);
+    line->read();
 }
 
 // Only a whole reading goes into the session: nothing is taken from a reference not read.
@@ -97,12 +88,8 @@ void ReferencePoller::answered(const QVector<double> &values, const QString &why
 
 void ReferencePoller::closeLine()
 {
-    if (!thread)
-        return;
-    // Ends a wait for a TCP link at once; the line is deleted in its thread.
-    thread->quit();
-    thread->wait();
-    thread.reset();
+    // A reading still under way ends with the line; its answer goes with it.
+    delete line;
     line = nullptr;
     reading = false;
 }

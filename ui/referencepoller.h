@@ -8,16 +8,14 @@
 #include <QVector>
 
 #include <functional>
-#include <memory>
 
-class QThread;
 class ReferenceLine;
 class TrendSession;
 
 // Reads the reference instrument in the same cycle as the transmitter: once for each reading
 // the transmitter's session gets, into a session of the reference's readings that the check
-// watches. The reference's line runs in a thread of its own, so that the window never waits for
-// it; a reading still under way when the next is due lets that one pass.
+// watches. The reference's line is opened without waiting, so that the window never waits for it;
+// a reading still under way when the next is due lets that one pass.
 class ReferencePoller : public QObject
 {
     Q_OBJECT
@@ -47,8 +45,7 @@ private:
     std::function<QString()> linkedPort;
     ReferenceMap reference;
     TrendSession *session;
-    std::unique_ptr<QThread> thread;
-    ReferenceLine *line = nullptr; // lives in thread
+    ReferenceLine *line = nullptr;
     bool reading = false;
     // When the reference stopped giving readings; invalid while it gives them.
     QDateTime failingSince;

@@ -6,6 +6,7 @@
 #include "check/stationsettings.h"
 #include "display/trendsession.h"
 #include "protocol/frame.h"
+#include "support/table.h"
 #include "support/windowfixture.h"
 #include "ui/batchwindow.h"
 #include "ui/checkwindow.h"
@@ -39,11 +40,10 @@ class TestE2e : public QObject
 private slots:
     void search_data()
     {
-        QTest::addColumn<int>("baudCode");
-        QTest::addColumn<QList<int>>("openings");
-        QTest::newRow("9600") << 4 << QList<int>({115200, 19200, 9600});
-        QTest::newRow("1200") << 1 << QList<int>({115200, 19200, 9600, 4800, 2400, 1200});
-        QTest::newRow("115200") << 6 << QList<int>({115200});
+        const Table<int, QList<int>> row("baudCode", "openings");
+        row("9600", 4, {115200, 19200, 9600});
+        row("1200", 1, {115200, 19200, 9600, 4800, 2400, 1200});
+        row("115200", 6, {115200});
     }
 
     // Found by the search half a second a step, the Device group fills and the output block is read
@@ -100,12 +100,11 @@ private slots:
 
     void lineFaults_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QStringList>("messages");
+        const Table<QString, QStringList> row("fault", "messages");
         for (const char *fault : {"split", "delayed", "corrupted", "stray byte"})
-            QTest::newRow(fault) << QString(fault) << QStringList();
-        QTest::newRow("flood") << "flood" << QStringList(UsbError);
-        QTest::newRow("adapter removed") << "removed" << QStringList(UsbError);
+            row(fault, fault, {});
+        row("flood", "flood", {UsbError});
+        row("adapter removed", "removed", {UsbError});
     }
 
     void lineFaults()

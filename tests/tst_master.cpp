@@ -5,6 +5,7 @@
 #include "posixpty.h"
 #include "protocol/frame.h"
 #include "protocol/linetiming.h"
+#include "support/table.h"
 #include "transmittersimulator.h"
 
 #include <QProcess>
@@ -111,25 +112,20 @@ class TestMaster : public QObject
 private slots:
     void outcomes_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<int>("retries");
-        QTest::addColumn<int>("timeoutMs");
-        QTest::addColumn<Master::Result>("result");
         // The counters: sent, answered, timed out, failed check, exceptions.
-        QTest::addColumn<QString>("counters");
+        const Table<QString, QByteArray, int, int, Master::Result, QString> row(
+            "fault", "request", "retries", "timeoutMs", "result", "counters");
         using R = Master::Result;
-        QTest::newRow("answered") << "" << Poll << 2 << 0 << R::Answered << "1 1 0 0 0";
+        row("answered", "", Poll, 2, 0, R::Answered, "1 1 0 0 0");
         // At 9600 bit/s the 39 bytes take 41 ms: they need longer than the timeout once begun.
-        QTest::newRow("long answer, short timeout")
-            << "" << Modbus::readRequest(1, 0x010A, 17) << 0 << 20 << R::Answered << "1 1 0 0 0";
-        QTest::newRow("in pieces") << "split" << Poll << 0 << 0 << R::Answered << "1 1 0 0 0";
-        QTest::newRow("refused, not retried")
-            << "" << Modbus::readRequest(1, 0x0009, 1) << 2 << 0 << R::Refused << "1 0 0 0 1";
-        QTest::newRow("retried") << "silent" << Poll << 2 << 0 << R::TimedOut << "3 0 3 0 0";
-        QTest::newRow("corrupted, retried")
-            << "corrupt" << Poll << 1 << 0 << R::FailedCheck << "2 0 0 2 0";
-        QTest::newRow("stray byte") << "stray" << Poll << 0 << 0 << R::Answered << "1 1 0 0 0";
+        row("long answer, short timeout", "", Modbus::readRequest(1, 0x010A, 17), 0, 20,
+            R::Answered, "1 1 0 0 0");
+        row("in pieces", "split", Poll, 0, 0, R::Answered, "1 1 0 0 0");
+        row("refused, not retried", "", Modbus::readRequest(1, 0x0009, 1), 2, 0, R::Refused,
+            "1 0 0 0 1");
+        row("retried", "silent", Poll, 2, 0, R::TimedOut, "3 0 3 0 0");
+        row("corrupted, retried", "corrupt", Poll, 1, 0, R::FailedCheck, "2 0 0 2 0");
+        row("stray byte", "stray", Poll, 0, 0, R::Answered, "1 1 0 0 0");
     }
 
     // An attempt without an answer ends after the request's and the answer's wire times and the
@@ -191,38 +187,29 @@ private slots:
 
     void played_data()
     {
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<int>("retries");
-        QTest::addColumn<int>("timeoutMs");
-        QTest::addColumn<Script>("script");
-        QTest::addColumn<Master::Result>("result");
-        QTest::addColumn<QString>("counters");
-        QTest::addColumn<QVector<quint16>>("registers");
-        QTest::addColumn<int>("leastMs"); // the least the transaction takes
+        // leastMs: the least the transaction takes
+        const Table<QByteArray, int, int, Script, Master::Result, QString, QVector<quint16>, int>
+            row("request", "retries", "timeoutMs", "script", "result", "counters", "registers",
+                "leastMs");
         using R = Master::Result;
-        const auto row = [](const char *name, const QByteArray &request, int retries, int timeoutMs,
-                            const Script &script, R result, const char *counters,
-                            const QVector<quint16> &registers = {}, int leastMs = 0) {
-            QTest::newRow(name) << request << retries << timeoutMs << script << result
-                                << QString(counters) << registers << leastMs;
-        };
         const QVector<quint16> reference {0x41BB, 0xC28F};
         row("input registers", Modbus::shortFrame(1, Modbus::ReadInputRegisters, 0, 2), 0, 0,
             {{0, Modbus::readReply(1, reference, Modbus::ReadInputRegisters)}}, R::Answered,
-            "1 1 0 0 0", reference);
+            "1 1 0 0 0", reference, 0);
         // The retry hears nothing of what the first attempt heard.
-        row("garbage, then silence", Poll, 1, 0, {{0, "\xA5"}}, R::TimedOut, "2 0 1 1 0");
+        row("garbage, then silence", Poll, 1, 0, {{0, "\xA5"}}, R::TimedOut, "2 0 1 1 0", {}, 0);
         row("garbage, someone else's frame", Poll, 0, 0,
-            {{0, "\xA5\xA5" + Modbus::readReply(2, {1, 2, 3, 4})}}, R::FailedCheck, "1 0 0 1 0");
+            {{0, "\xA5\xA5" + Modbus::readReply(2, {1, 2, 3, 4})}}, R::FailedCheck, "1 0 0 1 0", {},
+            0);
         const QByteArray toAll = Modbus::readRequest(0, 0x0000, 2);
         const QByteArray seven = Modbus::readReply(7, {1, 2});
         const QByteArray nine = Modbus::readReply(9, {3, 4});
         row("address 0, one answer", toAll, 0, 300, {{0, seven}}, R::Answered, "1 1 0 0 0", {1, 2},
             300);
         row("address 0, two answers at once", toAll, 0, 300, {{0, seven + nine}}, R::Several,
-            "1 0 0 1 0");
+            "1 0 0 1 0", {}, 0);
         row("address 0, two answers apart", toAll, 0, 300, {{0, seven}, {30, nine}}, R::Several,
-            "1 0 0 1 0");
+            "1 0 0 1 0", {}, 0);
     }
 
     // What a device played on the pty sends, and when: the registers of a read answer, the

@@ -4,6 +4,7 @@
 #include "batch/batchrun.h"
 #include "check/recordstore.h"
 #include "protocol/frame.h"
+#include "support/table.h"
 #include "support/trendsamples.h"
 #include "transmittersimulator.h"
 
@@ -96,17 +97,10 @@ private slots:
 
     void ended_data()
     {
-        QTest::addColumn<QByteArray>("points"); // empty: the two points
-        QTest::addColumn<QString>("setting"); // of the station, for this row
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<QString>("cut"); // at the first reference read: interrupted, pulled
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("said");
-        const auto row = [](const char *name, const QByteArray &points, const QString &setting,
-                            const QString &arguments, const QString &cut, int status,
-                            const QString &said) {
-            QTest::newRow(name) << points << setting << arguments << cut << status << said;
-        };
+        // The profile's points (empty: the two points), a setting of the station for this row, and
+        // how the run is cut at the first reference read (interrupted, pulled).
+        const Table<QByteArray, QString, QString, QString, int, QString> row(
+            "points", "setting", "arguments", "cut", "status", "said");
         row("profile without max_wait", "temperature,humidity,soak\n23,50,1\n", "", "", "", 2,
             "profile.csv: line 1, column max_wait: missing from the header\n");
         row("reference overdue", "", "reference/due=2001-01-01", "", "", 2,

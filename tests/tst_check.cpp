@@ -3,6 +3,7 @@
 // as a station's role) and their migration, their URLs, the certificate.
 #include "check/certificate.h"
 #include "check/databaseurl.h"
+#include "support/programs.h"
 #include "support/table.h"
 #include "support/testdatabase.h"
 #include "support/trendsamples.h"
@@ -181,15 +182,6 @@ QString describe(const RunRecord &run)
     for (const Check &check : run.checks)
         text += describe(check);
     return text;
-}
-
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(20000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // What of a check the records hold, as "checks,points,result", from the check itself and from the
@@ -392,11 +384,6 @@ private slots:
         for (const auto &[listed, written] :
              {std::pair {&history[0], &third}, {&history[1], &first}})
             QVERIFY(other.load(*listed) && describe(*listed) == describe(*written));
-        QStringList verdicts;
-        for (const CheckPoint &point : first.points)
-            verdicts << Verdicts::name(point.quantities[0].verdict)
-                     << Verdicts::name(point.quantities[1].verdict);
-        QCOMPARE(verdicts.join(','), "pass,conditional pass,conditional fail,fail");
         QCOMPARE(held(first), "1,2,fail");
         // A typed reference has no line; readers of version 1 see a pass where there is one.
         QCOMPARE(db.firstRow("SELECT COUNT(*), COUNT(reference_baud) FROM checks"), "3,2");
@@ -841,12 +828,12 @@ private slots:
         child.start(QCoreApplication::applicationFilePath(), {"writeCertificate"});
         QVERIFY(child.waitForFinished(20000) && child.exitCode() == 0);
         const QRegularExpression a4(R"(Page size: +595[.0-9]* x 84[12][.0-9]* pts \(A4\))");
-        QVERIFY(run("pdfinfo", {file}).contains(a4));
+        QVERIFY(runProgram("pdfinfo", {file}).out.contains(a4));
         // Compared as plain characters without spaces: the PDF has ligatures and breaks lines.
         const auto plain = [](const QString &text) {
             return text.normalized(QString::NormalizationForm_KC).remove(QRegularExpression("\\s"));
         };
-        QStringList pages = run("pdftotext", {file, "-"}).split('\f');
+        QStringList pages = runProgram("pdftotext", {file, "-"}).out.split('\f');
         pages.removeLast(); // after the last page's form feed
         QVERIFY(pages.size() >= 2);
         QFETCH(QString, page);

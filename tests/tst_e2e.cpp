@@ -42,6 +42,7 @@ private slots:
     {
         const Table<int, QList<int>> row("baudCode", "openings");
         row("9600", 4, {115200, 19200, 9600});
+        // An answer at the last rate still counts.
         row("1200", 1, {115200, 19200, 9600, 4800, 2400, 1200});
         row("115200", 6, {115200});
     }

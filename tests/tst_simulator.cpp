@@ -6,9 +6,11 @@
 #include "devicerequests.h"
 #include "protocol/frame.h"
 #include "protocol/linetiming.h"
+#include "protocol/registerfield.h"
 #include "referenceinstrument.h"
 #include "rtureceiver.h"
 #include "simulatoroptions.h"
+#include "support/programs.h"
 #include "support/table.h"
 #include "transmittermodel.h"
 #include "transmittersimulator.h"
@@ -20,20 +22,8 @@
 #include <QTest>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
-
-// An IEEE 754 single from four bytes, high byte first.
-double float32At(const QByteArray &bytes, int at)
-{
-    quint32 bits = 0;
-    for (int i = 0; i < 4; ++i)
-        bits = bits << 8 | quint8(bytes.at(at + i));
-    float value = 0;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 QByteArray request(const char *hex)
 {
@@ -152,15 +142,17 @@ private slots:
             for (int step = 0; step < 200; ++step) {
                 air.setTime(air.time() + 7);
                 const Air now = air.current();
-                const QByteArray reply = reference.answer(request("1E 04 0000 0004"));
+                const QVector<quint16> read =
+                    Modbus::readValues(reference.answer(request("1E 04 0000 0004")));
                 const Air a = first.reading();
                 const Air b = second.reading();
                 transmitterNoise =
                     std::max({transmitterNoise, qAbs(a.temperature - now.temperature) / 0.02,
                               qAbs(a.humidity - now.humidity) / 0.1});
-                referenceNoise =
-                    std::max({referenceNoise, qAbs(float32At(reply, 3) - now.temperature) / 0.02,
-                              qAbs(float32At(reply, 7) - now.humidity) / 0.1});
+                // A field of no other type than float32, high word first, reads them.
+                referenceNoise = std::max(
+                    {referenceNoise, qAbs(RegisterField().decode(read) - now.temperature) / 0.02,
+                     qAbs(RegisterField().decode(read.mid(2)) - now.humidity) / 0.1});
                 alike = alike && qAbs(b.temperature - a.temperature - 0.5) < 1e-9
                     && qAbs(b.humidity - a.humidity + 1.25) < 1e-9;
             }
@@ -390,7 +382,7 @@ private slots:
     // the standard reads them, and a refusal as it decodes it.
     void peer()
     {
-        if (QProcess::execute("/usr/bin/python3", {"-c", "import pymodbus.client"}) != 0)
+        if (!pythonHas("pymodbus.client"))
             QSKIP("python3-pymodbus is not installed");
         TransmitterSimulator sim;
         sim.setFixedReadings(23.45, 45.67);
@@ -412,7 +404,7 @@ private slots:
         QVERIFY(profile.open(QIODevice::WriteOnly) && profile.write(TwoPoints) > 0);
         profile.close();
         QProcess simulator;
-        simulator.start(simulatorPath(),
+        simulator.start(built("tools/tr451-simulator"),
                         {"--link", link, "--address", "1-2", "--baud-code", "6", "--tcp", "0",
                          "--bias", "2:0.5:-1", "--reference", "30", "--chamber", "31", "--program",
                          profile.fileName(), "--answer-at-once"});
@@ -473,21 +465,14 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, said);
-        QProcess simulator;
-        simulator.start(simulatorPath(), arguments);
-        QVERIFY(simulator.waitForFinished(10000));
-        QTEST(simulator.exitCode(), "status");
-        const QString error = QString::fromUtf8(simulator.readAllStandardError());
+        const Run simulator = runProgram(built("tools/tr451-simulator"), arguments);
+        QTEST(simulator.status, "status");
+        const QString &error = simulator.err;
         QVERIFY2(error.startsWith("tr451-simulator: " + said) && error.count('\n') == 1,
                  qPrintable(error));
     }
 
 private:
-    static QString simulatorPath()
-    {
-        return QCoreApplication::applicationDirPath() + "/../tools/tr451-simulator";
-    }
-
     QTemporaryDir dir;
 };
 

@@ -204,16 +204,11 @@ private slots:
         const QByteArray sent = f.sent(15);
         QVERIFY(AppState.rxBuffer.isEmpty()
                 && f.describe("timerReadHumiture=x") == "timerReadHumiture=1000");
-        QStringList stamps; // yyMMddhhmmss in ASCII digits
-        for (const QDateTime &at : {before, QDateTime::currentDateTime()}) {
-            const QDate d = at.date();
-            const QTime t = at.time();
-            const QString digits =
-                QString::asprintf("%02d%02d%02d%02d%02d%02d", d.year() % 100, d.month(), d.day(),
-                                  t.hour(), t.minute(), t.second());
-            stamps << hex(blockWrite(1, Registers::SerialNumberBlock,
-                                     CommandInputs::serialNumberWords(digits)));
-        }
+        QStringList stamps; // the time of the click in ASCII digits
+        for (const QDateTime &at : {before, QDateTime::currentDateTime()})
+            stamps << hex(blockWrite(
+                1, Registers::SerialNumberBlock,
+                CommandInputs::serialNumberWords(QLocale::c().toString(at, "yyMMddhhmmss"))));
         QVERIFY2(stamps.contains(sent), sent);
         // Noise longer than any answer: dropped, not taken for a lost adapter.
         f.answer(QByteArray(1025, 'U'));

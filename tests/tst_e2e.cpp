@@ -38,6 +38,14 @@ class TestE2e : public QObject
     Q_OBJECT
 
 private slots:
+    // Records and a station of each journey's own, whatever the journeys before left.
+    void init()
+    {
+        const QString records = dir.filePath(QTest::currentTestFunction()) + "/records.sqlite";
+        qputenv("TR451_DATABASE", records.toLocal8Bit());
+        StationSettings().save();
+    }
+
     void search_data()
     {
         const Table<int, QList<int>> row("baudCode", "openings");
@@ -167,11 +175,8 @@ private slots:
     // stop closes the gate; the history finishes the check that the closed window left open.
     void check()
     {
-        QTemporaryDir dir;
-        const QString folder = dir.filePath("records");
+        const QString folder = dir.filePath("check");
         QVERIFY(QFile(folder).open(QIODevice::WriteOnly)); // a file where the records' folder goes
-        qputenv("TR451_DATABASE", (folder + "/records.sqlite").toLocal8Bit());
-        StationSettings().save(); // whatever the journeys before left
         Bench bench(4, "", true);
         bench.sim.setSettling(30.0, 75.0, 1.0);
         WindowFixture f;
@@ -215,7 +220,6 @@ private slots:
         QCOMPARE(listed->model()->rowCount(), 1);
         QCOMPARE(newest(), "1 Pass");
         QCOMPARE(f.boxes.messages.size(), 1); // told once
-        qunsetenv("TR451_DATABASE");
     }
 
     // A check against the reference read from its instrument over the same simulated line, served
@@ -226,9 +230,6 @@ private slots:
     // window says since when.
     void checkAgainstInstrument()
     {
-        QTemporaryDir dir;
-        qputenv("TR451_DATABASE", dir.filePath("records.sqlite").toLocal8Bit());
-        StationSettings().save();
         Bench bench(4, "", true);
         QVERIFY(bench.sim.setReference(30, 4) && bench.sim.listenTcp(0));
         bench.sim.setSettling(30.0, 75.0, 1.0);
@@ -346,7 +347,6 @@ private slots:
         QCoreApplication::sendEvent(&again, &activated);
         QCOMPARE(again.findChild<QSpinBox *>("spinBoxReferenceAddress")->value(), 31);
         QCOMPARE(StationSettings::load().text("reference-address"), "31");
-        qunsetenv("TR451_DATABASE");
     }
 
     // A rack of three transmitters, one a degree off, a reference and a chamber on one line, run
@@ -357,8 +357,6 @@ private slots:
     // result, the charts and the records holding it.
     void batch()
     {
-        QTemporaryDir dir;
-        qputenv("TR451_DATABASE", dir.filePath("records.sqlite").toLocal8Bit());
         StationSettings station;
         QString why;
         for (const QString &setting :
@@ -459,7 +457,6 @@ private slots:
         }
         QVERIFY(RecordStore().loadRun(stored) && stored.state == RunRecord::State::Finished
                 && stored.kind == Check::Kind::AsFound);
-        qunsetenv("TR451_DATABASE");
     }
 
     // A bench polling through every line fault, linking again after a lost link: the readings
@@ -505,6 +502,9 @@ private slots:
         QVERIFY(AppState.temperatureRaw != 0);
         QCOMPARE(f.boxes.messages, QStringList({UsbError, UsbError}));
     }
+
+private:
+    QTemporaryDir dir;
 };
 
 QTEST_MAIN(TestE2e)

@@ -169,7 +169,6 @@ private slots:
 
     void played_data()
     {
-        // leastMs: the least the transaction takes
         const Table<QByteArray, int, int, Script, Master::Result, QString, QVector<quint16>, int>
             row("request", "retries", "timeoutMs", "script", "result", "counters", "registers",
                 "leastMs");

@@ -467,9 +467,9 @@ private slots:
         QFETCH(QString, said);
         const Run simulator = runProgram(built("tools/tr451-simulator"), arguments);
         QTEST(simulator.status, "status");
-        const QString &error = simulator.err;
-        QVERIFY2(error.startsWith("tr451-simulator: " + said) && error.count('\n') == 1,
-                 qPrintable(error));
+        QVERIFY2(simulator.err.startsWith("tr451-simulator: " + said)
+                     && simulator.err.count('\n') == 1,
+                 qPrintable(simulator.err));
     }
 
 private:

@@ -89,7 +89,6 @@ private slots:
 
     void commands_data()
     {
-        // The steps as WindowFixture::run takes them.
         const Table<QByteArray, QByteArray, QString, bool, QString> row("steps", "frame", "timers",
                                                                         "clears", "message");
         const QString poll = "timerResponse=off;timerReadHumiture=1000";

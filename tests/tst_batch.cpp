@@ -2,6 +2,7 @@
 // decisions over a scripted clock and line.
 #include "batch/profile.h"
 #include "batch/runlogic.h"
+#include "support/table.h"
 
 #include <QTest>
 
@@ -141,6 +142,8 @@ private:
 
 } // namespace
 
+Q_DECLARE_METATYPE(RunLogic::Result)
+
 class TestBatch : public QObject
 {
     Q_OBJECT
@@ -148,11 +151,7 @@ class TestBatch : public QObject
 private slots:
     void profile_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("read"); // the points, or the message it is refused with
-        const auto row = [](const char *name, const QByteArray &file, const QString &read) {
-            QTest::newRow(name) << file << read;
-        };
+        const Table<QByteArray, QString> row("file", "read"); // the points, or why it is refused
         row("plain, bands by default", Header + "20,50,600,1800\n-40,10.5,0,0.5",
             "20/50/600/1800/1/3;-40/10.5/0/0.5/1/3");
         row("limits taken", Header + "-60,0,0,604800\n150,100,604800,1",
@@ -244,15 +243,7 @@ private slots:
     }
     void run_data()
     {
-        QTest::addColumn<QString>("profile");
-        QTest::addColumn<QString>("done");
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("events");
-        const auto row = [](const char *name, const char *profile, const char *done,
-                            const char *script, const char *events) {
-            QTest::newRow(name) << QString(profile) << QString(done) << QString(script)
-                                << QString(events);
-        };
+        const Table<QString, QString, QString, QString> row("profile", "done", "script", "events");
         const char *const one = "23/50/0/60";
         const char *const three = "23/50/0/60;33/50/0/60;43/50/0/60";
         row("band: not entered out of it, without humidity or silent; entered at its edge", one, "",
@@ -330,13 +321,7 @@ private slots:
     // whom the next sweep asks.
     void clock_data()
     {
-        QTest::addColumn<QString>("done");
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("stands");
-        const auto row = [](const char *name, const char *done, const char *script,
-                            const char *stands) {
-            QTest::newRow(name) << QString(done) << QString(script) << QString(stands);
-        };
+        const Table<QString, QString, QString> row("done", "script", "stands");
         row("reaching: the soak whole, every point at its longest", "", "0-4 20/40 23/50",
             "Reaching p0 20/130 ask 0");
         row("soaking", "", "0-4 20/40 23/50; 5-9 23/50 23/50", "Soaking p0 16/126 ask 0");
@@ -368,11 +353,7 @@ private slots:
     void result_data()
     {
         // Per transmitter, ';' apart: each point's verdict, or "unstable" or "silent".
-        QTest::addColumn<QString>("points");
-        QTest::addColumn<int>("result");
-        const auto row = [](const char *name, const char *points, RunLogic::Result result) {
-            QTest::newRow(name) << QString(points) << int(result);
-        };
+        const Table<QString, RunLogic::Result> row("points", "result");
         using Result = RunLogic::Result;
         row("every point passed", "pass,pass;pass", Result::Passed);
         row("a conditional pass the worst", "pass;conditional pass,pass", Result::ConditionalPass);
@@ -402,7 +383,7 @@ private slots:
             }
             checks << check;
         }
-        QTEST(int(RunLogic::result(checks)), "result");
+        QTEST(RunLogic::result(checks), "result");
     }
 };
 

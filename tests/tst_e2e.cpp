@@ -6,6 +6,7 @@
 #include "check/stationsettings.h"
 #include "display/trendsession.h"
 #include "protocol/frame.h"
+#include "support/table.h"
 #include "support/windowfixture.h"
 #include "ui/batchwindow.h"
 #include "ui/checkwindow.h"
@@ -37,13 +38,21 @@ class TestE2e : public QObject
     Q_OBJECT
 
 private slots:
+    // Records and a station of each journey's own, whatever the journeys before left.
+    void init()
+    {
+        const QString records = dir.filePath(QTest::currentTestFunction()) + "/records.sqlite";
+        qputenv("TR451_DATABASE", records.toLocal8Bit());
+        StationSettings().save();
+    }
+
     void search_data()
     {
-        QTest::addColumn<int>("baudCode");
-        QTest::addColumn<QList<int>>("openings");
-        QTest::newRow("9600") << 4 << QList<int>({115200, 19200, 9600});
-        QTest::newRow("1200") << 1 << QList<int>({115200, 19200, 9600, 4800, 2400, 1200});
-        QTest::newRow("115200") << 6 << QList<int>({115200});
+        const Table<int, QList<int>> row("baudCode", "openings");
+        row("9600", 4, {115200, 19200, 9600});
+        // An answer at the last rate still counts.
+        row("1200", 1, {115200, 19200, 9600, 4800, 2400, 1200});
+        row("115200", 6, {115200});
     }
 
     // Found by the search half a second a step, the Device group fills and the output block is read
@@ -100,12 +109,11 @@ private slots:
 
     void lineFaults_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QStringList>("messages");
+        const Table<QString, QStringList> row("fault", "messages");
         for (const char *fault : {"split", "delayed", "corrupted", "stray byte"})
-            QTest::newRow(fault) << QString(fault) << QStringList();
-        QTest::newRow("flood") << "flood" << QStringList(UsbError);
-        QTest::newRow("adapter removed") << "removed" << QStringList(UsbError);
+            row(fault, fault, {});
+        row("flood", "flood", {UsbError});
+        row("adapter removed", "removed", {UsbError});
     }
 
     void lineFaults()
@@ -167,11 +175,8 @@ private slots:
     // stop closes the gate; the history finishes the check that the closed window left open.
     void check()
     {
-        QTemporaryDir dir;
-        const QString folder = dir.filePath("records");
+        const QString folder = dir.filePath("check");
         QVERIFY(QFile(folder).open(QIODevice::WriteOnly)); // a file where the records' folder goes
-        qputenv("TR451_DATABASE", (folder + "/records.sqlite").toLocal8Bit());
-        StationSettings().save(); // whatever the journeys before left
         Bench bench(4, "", true);
         bench.sim.setSettling(30.0, 75.0, 1.0);
         WindowFixture f;
@@ -215,7 +220,6 @@ private slots:
         QCOMPARE(listed->model()->rowCount(), 1);
         QCOMPARE(newest(), "1 Pass");
         QCOMPARE(f.boxes.messages.size(), 1); // told once
-        qunsetenv("TR451_DATABASE");
     }
 
     // A check against the reference read from its instrument over the same simulated line, served
@@ -226,9 +230,6 @@ private slots:
     // window says since when.
     void checkAgainstInstrument()
     {
-        QTemporaryDir dir;
-        qputenv("TR451_DATABASE", dir.filePath("records.sqlite").toLocal8Bit());
-        StationSettings().save();
         Bench bench(4, "", true);
         QVERIFY(bench.sim.setReference(30, 4) && bench.sim.listenTcp(0));
         bench.sim.setSettling(30.0, 75.0, 1.0);
@@ -346,7 +347,6 @@ private slots:
         QCoreApplication::sendEvent(&again, &activated);
         QCOMPARE(again.findChild<QSpinBox *>("spinBoxReferenceAddress")->value(), 31);
         QCOMPARE(StationSettings::load().text("reference-address"), "31");
-        qunsetenv("TR451_DATABASE");
     }
 
     // A rack of three transmitters, one a degree off, a reference and a chamber on one line, run
@@ -357,8 +357,6 @@ private slots:
     // result, the charts and the records holding it.
     void batch()
     {
-        QTemporaryDir dir;
-        qputenv("TR451_DATABASE", dir.filePath("records.sqlite").toLocal8Bit());
         StationSettings station;
         QString why;
         for (const QString &setting :
@@ -459,7 +457,6 @@ private slots:
         }
         QVERIFY(RecordStore().loadRun(stored) && stored.state == RunRecord::State::Finished
                 && stored.kind == Check::Kind::AsFound);
-        qunsetenv("TR451_DATABASE");
     }
 
     // A bench polling through every line fault, linking again after a lost link: the readings
@@ -505,6 +502,9 @@ private slots:
         QVERIFY(AppState.temperatureRaw != 0);
         QCOMPARE(f.boxes.messages, QStringList({UsbError, UsbError}));
     }
+
+private:
+    QTemporaryDir dir;
 };
 
 QTEST_MAIN(TestE2e)

@@ -4,6 +4,7 @@
 #include "check/verdict.h"
 #include "protocol/frame.h"
 #include "protocol/humidity.h"
+#include "support/table.h"
 
 #include <QTest>
 
@@ -16,18 +17,6 @@ constexpr int T = SampleStore::Temperature;
 constexpr int H = SampleStore::Humidity;
 // Standard uncertainties in the order of a budget's sources.
 using Standard = QVector<double>;
-
-template<typename... Types, typename... Names>
-void columns(Names... names)
-{
-    (QTest::addColumn<Types>(names), ...);
-}
-
-template<typename... Values>
-void row(const QString &name, const Values &...values)
-{
-    (QTest::newRow(qPrintable(name)) << ... << values);
-}
 
 RegisterField field(const QString &text)
 {
@@ -75,7 +64,7 @@ private slots:
     void parse_data()
     {
         // Each row's tag is the text parsed; a refused one has no canonical text.
-        columns<QString, QString>("canonical", "refusal");
+        const Table<QString, QString> row("canonical", "refusal");
         row("3:0x10:INT16:10", "3:16:int16:10", "");
         row(" 4:65534:float32-swapped ", "4:65534:float32-swapped", "");
         row("4:0:float32:1", "4:0:float32", "");
@@ -106,8 +95,9 @@ private slots:
 
     void encoding_data()
     {
-        columns<QString, QString, double>("field", "registers", "value"); // "-": cannot be written
-        const auto held = [](const char *field, const char *registers, double value) {
+        const Table<QString, QString, double> row("field", "registers",
+                                                  "value"); // "-": cannot be written
+        const auto held = [&row](const char *field, const char *registers, double value) {
             row(QStringLiteral("%1 %2 %3").arg(field, registers).arg(value), field, registers,
                 value);
         };
@@ -145,7 +135,7 @@ private slots:
 
     void plan_data()
     {
-        columns<QString, QString>("fields", "reads"); // each read as F:FIRST+COUNT
+        const Table<QString, QString> row("fields", "reads"); // each read as F:FIRST+COUNT
         row("temperature and humidity", "3:0:float32 3:2:float32", "3:0+4");
         row("apart, within one read", "3:10:int16 3:2:int32 3:10:int16", "3:2+9");
         row("one field within another", "3:2:int32 3:2:int16", "3:2+2");
@@ -202,7 +192,7 @@ private slots:
 
     void magnus_data()
     {
-        columns<double, double, double>("temperature", "dewPoint", "humidity");
+        const Table<double, double, double> row("temperature", "dewPoint", "humidity");
         // Air temperature and dew point as hygrometers and psychrometric tables give them (over
         // water, to hundredths), and the relative humidity between them.
         row("23.45 with 14.32", 23.45, 14.32, 56.56);
@@ -235,43 +225,43 @@ private slots:
     void budget_data()
     {
         // Reference, its variation, the transmitter's, resolution, uniformity; then U and TUR.
-        columns<StationSettings, PointSpread, int, Standard, double, double>(
+        const Table<StationSettings, PointSpread, int, Standard, double, double> row(
             "station", "spread", "quantity", "standard", "expanded", "ratio");
         const double r = 0.002887; // 0.01 / sqrt(12)
         StationSettings s;
         PointSpread p;
-        row("resolution alone", s, p, T, Standard {0, 0, 0, r, 0}, 0.006, 50.0);
+        row("resolution alone", s, p, T, {0, 0, 0, r, 0}, 0.006, 50.0);
         p = {{0, 0}, {0, 0}, Readings::Scale::Tenths};
-        row("resolution in tenths", s, p, H, Standard {0, 0, 0, 0.028868, 0}, 0.058, 34.48);
+        row("resolution in tenths", s, p, H, {0, 0, 0, 0.028868, 0}, 0.058, 34.48);
         p = {};
         s.referenceUncertainty = {0.1, 0.8};
         s.referenceCoverage = 2.5;
         s.referenceMap.dewPoint = field("4:2:float32"); // on no line: typed, by its humidity
-        row("reference, temperature", s, p, T, Standard {0.04, 0, 0, r, 0}, 0.081, 3.7);
-        row("reference, humidity", s, p, H, Standard {0.32, 0, 0, r, 0}, 0.641, 3.12);
+        row("reference, temperature", s, p, T, {0.04, 0, 0, r, 0}, 0.081, 3.7);
+        row("reference, humidity", s, p, H, {0.32, 0, 0, r, 0}, 0.641, 3.12);
         s = {};
         p.reference = {0.02, 0.2};
-        row("a typed reference does not vary", s, p, T, Standard {0, 0, 0, r, 0}, 0.006, 50.0);
+        row("a typed reference does not vary", s, p, T, {0, 0, 0, r, 0}, 0.006, 50.0);
         s.referenceMap = reference(false);
-        row("reference's variation", s, p, T, Standard {0, 0.02, 0, r, 0}, 0.041, 7.32);
+        row("reference's variation", s, p, T, {0, 0.02, 0, r, 0}, 0.041, 7.32);
         s = {};
         p = {{0.03, 0.15}};
-        row("transmitter's variation", s, p, T, Standard {0, 0, 0.03, r, 0}, 0.061, 4.92);
+        row("transmitter's variation", s, p, T, {0, 0, 0.03, r, 0}, 0.061, 4.92);
         p = {};
         s.uniformity = {0.1, 0.5};
-        row("chamber's uniformity", s, p, T, Standard {0, 0, 0, r, 0.057735}, 0.116, 2.59);
+        row("chamber's uniformity", s, p, T, {0, 0, 0, r, 0.057735}, 0.116, 2.59);
         s.referenceMap = reference(false);
         s.referenceUncertainty = {0.1, 1.0};
         p = {{0.03, 0.15}, {0.02, 0.2}, Readings::Scale::Hundredths, No, No};
-        row("all of them", s, p, H, Standard {0.5, 0.2, 0.15, r, 0.288675}, 1.259, 1.59);
+        row("all of them", s, p, H, {0.5, 0.2, 0.15, r, 0.288675}, 1.259, 1.59);
         // Its temperature's uncertainty, not its humidity's, through the sensitivities 3.655642
         // and -3.409519 %RH per degree there.
         s = {};
         s.referenceMap = reference(true);
         s.referenceUncertainty = {0.1, 1.0};
         p = {{0, 0}, {0, 0}, Readings::Scale::Hundredths, 23.45, 14.32};
-        row("humidity from a dew point", s, p, H, Standard {0.249943, 0, 0, r, 0}, 0.5, 4.0);
-        row("temperature beside a dew point", s, p, T, Standard {0.05, 0, 0, r, 0}, 0.101, 2.97);
+        row("humidity from a dew point", s, p, H, {0.249943, 0, 0, r, 0}, 0.5, 4.0);
+        row("temperature beside a dew point", s, p, T, {0.05, 0, 0, r, 0}, 0.101, 2.97);
     }
 
     void budget()
@@ -300,12 +290,12 @@ private slots:
     void verdict_data()
     {
         // The verdicts of the simple, the guarded and the non-binary rule.
-        columns<double, double, QString>("error", "expanded", "verdicts");
+        const Table<double, double, QString> row("error", "expanded", "verdicts");
         // Tolerance 0.3 and U 0.05: the borders at 0.25, 0.3 and 0.35, each with a thousandth
         // either side, errors above and below the reference.
-        const auto judged = [](double error, double expanded, const char *verdicts) {
+        const auto judged = [&row](double error, double expanded, const char *verdicts) {
             for (double e : {error, -error})
-                row(QStringLiteral("%1 U %2").arg(e).arg(expanded), e, expanded, QString(verdicts));
+                row(QStringLiteral("%1 U %2").arg(e).arg(expanded), e, expanded, verdicts);
         };
         judged(0.249, 0.05, "pass, pass, pass");
         judged(0.25, 0.05, "pass, pass, pass");
@@ -353,7 +343,7 @@ private slots:
 
     void rules_data()
     {
-        columns<DecisionRule, QString, QString>("rule", "name", "risk");
+        const Table<DecisionRule, QString, QString> row("rule", "name", "risk");
         row("simple", DecisionRule::Simple, "simple",
             "a transmitter out of tolerance passed) is up to 50 %");
         row("guarded", DecisionRule::Guarded, "guarded",

@@ -8,6 +8,7 @@
 #include "protocol/readings.h"
 #include "protocol/registers.h"
 #include "protocol/replydecoder.h"
+#include "support/table.h"
 
 #include <QTest>
 
@@ -63,7 +64,6 @@ private slots:
         QCOMPARE(Modbus::crc16(nullptr, 0), quint16(0xFFFF));
         QVERIFY(Registers::baudRateForCode(0) == 0 && Registers::baudRateForCode(4) == 9600
                 && Registers::baudRateForCode(7) == 0);
-        QCOMPARE(Registers::BaudSearchOrder[2], 9600);
         const QByteArray frame = bytes("0103FF38");
         QCOMPARE(Modbus::field(frame, 1, 1), 0x03u);
         QCOMPARE(Modbus::word(frame, 2), quint16(0xFF38));
@@ -94,12 +94,7 @@ private slots:
 
     void frames_data()
     {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<QByteArray>("wire");
-        const QVector<quint16> none;
-        const auto row = [](const char *name, const QByteArray &frame, const QByteArray &wire) {
-            QTest::newRow(name) << frame << wire;
-        };
+        const Table<QByteArray, QByteArray> row("frame", "wire");
         row("identity read", Modbus::readRequest(1, 0x0100, 9), "01 03 01 00 00 09 84 30");
         row("heater on", Modbus::writeRequest(1, 0x0109, 1), "01 06 01 09 00 01 99 F4");
         row("new address 5", Modbus::writeRequest(0, 0x0100, 5), "00 06 01 00 00 05 49 E4");
@@ -110,9 +105,9 @@ private slots:
             Modbus::blockWrite(1, Registers::SerialNumberBlock,
                                CommandInputs::serialNumberWords("261206033415")),
             "01 10 01 04 01 06 06 26 12 06 03 34 15 F6 84");
-        row("output block", Modbus::blockWrite(1, Registers::OutputWriteBack, none),
+        row("output block", Modbus::blockWrite(1, Registers::OutputWriteBack, {}),
             "01 10 01 10 01 1A 17 " + QByteArray("00 ").repeated(22) + "03 B4");
-        row("calibration block", Modbus::blockWrite(1, Registers::CalibrationWriteBack, none),
+        row("calibration block", Modbus::blockWrite(1, Registers::CalibrationWriteBack, {}),
             "01 10 02 04 02 2C 29 " + QByteArray("00 ").repeated(82) + "A3 08");
         row("exception", Modbus::exceptionReply(1, 0x03, 2), "01 83 02 C0 F1");
     }
@@ -125,34 +120,28 @@ private slots:
 
     void receive_data()
     {
-        QTest::addColumn<QByteArray>("kept");
-        QTest::addColumn<QByteArray>("incoming");
-        QTest::addColumn<Modbus::BufferAction>("action");
-        QTest::addColumn<int>("keptAfter");
-        QTest::addColumn<int>("dataLength");
+        const Table<QByteArray, QByteArray, Modbus::BufferAction, int, int> row(
+            "kept", "incoming", "action", "keptAfter", "dataLength");
         const QByteArray answer = bytes("0103020064B9AF");
         const auto fill = [](int count, char byte) { return QByteArray(count, byte); };
         using A = Modbus::BufferAction;
-        const QByteArray none;
-        QTest::newRow("whole answer") << none << answer << A::Accept << 0 << 2;
-        QTest::newRow("last piece") << answer.left(3) << answer.mid(3) << A::Accept << 0 << 2;
-        QTest::newRow("first piece") << none << answer.left(3) << A::Wait << 3 << 2;
-        QTest::newRow("nothing new") << none << none << A::Wait << 0 << 0;
-        QTest::newRow("corrupted") << none << bytes("0103020065B9AF") << A::Wait << 7 << 2;
-        QTest::newRow("stray byte first") << bytes("A5") << answer << A::Wait << 8 << 0;
-        QTest::newRow("surplus byte") << answer << bytes("00") << A::Wait << 8 << 2;
+        row("whole answer", {}, answer, A::Accept, 0, 2);
+        row("last piece", answer.left(3), answer.mid(3), A::Accept, 0, 2);
+        row("first piece", {}, answer.left(3), A::Wait, 3, 2);
+        row("nothing new", {}, {}, A::Wait, 0, 0);
+        row("corrupted", {}, bytes("0103020065B9AF"), A::Wait, 7, 2);
+        row("stray byte first", bytes("A5"), answer, A::Wait, 8, 0);
+        row("surplus byte", answer, bytes("00"), A::Wait, 8, 2);
         // Still arriving, though the check of what is in happens to match.
-        QTest::newRow("early match") << none << bytes("01030412345532") << A::Wait << 7 << 4;
-        QTest::newRow("write echo") << none << bytes("01060109000199F4") << A::Accept << 0 << 3;
-        QTest::newRow("block echo") << none << bytes("011001070002F1F5") << A::Accept << 0 << 3;
-        QTest::newRow("exception") << none << bytes("018302C0F1") << A::Accept << 0 << 0;
-        QTest::newRow("1022 fill") << none << fill(1022, '\xFF') << A::Wait << 1022 << 0;
-        QTest::newRow("1023 fill")
-            << fill(1000, '\xFF') << fill(23, '\xFF') << A::AdapterFault << 0 << 0;
-        QTest::newRow("1024 mixed fill")
-            << fill(512, '\0') << fill(512, '\xFF') << A::AdapterFault << 0 << 0;
-        QTest::newRow("1024 other bytes") << none << fill(1024, '\x55') << A::Wait << 1024 << 0;
-        QTest::newRow("past 1024") << fill(1000, '\xFF') << fill(25, '\xFF') << A::Drop << 0 << 0;
+        row("early match", {}, bytes("01030412345532"), A::Wait, 7, 4);
+        row("write echo", {}, bytes("01060109000199F4"), A::Accept, 0, 3);
+        row("block echo", {}, bytes("011001070002F1F5"), A::Accept, 0, 3);
+        row("exception", {}, bytes("018302C0F1"), A::Accept, 0, 0);
+        row("1022 fill", {}, fill(1022, '\xFF'), A::Wait, 1022, 0);
+        row("1023 fill", fill(1000, '\xFF'), fill(23, '\xFF'), A::AdapterFault, 0, 0);
+        row("1024 mixed fill", fill(512, '\0'), fill(512, '\xFF'), A::AdapterFault, 0, 0);
+        row("1024 other bytes", {}, fill(1024, '\x55'), A::Wait, 1024, 0);
+        row("past 1024", fill(1000, '\xFF'), fill(25, '\xFF'), A::Drop, 0, 0);
     }
 
     void receive()
@@ -171,18 +160,12 @@ private slots:
 
     void exchange_data()
     {
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<bool>("fits");
-        QTest::addColumn<int>("expectedSize");
+        const Table<QByteArray, QByteArray, bool, int> row("request", "reply", "fits",
+                                                           "expectedSize");
         const QByteArray read = Modbus::readRequest(1, 0x0100, 9);
         const QVector<quint16> nine(9, 0);
         const QByteArray heater = Modbus::writeRequest(1, 0x0109, 1);
         const QByteArray range = Modbus::blockWrite(1, Registers::TemperatureRangeBlock, {1, 2});
-        const auto row = [](const char *name, const QByteArray &request, const QByteArray &reply,
-                            bool fits, int expectedSize) {
-            QTest::newRow(name) << request << reply << fits << expectedSize;
-        };
         row("read", read, Modbus::readReply(1, nine), true, 23);
         row("read, other address", read, Modbus::readReply(2, nine), false, 23);
         row("address 0, answered by 7", Modbus::readRequest(0, 0x0000, 4),
@@ -226,25 +209,16 @@ private slots:
     // else's intact frames passed over, garbage told apart from a frame still arriving.
     void hear_data()
     {
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<QByteArray>("heard");
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<int>("answerEnd");
-        QTest::addColumn<int>("settled");
-        QTest::addColumn<bool>("garbled");
+        const Table<QByteArray, QByteArray, QByteArray, int, int, bool> row(
+            "request", "heard", "answer", "answerEnd", "settled", "garbled");
         const QByteArray read = Modbus::readRequest(1, 0x0000, 2);
         const QByteArray answer = reply({0x0102, 0x0304});
         const QByteArray other = Modbus::readReply(2, {0x0102, 0x0304});
         QByteArray corrupted = answer;
         corrupted[8] = char(corrupted.at(8) ^ 1);
-        const QByteArray none;
-        const auto row = [](const char *name, const QByteArray &request, const QByteArray &heard,
-                            const QByteArray &answer, int end, int settled, bool garbled) {
-            QTest::newRow(name) << request << heard << answer << end << settled << garbled;
-        };
         row("answer", read, answer, answer, 9, 9, false);
-        row("first piece", read, answer.left(2), none, 0, 0, false);
-        row("all but its last byte", read, answer.left(8), none, 0, 0, false);
+        row("first piece", read, answer.left(2), {}, 0, 0, false);
+        row("all but its last byte", read, answer.left(8), {}, 0, 0, false);
         row("stale byte, answer", read, "\xA5" + answer, answer, 10, 10, true);
         // 01 03 FF would begin a frame of 260 bytes.
         row("long frame begun, answer", read, bytes("0103FF") + answer, answer, 12, 12, true);
@@ -253,12 +227,12 @@ private slots:
             Modbus::readReply(1, {1, 2}, Modbus::ReadInputRegisters) + answer, answer, 18, 18,
             false);
         row("other count, answer", read, reply({1}) + answer, answer, 16, 16, false);
-        row("someone else's frame", read, other, none, 0, 9, false);
-        row("someone else's frame, answer begun", read, other + answer.left(3), none, 0, 9, false);
-        row("garbage, someone else's frame", read, bytes("A5A5") + other, none, 0, 11, true);
+        row("someone else's frame", read, other, {}, 0, 9, false);
+        row("someone else's frame, answer begun", read, other + answer.left(3), {}, 0, 9, false);
+        row("garbage, someone else's frame", read, bytes("A5A5") + other, {}, 0, 11, true);
         // From its fifth byte on, 03 04 would begin a frame of 9 bytes.
-        row("corrupted", read, corrupted, none, 0, 4, true);
-        row("unknown function", read, Modbus::withCrc(bytes("012B00")), none, 0, 3, true);
+        row("corrupted", read, corrupted, {}, 0, 4, true);
+        row("unknown function", read, Modbus::withCrc(bytes("012B00")), {}, 0, 3, true);
         row("exception", read, Modbus::exceptionReply(1, 0x03, 2),
             Modbus::exceptionReply(1, 0x03, 2), 5, 5, false);
         const QByteArray input = Modbus::readReply(1, {0x41BB, 0xC28F}, Modbus::ReadInputRegisters);
@@ -284,9 +258,7 @@ private slots:
 
     void decode_data()
     {
-        QTest::addColumn<quint16>("pending");
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<QString>("decoded");
+        const Table<quint16, QByteArray, QString> row("pending", "frame", "decoded");
         const QByteArray info = reply({1, 4, 0, 1, 0x2612, 0x0603, 0x3415, 0xFE70, 0x04E2});
         const QByteArray all = reply({0xFF38, 0xFF38, 0xFF38, 7});
         QVector<quint16> output(17, 0);
@@ -301,10 +273,6 @@ private slots:
             return Modbus::writeRequest(1, reg, value);
         };
         const QByteArray blockEcho = Modbus::shortFrame(1, 0x10, 0x0104, 3);
-        const auto row = [](const char *name, quint16 pending, const QByteArray &frame,
-                            const char *decoded) {
-            QTest::newRow(name) << pending << frame << QString(decoded);
-        };
         row("all, hundredths", 0x0000, all, "Readings mode=0 hundredths t=-200 h=65336 d=-200 s=7");
         row("all, tenths", 0x0004, all, "Readings mode=0 tenths t=-200 h=65336 d=-200 s=7");
         row("temperature", 0x0000, reply({0xFF38}), "Readings mode=1 hundredths t=-200");
@@ -426,11 +394,7 @@ private slots:
 
     void addressLists_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("read"); // as format() writes what parse() read
-        const auto row = [](const char *text, const char *read) {
-            QTest::newRow(text) << QString(text) << QString(read);
-        };
+        const Table<QString> row("read"); // as format() writes what parse() read of the tag
         row("1-8", "1-8");
         row("1,2,3,17,18", "1-3,17,18");
         row(" 4 - 6 ,247,5,1", "4-6,247,1");
@@ -442,8 +406,7 @@ private slots:
     // them back.
     void addressLists()
     {
-        QFETCH(QString, text);
-        const std::optional<QList<int>> read = AddressList::parse(text);
+        const std::optional<QList<int>> read = AddressList::parse(QTest::currentDataTag());
         QTEST(read ? AddressList::format(*read) : QString("refused"), "read");
     }
 };

@@ -4,6 +4,8 @@
 #include "batch/batchrun.h"
 #include "check/recordstore.h"
 #include "protocol/frame.h"
+#include "support/programs.h"
+#include "support/table.h"
 #include "support/trendsamples.h"
 #include "transmittersimulator.h"
 
@@ -13,46 +15,18 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 namespace {
-
-struct Run
-{
-    int status = -1; // -1: killed, or still running after 90 s
-    QString out, err;
-};
 
 // tr451 run with arguments; started may connect to the program as it runs.
 Run run(const QStringList &arguments, const std::function<void(QProcess &)> &started = nullptr)
 {
-    QProcess tr451;
-    // The simulator answers from this loop, ended by the program.
-    QEventLoop loop;
-    QObject::connect(&tr451, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), &loop,
-                     &QEventLoop::quit);
-    QTimer::singleShot(90000, &loop, &QEventLoop::quit);
-    tr451.start(QCoreApplication::applicationDirPath() + "/../cli/tr451",
-                QStringList {"run"} + arguments);
-    if (started)
-        started(tr451);
-    loop.exec();
-    Run result;
-    if (tr451.state() == QProcess::NotRunning && tr451.exitStatus() == QProcess::NormalExit)
-        result.status = tr451.exitCode();
-    tr451.kill();
-    tr451.waitForFinished();
-    result.out = QString::fromUtf8(tr451.readAllStandardOutput());
-    result.err = QString::fromUtf8(tr451.readAllStandardError());
-    return result;
+    return runProgram(built("cli/tr451"), QStringList {"run"} + arguments, started);
 }
 
 QString pdfText(const QString &file)
 {
-    QProcess pdftotext;
-    pdftotext.start("pdftotext", {file, "-"});
-    pdftotext.waitForFinished();
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+    return runProgram("pdftotext", {file, "-"}).out;
 }
 
 const QByteArray TwoPoints = "temperature,humidity,soak,max_wait\n23,50,1,15\n25,60,1,15\n";
@@ -96,17 +70,10 @@ private slots:
 
     void ended_data()
     {
-        QTest::addColumn<QByteArray>("points"); // empty: the two points
-        QTest::addColumn<QString>("setting"); // of the station, for this row
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<QString>("cut"); // at the first reference read: interrupted, pulled
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("said");
-        const auto row = [](const char *name, const QByteArray &points, const QString &setting,
-                            const QString &arguments, const QString &cut, int status,
-                            const QString &said) {
-            QTest::newRow(name) << points << setting << arguments << cut << status << said;
-        };
+        // The profile's points (empty: the two points), a setting of the station for this row, and
+        // how the run is cut at the first reference read (interrupted, pulled).
+        const Table<QByteArray, QString, QString, QString, int, QString> row(
+            "points", "setting", "arguments", "cut", "status", "said");
         row("profile without max_wait", "temperature,humidity,soak\n23,50,1\n", "", "", "", 2,
             "profile.csv: line 1, column max_wait: missing from the header\n");
         row("reference overdue", "", "reference/due=2001-01-01", "", "", 2,
@@ -216,9 +183,7 @@ private slots:
         }
         QCOMPARE(points.join(' '), "1:0 1:1 2:0 2:1 3:0 3:1 4:0 4:1");
 
-        QFile logged(log);
-        QVERIFY(logged.open(QIODevice::ReadOnly));
-        const QString rows = QString::fromUtf8(logged.readAll());
+        const QString rows = QString::fromUtf8(contents(log));
         QVERIFY(rows.startsWith("Time,Point,Device,Address,Serial number,Temperature (\u2103),")
                 && rows.count("Time,Point") == 1 && !rows.contains(",2,transmitter,2,"));
         QVERIFY(

@@ -6,9 +6,12 @@
 #include "devicerequests.h"
 #include "protocol/frame.h"
 #include "protocol/linetiming.h"
+#include "protocol/registerfield.h"
 #include "referenceinstrument.h"
 #include "rtureceiver.h"
 #include "simulatoroptions.h"
+#include "support/programs.h"
+#include "support/table.h"
 #include "transmittermodel.h"
 #include "transmittersimulator.h"
 
@@ -19,20 +22,8 @@
 #include <QTest>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
-
-// An IEEE 754 single from four bytes, high byte first.
-double float32At(const QByteArray &bytes, int at)
-{
-    quint32 bits = 0;
-    for (int i = 0; i < 4; ++i)
-        bits = bits << 8 | quint8(bytes.at(at + i));
-    float value = 0;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 QByteArray request(const char *hex)
 {
@@ -54,62 +45,54 @@ private slots:
         // "|" apart: requests (check bytes added here), raw bytes ("!" at the end), "out!" (an echo
         // went out), "tty!" (address and baud code listened with), "time!" (ten minutes on);
         // replies less check bytes.
-        QTest::addColumn<QString>("heard");
-        QTest::addColumn<QString>("replies");
-        QTest::newRow("measurements")
-            << QString("01 03 0000 0004|01 03 0004 0005")
-            << "01 03 08 09 29 11 D7 04 51 00 00|01 03 0A 00 EB 01 C9 00 6F 00 00 00 00";
-        QTest::newRow("identity, heater, channel 2") << QString("01 03 0100 000A|01 03 012B 0001")
-                                                     << "01 03 14 00 01 00 04 00 00 00 00 26 12 06 "
-                                                        "03 34 15 FE 70 04 E2 00 00|01 03 02 00 00";
-        QTest::newRow("blocks") << QString("01 03 010A 0011|01 03 0200 002D")
-                                << "01 03 22" + QString(" 00").repeated(34) + "|01 03 5A"
-                + QString(" 00").repeated(90);
-        QTest::newRow("unknown register, function")
-            << QString("01 03 0009 0001|01 03 011B 0001|01 03 022C 0002|01 04 0000 0001|00 2B 0E01 "
-                       "00|02 04 0000 0001|01 03 0000 007D|01 03 0000 007E")
-            << "01 83 02|01 83 02|01 83 02|01 84 01|01 AB 01||01 83 02|01 83 03";
-        QTest::newRow("bad values")
-            << QString("01 06 0100 0000|01 06 0100 00F8|01 06 0101 0007|01 06 0100 00F7")
-            << "01 86 03|01 86 03|01 86 03|01 06 01 00 00 F7";
-        QTest::newRow("address 0, another device")
-            << QString("00 03 0101 0001|02 03 0101 0001") << "01 03 02 00 04|";
-        QTest::newRow("write echo")
-            << QString("01 06 0109 0001|01 03 0109 0001") << "01 06 01 09 00 01|01 03 02 00 01";
-        QTest::newRow("block write") << QString("01 10 0107 0108 04 FF9C 0258|01 03 0107 0002")
-                                     << "01 10 01 07 00 02|01 03 04 FF 9C 02 58";
-        QTest::newRow("heater on, held readings")
-            << QString("01 06 0109 0001|time!|01 03 0000 0002")
-            << "01 06 01 09 00 01||01 03 04 09 29 11 D7";
-        QTest::newRow("measurement write")
-            << QString("01 06 0000 1234|01 03 0000 0001") << "01 06 00 00 12 34|01 03 02 09 29";
-        QTest::newRow("new address, baud code")
-            << QString("00 06 0100 0005|01 06 0101 0006|tty!|05 03 0100 0001|out!|tty!|01 03 0100 "
-                       "0001|05 03 0100 0001")
-            << "00 06 01 00 00 05|01 06 01 01 00 06|01 04|||05 06||05 03 02 00 05";
-        QTest::newRow("noise in front, pieces")
-            << QString("A5 01 03 0101 0001 D4 36!|01 03 0101 0001|01 03 01!|01 00 01 D4 36!")
-            << "|01 03 02 00 04||";
+        const Table<QString, QString> row("heard", "replies");
+        row("measurements", "01 03 0000 0004|01 03 0004 0005",
+            "01 03 08 09 29 11 D7 04 51 00 00|01 03 0A 00 EB 01 C9 00 6F 00 00 00 00");
+        row("identity, heater, channel 2", "01 03 0100 000A|01 03 012B 0001",
+            "01 03 14 00 01 00 04 00 00 00 00 26 12 06 03 34 15 FE 70 04 E2 00 00|01 03 02 00 00");
+        row("blocks", "01 03 010A 0011|01 03 0200 002D",
+            "01 03 22" + QString(" 00").repeated(34) + "|01 03 5A" + QString(" 00").repeated(90));
+        row("unknown register, function",
+            "01 03 0009 0001|01 03 011B 0001|01 03 022C 0002|01 04 0000 0001|00 2B 0E01 00|02 04 "
+            "0000 0001|01 03 0000 007D|01 03 0000 007E",
+            "01 83 02|01 83 02|01 83 02|01 84 01|01 AB 01||01 83 02|01 83 03");
+        row("bad values", "01 06 0100 0000|01 06 0100 00F8|01 06 0101 0007|01 06 0100 00F7",
+            "01 86 03|01 86 03|01 86 03|01 06 01 00 00 F7");
+        row("address 0, another device", "00 03 0101 0001|02 03 0101 0001", "01 03 02 00 04|");
+        row("write echo", "01 06 0109 0001|01 03 0109 0001", "01 06 01 09 00 01|01 03 02 00 01");
+        row("block write", "01 10 0107 0108 04 FF9C 0258|01 03 0107 0002",
+            "01 10 01 07 00 02|01 03 04 FF 9C 02 58");
+        row("heater on, held readings", "01 06 0109 0001|time!|01 03 0000 0002",
+            "01 06 01 09 00 01||01 03 04 09 29 11 D7");
+        row("measurement write", "01 06 0000 1234|01 03 0000 0001",
+            "01 06 00 00 12 34|01 03 02 09 29");
+        row("new address, baud code",
+            "00 06 0100 0005|01 06 0101 0006|tty!|05 03 0100 0001|out!|tty!|01 03 0100 0001|05 03 "
+            "0100 0001",
+            "00 06 01 00 00 05|01 06 01 01 00 06|01 04|||05 06||05 03 02 00 05");
+        row("noise in front, pieces",
+            "A5 01 03 0101 0001 D4 36!|01 03 0101 0001|01 03 01!|01 00 01 D4 36!",
+            "|01 03 02 00 04||");
         // The reference at 0x1E: float32 23.45, 45.67 and dew point 11.054, high word first.
-        QTest::newRow("reference")
-            << QString("1E 04 0000 0006|1E 04 0003 0002|1E 04 0005 0002|1E 04 0000 0000|1E 04 "
-                       "0000 007E|1E 03 0000 0002|1E 06 0000 0001|1E 2B 0E01 00|1E 04 0000 0002 "
-                       "00|00 04 0000 "
-                       "0002")
-            << "1E 04 0C 41 BB 99 9A 42 36 AE 14 41 30 DD 32|1E 04 04 AE 14 41 30|1E 84 02|1E 84 "
-               "03|1E 84 03|1E 83 01|1E 86 01|1E AB 01||01 84 01";
+        row("reference",
+            "1E 04 0000 0006|1E 04 0003 0002|1E 04 0005 0002|1E 04 0000 0000|1E 04 0000 007E|1E 03 "
+            "0000 0002|1E 06 0000 0001|1E 2B 0E01 00|1E 04 0000 0002 00|00 04 0000 0002",
+            "1E 04 0C 41 BB 99 9A 42 36 AE 14 41 30 DD 32|1E 04 04 AE 14 41 30|1E 84 02|1E 84 "
+            "03|1E "
+            "84 03|1E 83 01|1E 86 01|1E AB 01||01 84 01");
         // The chamber controller at 0x1F, in tenths: -70.0 to 180.0 degrees, 0 to 100.0 %RH.
-        QTest::newRow("chamber")
-            << QString("1F 03 0000 0002|1F 06 0000 FD44|1F 06 0001 03E8|1F 03 0000 0002|1F 03 "
-                       "0001 0001|1F 06 0000 0708|1F 03 0000 0001")
-            << "1F 03 04 00 EB 01 C9|1F 06 00 00 FD 44|1F 06 00 01 03 E8|1F 03 04 FD 44 03 E8|1F "
-               "03 02 03 E8|1F 06 00 00 07 08|1F 03 02 07 08";
-        QTest::newRow("chamber refusals")
-            << QString("1F 06 0000 FD43|1F 06 0000 0709|1F 06 0001 FFFF|1F 06 0001 03E9|1F 06 "
-                       "0002 0000|1F 03 0001 0002|1F 03 0000 0000|1F 04 0000 0001|1F 10 0000 0000 "
-                       "02 0001|00 06 0000 012C|1F 03 0000 0002")
-            << "1F 86 03|1F 86 03|1F 86 03|1F 86 03|1F 86 02|1F 83 02|1F 83 03|1F 84 01|1F 90 "
-               "01|00 06 00 00 01 2C|1F 03 04 00 EB 01 C9";
+        row("chamber",
+            "1F 03 0000 0002|1F 06 0000 FD44|1F 06 0001 03E8|1F 03 0000 0002|1F 03 0001 0001|1F 06 "
+            "0000 0708|1F 03 0000 0001",
+            "1F 03 04 00 EB 01 C9|1F 06 00 00 FD 44|1F 06 00 01 03 E8|1F 03 04 FD 44 03 E8|1F 03 "
+            "02 "
+            "03 E8|1F 06 00 00 07 08|1F 03 02 07 08");
+        row("chamber refusals",
+            "1F 06 0000 FD43|1F 06 0000 0709|1F 06 0001 FFFF|1F 06 0001 03E9|1F 06 0002 0000|1F 03 "
+            "0001 0002|1F 03 0000 0000|1F 04 0000 0001|1F 10 0000 0000 02 0001|00 06 0000 012C|1F "
+            "03 0000 0002",
+            "1F 86 03|1F 86 03|1F 86 03|1F 86 03|1F 86 02|1F 83 02|1F 83 03|1F 84 01|1F 90 01|00 "
+            "06 00 00 01 2C|1F 03 04 00 EB 01 C9");
     }
 
     // A transmitter at address 1, the reference at 0x1E and the chamber at 0x1F in a held air.
@@ -159,15 +142,17 @@ private slots:
             for (int step = 0; step < 200; ++step) {
                 air.setTime(air.time() + 7);
                 const Air now = air.current();
-                const QByteArray reply = reference.answer(request("1E 04 0000 0004"));
+                const QVector<quint16> read =
+                    Modbus::readValues(reference.answer(request("1E 04 0000 0004")));
                 const Air a = first.reading();
                 const Air b = second.reading();
                 transmitterNoise =
                     std::max({transmitterNoise, qAbs(a.temperature - now.temperature) / 0.02,
                               qAbs(a.humidity - now.humidity) / 0.1});
-                referenceNoise =
-                    std::max({referenceNoise, qAbs(float32At(reply, 3) - now.temperature) / 0.02,
-                              qAbs(float32At(reply, 7) - now.humidity) / 0.1});
+                // A field of no other type than float32, high word first, reads them.
+                referenceNoise = std::max(
+                    {referenceNoise, qAbs(RegisterField().decode(read) - now.temperature) / 0.02,
+                     qAbs(RegisterField().decode(read.mid(2)) - now.humidity) / 0.1});
                 alike = alike && qAbs(b.temperature - a.temperature - 0.5) < 1e-9
                     && qAbs(b.humidity - a.humidity + 1.25) < 1e-9;
             }
@@ -184,15 +169,9 @@ private slots:
     // 30 and 75 with a time constant of 10 s (or 0: a step); a set point written, a profile run.
     void chamber_data()
     {
-        QTest::addColumn<QString>("air");
-        QTest::addColumn<QByteArray>("profile");
-        QTest::addColumn<QString>("write"); // at ms, register, value in tenths
-        QTest::addColumn<int>("atMs");
-        QTest::addColumn<QString>("set"); // the set points and the air then
-        const auto row = [](const char *name, const char *air, const QByteArray &profile,
-                            const char *write, int atMs, const char *set) {
-            QTest::newRow(name) << air << profile << write << atMs << set;
-        };
+        // What is written (at ms, register, value in tenths); the set points and the air then.
+        const Table<QString, QByteArray, QString, int, QString> row("air", "profile", "write",
+                                                                    "atMs", "set");
         row("where the room is", "room", "", "", 60000, "23.0 48.4, 23.000 48.366");
         row("a step", "step", "", "", 0, "30.0 75.0, 20.000 50.000");
         row("where the air heads", "settling", "", "", 10000, "30.0 75.0, 26.321 65.803");
@@ -240,16 +219,13 @@ private slots:
 
     void numbers_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("numbers"); // or why they are not
+        const Table<QString, QString> row("text", "numbers"); // or why they are not
         const QString why = "\"%1\" is not a number from 1 to 247 nor a range of them going up, "
                             "such as 1-247";
-        QTest::newRow("list") << "1,17,247"
-                              << "1,17,247";
-        QTest::newRow("ranges and a list") << "1-4,9,17-17"
-                                           << "1,2,3,4,9,17";
+        row("list", "1,17,247", "1,17,247");
+        row("ranges and a list", "1-4,9,17-17", "1,2,3,4,9,17");
         for (const QString bad : {"0", "248", "0-2", "246-248", "5-1", "1--2", "1-2-3", "", "x"})
-            QTest::addRow("%s", qPrintable(bad)) << "1," + bad << why.arg(bad);
+            row(bad, "1," + bad, why.arg(bad));
     }
 
     void numbers()
@@ -265,14 +241,9 @@ private slots:
 
     void receiver_data()
     {
-        QTest::addColumn<bool>("atOnce");
-        QTest::addColumn<QString>("reads"); // "microseconds:hex" at 1200 bit/s, t3.5 29167 us
-        QTest::addColumn<int>("takeAtUs");
-        QTest::addColumn<QString>("requests"); // R: 01 03 0101 0001 and its check bytes
-        const auto row = [](const char *name, bool atOnce, const char *reads, int at,
-                            const char *requests) {
-            QTest::newRow(name) << atOnce << reads << at << requests;
-        };
+        // Reads as "microseconds:hex" at 1200 bit/s (t3.5 29167 us); the requests taken, where R
+        // is 01 03 0101 0001 and its check bytes.
+        const Table<bool, QString, int, QString> row("atOnce", "reads", "takeAtUs", "requests");
         // Two parts t1.5 (12.5 ms) apart, then a microsecond more.
         row("a pause inside", false, "0:010301;12500:010001D436;50000:010301;62501:010001D436",
             100000, "R");
@@ -411,7 +382,7 @@ private slots:
     // the standard reads them, and a refusal as it decodes it.
     void peer()
     {
-        if (QProcess::execute("/usr/bin/python3", {"-c", "import pymodbus.client"}) != 0)
+        if (!pythonHas("pymodbus.client"))
             QSKIP("python3-pymodbus is not installed");
         TransmitterSimulator sim;
         sim.setFixedReadings(23.45, 45.67);
@@ -433,7 +404,7 @@ private slots:
         QVERIFY(profile.open(QIODevice::WriteOnly) && profile.write(TwoPoints) > 0);
         profile.close();
         QProcess simulator;
-        simulator.start(simulatorPath(),
+        simulator.start(built("tools/tr451-simulator"),
                         {"--link", link, "--address", "1-2", "--baud-code", "6", "--tcp", "0",
                          "--bias", "2:0.5:-1", "--reference", "30", "--chamber", "31", "--program",
                          profile.fileName(), "--answer-at-once"});
@@ -462,11 +433,11 @@ private slots:
 
     void refused_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("said"); // how stderr begins, after "tr451-simulator: "
-        const auto row = [](const QStringList &arguments, const QString &said, int status = 2) {
-            QTest::addRow("%s", qPrintable(arguments.join(' '))) << arguments << status << said;
+        // How stderr begins, after "tr451-simulator: ".
+        const Table<QStringList, int, QString> table("arguments", "status", "said");
+        const auto row = [&table](const QStringList &arguments, const QString &said,
+                                  int status = 2) {
+            table(arguments.join(' '), arguments, status, said);
         };
         row({"--address", "248"}, "--address: \"248\" is not a number from 1 to 247");
         row({"--address", "1-4,3"}, "address 3 is given twice");
@@ -494,21 +465,14 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, said);
-        QProcess simulator;
-        simulator.start(simulatorPath(), arguments);
-        QVERIFY(simulator.waitForFinished(10000));
-        QTEST(simulator.exitCode(), "status");
-        const QString error = QString::fromUtf8(simulator.readAllStandardError());
-        QVERIFY2(error.startsWith("tr451-simulator: " + said) && error.count('\n') == 1,
-                 qPrintable(error));
+        const Run simulator = runProgram(built("tools/tr451-simulator"), arguments);
+        QTEST(simulator.status, "status");
+        QVERIFY2(simulator.err.startsWith("tr451-simulator: " + said)
+                     && simulator.err.count('\n') == 1,
+                 qPrintable(simulator.err));
     }
 
 private:
-    static QString simulatorPath()
-    {
-        return QCoreApplication::applicationDirPath() + "/../tools/tr451-simulator";
-    }
-
     QTemporaryDir dir;
 };
 

@@ -7,6 +7,7 @@
 #include "display/trendstatistics.h"
 #include "protocol/frame.h"
 #include "protocol/replydecoder.h"
+#include "support/table.h"
 #include "support/trendsamples.h"
 
 #include <QTest>
@@ -94,20 +95,16 @@ private slots:
 
     void statistics_data()
     {
-        QTest::addColumn<QVector<double>>("values");
-        // count, last, minimum, maximum, mean, standard deviation, drift
-        QTest::addColumn<QVector<double>>("expected");
-        using V = QVector<double>;
-        QTest::newRow("noise far from zero")
-            << series(1000, 23.45, 0, 0.01) << V {1000, 23.46, 23.44, 23.46, 23.45, 0.01, 0};
-        QTest::newRow("noise farther")
-            << series(1000, 1e6 + 23.45, 0, 0.01)
-            << V {1000, 1e6 + 23.46, 1e6 + 23.44, 1e6 + 23.46, 1e6 + 23.45, 0.01, 0};
-        QTest::newRow("drift 0.12/min")
-            << series(61, 23.45, 0.002, 0)
-            << V {61, 23.57, 23.45, 23.57, 23.51, 0.035213633723318, 0.12};
-        QTest::newRow("one point") << V {23.45} << V {1, 23.45, 23.45, 23.45, 23.45, 0, qQNaN()};
-        QTest::newRow("none") << V {} << V {0} + V(6, qQNaN());
+        // The expected count, last, minimum, maximum, mean, standard deviation and drift.
+        const Table<QVector<double>, QVector<double>> row("values", "expected");
+        row("noise far from zero", series(1000, 23.45, 0, 0.01),
+            {1000, 23.46, 23.44, 23.46, 23.45, 0.01, 0});
+        row("noise farther", series(1000, 1e6 + 23.45, 0, 0.01),
+            {1000, 1e6 + 23.46, 1e6 + 23.44, 1e6 + 23.46, 1e6 + 23.45, 0.01, 0});
+        row("drift 0.12/min", series(61, 23.45, 0.002, 0),
+            {61, 23.57, 23.45, 23.57, 23.51, 0.035213633723318, 0.12});
+        row("one point", {23.45}, {1, 23.45, 23.45, 23.45, 23.45, 0, qQNaN()});
+        row("none", {}, QVector<double> {0} + QVector<double>(6, qQNaN()));
     }
 
     void statistics()
@@ -133,16 +130,14 @@ private slots:
     // what a view made afresh does.
     void views_data()
     {
-        QTest::addColumn<int>("capacity");
-        QTest::addColumn<int>("points");
-        QTest::addColumn<int>("columns");
-        QTest::addColumn<qint64>("fromOffset"); // from the first row's time, and to the last's
-        QTest::addColumn<int>("drawn");
-        QTest::newRow("few: every point") << 1000 << 400 << 100 << qint64(0) << 400;
-        QTest::newRow("many: two per stretch") << 5000 << 5000 << 100 << qint64(0) << 80;
-        QTest::newRow("stretches cut by the view") << 5000 << 5000 << 100 << qint64(70001) << 78;
-        QTest::newRow("no columns: every point") << 5000 << 5000 << 0 << qint64(0) << 5000;
-        QTest::newRow("store dropping") << 3000 << 5000 << 50 << qint64(0) << 48;
+        // The view from fromOffset after the first row's time to the last row's.
+        const Table<int, int, int, qint64, int> row("capacity", "points", "columns", "fromOffset",
+                                                    "drawn");
+        row("few: every point", 1000, 400, 100, 0, 400);
+        row("many: two per stretch", 5000, 5000, 100, 0, 80);
+        row("stretches cut by the view", 5000, 5000, 100, 70001, 78);
+        row("no columns: every point", 5000, 5000, 0, 0, 5000);
+        row("store dropping", 3000, 5000, 50, 0, 48);
     }
 
     void views()
@@ -225,16 +220,13 @@ private slots:
     // its scale, nothing for what was not polled, the status only when it was.
     void feed_data()
     {
-        QTest::addColumn<quint16>("polled"); // the first register
-        QTest::addColumn<QVector<quint16>>("registers");
-        QTest::addColumn<QString>("row"); // as recorded, from the address on
-        using W = QVector<quint16>;
-        QTest::newRow("all, hundredths") << quint16(0x0000) << W {2345, 4567, 0xFF38, 7}
-                                         << "7,2612,*100,23.45,45.67,-2.00,0x0007\r\n";
-        QTest::newRow("humidity, tenths") << quint16(0x0005) << W {457} << "7,2612,*10,,45.7,,\r\n";
-        QTest::newRow("dew point, tenths")
-            << quint16(0x0006) << W {0xFFEC} << "7,2612,*10,,,-2.0,\r\n";
-        QTest::newRow("status") << quint16(0x0003) << W {5} << "7,2612,*100,,,,0x0005\r\n";
+        // The first register polled, the registers, the row as recorded from the address on.
+        const Table<quint16, QVector<quint16>, QString> row("polled", "registers", "row");
+        row("all, hundredths", 0x0000, {2345, 4567, 0xFF38, 7},
+            "7,2612,*100,23.45,45.67,-2.00,0x0007\r\n");
+        row("humidity, tenths", 0x0005, {457}, "7,2612,*10,,45.7,,\r\n");
+        row("dew point, tenths", 0x0006, {0xFFEC}, "7,2612,*10,,,-2.0,\r\n");
+        row("status", 0x0003, {5}, "7,2612,*100,,,,0x0005\r\n");
     }
 
     void feed()
@@ -253,25 +245,20 @@ private slots:
 
     void csv_data()
     {
-        QTest::addColumn<TrendReading>("reading");
-        QTest::addColumn<QString>("row");
+        const Table<TrendReading, QString> row("reading", "row");
         TrendReading tenths = reading(T0, {No, 45.67f, No});
         tenths = {
             tenths.time.toOffsetFromUtc(-12600), T0, 7, "2\"612", "*10", 1, tenths.values, {}};
-        QTest::newRow("all, hundredths")
-            << reading(T0, {-23.45f, 45.6f, 10}, "26,12")
-            << "2026-12-07T10:05:07.123+01:00,1,\"26,12\",*100,-23.45,45.60,10.00,0xAB12\r\n";
-        QTest::newRow("humidity, tenths")
-            << tenths << "2026-12-07T05:35:07.123-03:30,7,\"2\"\"612\",*10,,45.7,,\r\n";
-        QTest::newRow("comma and quotes")
-            << reading(T0, {1, 2, 3}, "12,\"34\"")
-            << "2026-12-07T10:05:07.123+01:00,1,\"12,\"\"34\"\"\",*100,1.00,2.00,3.00,0xAB12\r\n";
-        QTest::newRow("line feed, UTC")
-            << reading(T0, {1, 2, 3}, "1\n2", 0)
-            << "2026-12-07T09:05:07.123+00:00,1,\"1\n2\",*100,1.00,2.00,3.00,0xAB12\r\n";
-        QTest::newRow("carriage return")
-            << reading(T0, {1, 2, 3}, "1\r2")
-            << "2026-12-07T10:05:07.123+01:00,1,\"1\r2\",*100,1.00,2.00,3.00,0xAB12\r\n";
+        row("all, hundredths", reading(T0, {-23.45f, 45.6f, 10}, "26,12"),
+            "2026-12-07T10:05:07.123+01:00,1,\"26,12\",*100,-23.45,45.60,10.00,0xAB12\r\n");
+        row("humidity, tenths", tenths,
+            "2026-12-07T05:35:07.123-03:30,7,\"2\"\"612\",*10,,45.7,,\r\n");
+        row("comma and quotes", reading(T0, {1, 2, 3}, "12,\"34\""),
+            "2026-12-07T10:05:07.123+01:00,1,\"12,\"\"34\"\"\",*100,1.00,2.00,3.00,0xAB12\r\n");
+        row("line feed, UTC", reading(T0, {1, 2, 3}, "1\n2", 0),
+            "2026-12-07T09:05:07.123+00:00,1,\"1\n2\",*100,1.00,2.00,3.00,0xAB12\r\n");
+        row("carriage return", reading(T0, {1, 2, 3}, "1\r2"),
+            "2026-12-07T10:05:07.123+01:00,1,\"1\r2\",*100,1.00,2.00,3.00,0xAB12\r\n");
     }
 
     void csv()

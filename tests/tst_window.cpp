@@ -7,6 +7,7 @@
 #include "protocol/frame.h"
 #include "protocol/registers.h"
 #include "serial/serialportsettingdialog.h"
+#include "support/table.h"
 #include "support/trendsamples.h"
 #include "support/windowfixture.h"
 #include "ui/messagelog.h"
@@ -88,11 +89,8 @@ private slots:
 
     void commands_data()
     {
-        QTest::addColumn<QByteArray>("steps"); // as WindowFixture::run takes them
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<QString>("timers");
-        QTest::addColumn<bool>("clears");
-        QTest::addColumn<QString>("message");
+        const Table<QByteArray, QByteArray, QString, bool, QString> row("steps", "frame", "timers",
+                                                                        "clears", "message");
         const QString poll = "timerResponse=off;timerReadHumiture=1000";
         const QString none = "timerResponse=off;timerReadHumiture=off";
         QVector<quint16> output(11, 0), calibration(41, 0);
@@ -100,10 +98,10 @@ private slots:
         output.last() = quint16(CachedOutput);
         calibration.last() = quint16(CachedCalibration);
         // Most commands wait for an answer, move the poll a whole interval on, clear what came in.
-        const auto send = [](const char *name, const char *steps, const QByteArray &frame,
-                             const QString &timers = "timerResponse=500;timerReadHumiture=1000",
-                             bool clears = true) {
-            QTest::newRow(name) << QByteArray(steps) << frame << timers << clears << QString();
+        const auto send = [&row](const char *name, const char *steps, const QByteArray &frame,
+                                 const QString &timers = "timerResponse=500;timerReadHumiture=1000",
+                                 bool clears = true) {
+            row(name, steps, frame, timers, clears, "");
         };
         send("address read", "pushButtonAddressRead", readRequest(1, 0x0100, 1));
         send("read at 7", "lineEditAddress=7,pushButtonAddressRead", readRequest(7, 0x0100, 1));
@@ -138,8 +136,7 @@ private slots:
         const QString refused = "timerResponse=off;timerReadHumiture=off;pushButtonRead=Read";
         const QString between = "The address is between 1 and 247!";
         const auto refuse = [&](const char *name, const QByteArray &steps, const QString &message) {
-            const QString box = message.isEmpty() ? QString() : "Error: " + message;
-            QTest::newRow(name) << steps << QByteArray() << refused << false << box;
+            row(name, steps, {}, refused, false, message.isEmpty() ? "" : "Error: " + message);
         };
         refuse("address empty", "lineEditAddress=,pushButtonAddress", "The address is empty!");
         for (const char *address : {"0", "248", "-5", "abc", "65537"})
@@ -206,16 +203,11 @@ private slots:
         const QByteArray sent = f.sent(15);
         QVERIFY(AppState.rxBuffer.isEmpty()
                 && f.describe("timerReadHumiture=x") == "timerReadHumiture=1000");
-        QStringList stamps; // yyMMddhhmmss in ASCII digits
-        for (const QDateTime &at : {before, QDateTime::currentDateTime()}) {
-            const QDate d = at.date();
-            const QTime t = at.time();
-            const QString digits =
-                QString::asprintf("%02d%02d%02d%02d%02d%02d", d.year() % 100, d.month(), d.day(),
-                                  t.hour(), t.minute(), t.second());
-            stamps << hex(blockWrite(1, Registers::SerialNumberBlock,
-                                     CommandInputs::serialNumberWords(digits)));
-        }
+        QStringList stamps; // the time of the click in ASCII digits
+        for (const QDateTime &at : {before, QDateTime::currentDateTime()})
+            stamps << hex(blockWrite(
+                1, Registers::SerialNumberBlock,
+                CommandInputs::serialNumberWords(QLocale::c().toString(at, "yyMMddhhmmss"))));
         QVERIFY2(stamps.contains(sent), sent);
         // Noise longer than any answer: dropped, not taken for a lost adapter.
         f.answer(QByteArray(1025, 'U'));
@@ -224,14 +216,8 @@ private slots:
 
     void answers_data()
     {
-        QTest::addColumn<QByteArray>("steps");
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<QString>("shown");
+        const Table<QByteArray, QByteArray, QString> row("steps", "answer", "shown");
         const QByteArray poll = ",pushButtonRead,ReadHumitureOrder";
-        const auto row = [](const char *name, const QByteArray &steps, const QByteArray &answer,
-                            const QString &shown) {
-            QTest::newRow(name) << steps << answer << shown;
-        };
         row("identity", "pushButtonAddressRead",
             frame("010312 0007 0005 0003 0001 2612 0603 3415 FE6B 04E2"),
             "lineEditAddress=7;comboBoxBaudRate=19200;lineEditSN=261206033415;lineEditRangeMin=-40."
@@ -538,16 +524,12 @@ private slots:
 
     void gateTexts_data()
     {
-        QTest::addColumn<QString>("gates"); // filled, steady, quiet: T and H, then the reference's
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("all met") << "fsq fsq fsq fsq"
-                                 << "met";
-        QTest::newRow("humidity drifting") << "fsq f-q -sq -sq"
-                                           << "humidity drifting";
-        QTest::newRow("temperature first") << "fs- ---"
-                                           << "temperature noisy";
-        QTest::newRow("then the reference") << "fsq fsq -sq fsq"
-                                            << "reference: temperature filling";
+        // The gates filled, steady, quiet: T and H, then the reference's.
+        const Table<QString, QString> row("gates", "shown");
+        row("all met", "fsq fsq fsq fsq", "met");
+        row("humidity drifting", "fsq f-q -sq -sq", "humidity drifting");
+        row("temperature first", "fs- ---", "temperature noisy");
+        row("then the reference", "fsq fsq -sq fsq", "reference: temperature filling");
     }
 
     // Why a transmitter of a batch run waits: the first gate not met, its own before the

@@ -76,6 +76,7 @@ struct BatchRun::Private
     bool openLines();
     void enrol();
     void enrolled();
+    QString exchanged() const;
     void begin();
 
     void sweepNow();
@@ -102,7 +103,7 @@ struct BatchRun::Private
     LineDevice reference;
     LineDevice chamber; // no master: the run drives no chamber
     QVector<LineDevice> transmitters;
-    QVector<Transmitter> found; // at enrolment
+    QVector<Transmitter> found; // at enrolment, or asked again on resuming
     RunRecord run;
     std::unique_ptr<RunLogic> logic;
     std::unique_ptr<Sweep> sweep; // under way
@@ -199,12 +200,19 @@ bool BatchRun::Private::openLines()
 }
 
 // Every address asked for the transmitter's identity, but those of the instruments on the same
-// line: they would refuse it.
+// line: they would refuse it. A resumed run asks its own addresses, since a transmitter may have
+// been exchanged while the run was cut off.
 void BatchRun::Private::enrol()
 {
     phase = Phase::Enrolling;
     progressed();
-    for (const int address : qAsConst(setup.addresses)) {
+    QList<int> addresses = setup.addresses;
+    if (setup.resume) {
+        addresses.clear();
+        for (const Check &check : qAsConst(run.checks))
+            addresses << check.transmitter.address;
+    }
+    for (const int address : qAsConst(addresses)) {
         const auto isInstrument = [&](const LineDevice &device) {
             return device.master == line && device.address == address;
         };
@@ -223,6 +231,13 @@ void BatchRun::Private::enrol()
 
 void BatchRun::Private::enrolled()
 {
+    if (setup.resume) {
+        if (const QString why = exchanged(); !why.isEmpty())
+            end(End::Exchanged, why);
+        else
+            begin();
+        return;
+    }
     if (found.isEmpty()) {
         end(End::NoTransmitter,
             QStringLiteral("no transmitter answered at the %1 addresses asked at %2 bit/s")
@@ -250,6 +265,25 @@ void BatchRun::Private::enrolled()
         return;
     }
     begin();
+}
+
+// A transmitter that does not answer now is set aside as the run goes on; one that answers with
+// another serial number would have its points stored in the check of the one it replaced.
+QString BatchRun::Private::exchanged() const
+{
+    for (const Transmitter &now : found) {
+        const auto enrolled =
+            std::find_if(run.checks.cbegin(), run.checks.cend(), [&now](const Check &check) {
+                return check.transmitter.address == now.address;
+            });
+        if (enrolled != run.checks.cend() && enrolled->transmitter.serialNumber != now.serialNumber)
+            return QStringLiteral("address %1 answers as transmitter %2, not as %3 of the run: put "
+                                  "the run's transmitter back, or take this one off the line, and "
+                                  "resume")
+                .arg(now.address)
+                .arg(now.serialNumber, enrolled->transmitter.serialNumber);
+    }
+    return QString();
 }
 
 void BatchRun::Private::begin()
@@ -463,8 +497,6 @@ void BatchRun::start(const Setup &setup)
     // A TCP link is waited for in a loop of the master's, where a stop may come.
     if (d->ending)
         d->wind();
-    else if (setup.resume)
-        d->begin();
     else
         d->enrol();
 }

@@ -83,6 +83,9 @@ public:
         NoRunToResume,
         Records, // the records could not be reached, or did not take the run's end
         LineLost, // a port was lost or its link not made again: the run left running
+        // On resuming, another transmitter answers at one of the run's addresses: the run left
+        // running as it was, for the run's own to be put back
+        Exchanged,
     };
     Q_ENUM(End)
 

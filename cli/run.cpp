@@ -64,7 +64,7 @@ public:
         const ProfilePoint &target = progress.target;
         switch (progress.phase) {
         case BatchRun::Phase::Enrolling:
-            tell(QStringLiteral("Enrolling the transmitters that answer"));
+            tell(QStringLiteral("Asking each address which transmitter answers there"));
             break;
         case BatchRun::Phase::Reaching:
             tell(at
@@ -161,6 +161,7 @@ Outcome outcomeOf(BatchRun::End end, const QString &why, const RunRecord &run)
         return {Status::Records, why};
     case BatchRun::End::Aborted:
     case BatchRun::End::LineLost:
+    case BatchRun::End::Exchanged:
         break;
     }
     return {Status::Failed, why};

@@ -1372,6 +1372,10 @@ Time to go at most: %2</source>
         <source>reference: %1</source>
         <translation>参考仪器：%1</translation>
     </message>
+    <message>
+        <source>Another transmitter answers at an address of the run: the records keep the run running, to be resumed.</source>
+        <translation>运行的某个地址上应答的是另一台变送器：记录保持该运行为进行中，可稍后继续。</translation>
+    </message>
 </context>
 <context>
     <name>SerialportSettingDialog</name>

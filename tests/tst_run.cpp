@@ -4,6 +4,7 @@
 #include "batch/batchrun.h"
 #include "check/recordstore.h"
 #include "protocol/frame.h"
+#include "protocol/registers.h"
 #include "support/programs.h"
 #include "support/table.h"
 #include "support/trendsamples.h"
@@ -121,9 +122,9 @@ private slots:
 
     // The chamber set to each point (again when it missed the first), every transmitter's point
     // printed as it is taken, then its certificate and the run's report; killed between the points
-    // and resumed with the same run and checks at the second, where one transmitter has gone
-    // silent: set aside, "no answer". The one a degree off fails. The instruments on the line are
-    // asked only what they answer.
+    // and resumed with the same run and checks at the second (not while another transmitter stands
+    // in one's place), where one transmitter has gone silent: set aside, "no answer". The one a
+    // degree off fails. The instruments on the line are asked only what they answer.
     void journey()
     {
         const QStringList arguments =
@@ -153,6 +154,14 @@ private slots:
         setStation("station=Bench 9");
         QCOMPARE(run(arguments + QStringList {"--resume"}).status, 2);
         setStation("station=");
+        // Nor is a run whose transmitter was exchanged meanwhile: its points are not the other's.
+        QVERIFY(sim->setRegisterValue(Registers::SerialNumber + 2, 0x9999));
+        const Run exchanged = run(arguments + QStringList {"--resume"});
+        QVERIFY2(exchanged.status == 1
+                     && exchanged.err.contains(
+                         "address 1 answers as transmitter 261206039999, not as 261206033415"),
+                 qPrintable(exchanged.err));
+        QVERIFY(sim->setRegisterValue(Registers::SerialNumber + 2, 0x3415));
         const Run resumed = run(arguments + QStringList {"--resume"});
         QCOMPARE(resumed.status, 6);
         QVERIFY2(resumed.err.contains("Point 2 of 2 (25 \u2103, 60 %RH): the chamber is set to it")

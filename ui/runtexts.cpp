@@ -66,6 +66,8 @@ QString RunTexts::end(BatchRun::End end, const QString &why)
         tr("The records hold no unfinished run of this profile."),
         tr("The records could not be reached, or did not take the run's end."),
         tr("A line was lost: the records keep the run running, to be resumed."),
+        tr("Another transmitter answers at an address of the run: the records keep the run "
+           "running, to be resumed."),
     };
     return ends[int(end)] + (why.isEmpty() ? QString() : QLatin1Char(' ') + why);
 }

@@ -9,18 +9,24 @@
 //   transmitters and a reference through a profile of hour-long points; the resident size after
 //   150 hours against that after 1 hour (bound: 1.1), since a run keeps only the readings a
 //   stability window needs.
-// Run: build/bench/bench_batch
+// With TR451_BATCH_SCREENSHOT=docs/batch.png it also takes the README's picture of the Batch
+// window: a rack of six simulated transmitters, one a degree off, one a little and one losing its
+// wire, run through two points.
+// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_batch
 #include "batch/runlogic.h"
 #include "batch/sweep.h"
 #include "master/master.h"
 #include "protocol/linetiming.h"
-#include "transmittersimulator.h"
+#include "support/windowfixture.h"
+#include "ui/batchwindow.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSplitter>
+#include <QTableWidget>
 
 #include <cstdio>
 
@@ -106,7 +112,19 @@ double meanSweepMs(bool oneDead)
     return double(clock.nsecsElapsed()) / 1e6 / MinuteOfSweeps;
 }
 
-void sweeps()
+} // namespace
+
+class BenchBatch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sweeps();
+    void memoryOverLongRun();
+    void screenshot();
+};
+
+void BenchBatch::sweeps()
 {
     const double limitMs = (Transmitters + 1) * exchangeMs();
     const double allMs = meanSweepMs(false);
@@ -125,7 +143,7 @@ void sweeps()
                 deadMs, Transmitters * exchangeMs(), timeoutMs, deadLimitMs, deadMs / deadLimitMs);
 }
 
-void memoryOverLongRun()
+void BenchBatch::memoryOverLongRun()
 {
     // Each point soaks 50 minutes and is taken at the end of it: three points every 2.5 hours.
     ProfilePoint point;
@@ -164,12 +182,72 @@ void memoryOverLongRun()
         double(afterRun) / double(afterHour));
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+void BenchBatch::screenshot()
 {
-    QCoreApplication app(argc, argv);
-    sweeps();
-    memoryOverLongRun();
-    return 0;
+    const QString path = qEnvironmentVariable("TR451_BATCH_SCREENSHOT");
+    if (path.isEmpty())
+        QSKIP("TR451_BATCH_SCREENSHOT names no file");
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    qputenv("TR451_DATABASE", dir.filePath("records.sqlite").toUtf8());
+    // The line on its pseudo-terminal's own path, which reads like a serial port's.
+    TransmitterSimulator sim;
+    sim.setDevices({{1, 4}, {2, 4}, {3, 4}, {4, 4}, {5, 4}, {6, 4}});
+    sim.setPacing(false);
+    sim.setAnswerAtOnce(true);
+    sim.setSettling(20, 40, 1);
+    // One a degree off fails; one just inside the tolerance passes only conditionally.
+    QVERIFY(sim.setBias(2, 0.27, 0) && sim.setBias(4, 1, 0) && sim.setReference(30, 4)
+            && sim.setChamber(31, 4));
+    QVERIFY(sim.start());
+    // A station with a short stability window and loose limits, its reference and chamber on
+    // the transmitters' line.
+    QSettings station(dir.filePath("tr451-test-tools/station.ini"), QSettings::IniFormat);
+    for (const QString &setting :
+         QStringList {"station=Chamber 2", "reference/instrument=Chilled-mirror hygrometer CM-2",
+                      "reference/certificate=CAL-2026-0142", "reference/due=2027-03-31",
+                      "decision/rule=non-binary", "stability/window=5",
+                      "stability/drift/temperature=1", "stability/drift/humidity=5",
+                      "stability/deviation/temperature=0.2", "stability/deviation/humidity=1",
+                      "reference/port=" + sim.portPath(), "reference/address=30",
+                      "reference/temperature=4:0:float32", "reference/humidity=4:2:float32",
+                      "chamber/port=" + sim.portPath(), "chamber/address=31",
+                      "chamber/temperature=3:0:int16:10", "chamber/humidity=3:1:int16:10"})
+        station.setValue(setting.section('=', 0, 0), setting.section('=', 1));
+    station.sync();
+    const QString profile = dir.filePath("profile.csv");
+    QFile file(profile);
+    QVERIFY(file.open(QIODevice::WriteOnly)
+            && file.write("temperature,humidity,soak,max_wait\n15,30,1,30\n35,70,1,30\n") > 0);
+    file.close();
+
+    WindowFixture f;
+    f.run("pushButtonBatch");
+    auto *batch = f.window.findChild<BatchWindow *>();
+    QVERIFY(batch->openProfile(profile));
+    f.fill("lineEditBatchPort=" + sim.portPath() + ";lineEditAddresses=1-6");
+    f.run("pushButtonStart");
+    // One loses its wire at the second point: set aside, "no answer".
+    QTRY_VERIFY_WITH_TIMEOUT(f.child<QLabel>("labelRunPoint")->text().startsWith("Point 2"), 60000);
+    sim.setDeviceSilent(5, true);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        f.child<QLabel>("labelRunState")->text().startsWith("The run finished"), 120000);
+    // Tall enough for both charts whole; the splitter dragged, as a technician would, until
+    // every column of the table is in view.
+    batch->resize(1440, 940);
+    QCoreApplication::sendPostedEvents();
+    const auto *table = f.child<QTableWidget>("tableTransmitters");
+    const int tableWidth = table->verticalHeader()->width() + table->horizontalHeader()->length()
+        + 2 * table->frameWidth();
+    auto *splitter = f.child<QSplitter>("splitterRun");
+    splitter->setSizes({tableWidth, splitter->width() - splitter->handleWidth() - tableWidth});
+    QTRY_VERIFY(!table->horizontalScrollBar()->isVisible());
+    // The window's few colours, kept in a palette, make the file a quarter of the size.
+    QVERIFY(batch->grab()
+                .toImage()
+                .convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither)
+                .save(path));
 }
+
+QTEST_MAIN(BenchBatch)
+#include "bench_batch.moc"

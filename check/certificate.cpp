@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -130,7 +131,14 @@ QString Certificate::resultText(Check::Result result)
 
 QString Certificate::number(double value, int decimals)
 {
-    return std::isfinite(value) ? QString::number(value, 'f', decimals) : QStringLiteral("---");
+    if (!std::isfinite(value))
+        return QStringLiteral("---");
+    // A value that rounds to nothing has no sign: "-0.00" beside "0.00" reads as a difference.
+    QString text = QString::number(value, 'f', decimals);
+    const auto nonZero = [](QChar c) { return c >= QLatin1Char('1') && c <= QLatin1Char('9'); };
+    if (text.startsWith(QLatin1Char('-')) && std::none_of(text.cbegin(), text.cend(), nonZero))
+        text.remove(0, 1);
+    return text;
 }
 
 QString Certificate::quantityResult(const CheckPoint &point, size_t quantity)

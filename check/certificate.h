@@ -36,7 +36,7 @@ public:
     static QString resultText(Check::Result result);
     // A quantity's verdict at a point, or how the point ended when it was not taken.
     static QString quantityResult(const CheckPoint &point, size_t quantity);
-    // A value with its decimals, "---" when there is none.
+    // A value with its decimals, without a sign when it rounds to zero; "---" when there is none.
     static QString number(double value, int decimals);
 
 private:

@@ -336,6 +336,22 @@ private slots:
                 && judged.standardDeviation == 0.02 && judged.driftPerMinute == 0.01);
     }
 
+    void number_data()
+    {
+        const Table<double, int, QString> row("value", "decimals", "printed");
+        row("rounded", 23.456, 2, "23.46");
+        row("negative", -0.006, 2, "-0.01");
+        row("negative, rounded to nothing", -0.004, 2, "0.00");
+        row("none", No, 3, "---");
+    }
+
+    void number()
+    {
+        QFETCH(double, value);
+        QFETCH(int, decimals);
+        QTEST(Certificate::number(value, decimals), "printed");
+    }
+
     // A check is as good as the worst quantity of any point; without points, or with a point
     // not taken, it fails.
     void overall()
@@ -459,7 +475,7 @@ private slots:
     void migration_data() { backends(); }
     // Records of the first version, as it made them, become the current version in place: the old
     // check reads back with the verdicts its passed columns give, and the new columns and table
-    // take new records. A station's role may not do it.
+    // take new records. A station's role may not do it; a later version's records are refused.
     void migration()
     {
         TR451_TEST_DATABASE(db);
@@ -510,6 +526,10 @@ private slots:
         QList<RunRecord> none;
         QVERIFY(records.store(now) && records.unfinishedRuns(&none) && none.isEmpty());
         QCOMPARE(db.firstRow("SELECT MAX(version), COUNT(*) FROM schema_version"), "2,2");
+        // Records a later version made are not this one's to write.
+        QVERIFY(db.exec("INSERT INTO schema_version (version) VALUES (3)").isActive());
+        RecordStore newer(db.url());
+        QVERIFY(!newer.open() && newer.errorString().contains("made by a newer version"));
     }
 
     void oneUnit_data()

@@ -84,17 +84,6 @@ QString field(const Cli::Options &o, const QString &name)
         .value(name);
 }
 
-// pymodbus serving RTU over TCP (rtu_tcp_peer.py with arguments) as peer; the port it listens
-// on, empty when pymodbus is not installed.
-QString pymodbus(QProcess &peer, const QStringList &arguments = {})
-{
-    if (!pythonHas("pymodbus.server"))
-        return QString();
-    peer.start("/usr/bin/python3", QStringList {RTU_TCP_PEER} + arguments);
-    return peer.waitForReadyRead(10000) ? QString::fromLatin1(peer.readLine().trimmed())
-                                        : QString();
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Master::Result)
@@ -497,7 +486,7 @@ private slots:
         QVERIFY(run(*sim, "ports noport").out.startsWith("Port,Description,USB,Serial number\r\n"));
 
         Program peer;
-        const QString port = ::pymodbus(peer);
+        const QString port = servePymodbus(peer);
         if (port.isEmpty())
             QSKIP("python3-pymodbus and python3-serial-asyncio are not installed");
         const QString pymodbus = " --port tcp://127.0.0.1:" + port;
@@ -683,7 +672,7 @@ private slots:
         QFETCH(QString, station);
         Program peer;
         if (station.contains("PEER")) {
-            const QString port = pymodbus(peer, {"5", "23.4", "46.5"});
+            const QString port = servePymodbus(peer, {"5", "23.4", "46.5"});
             if (port.isEmpty())
                 QSKIP("python3-pymodbus and python3-serial-asyncio are not installed");
             station.replace("PEER", "tcp://127.0.0.1:" + port);

@@ -1,6 +1,7 @@
 // Batch runs end to end: a rack of four simulated transmitters in a chamber, with a reference, run
 // through a profile of two points by tr451 run as a station runs it (cut off between the points
-// and resumed, interrupted, its adapter pulled, refused) and by the driver as a window drives it.
+// and resumed, interrupted, its adapter pulled, refused), against pymodbus as transmitter and
+// reference, and by the driver as a window drives it.
 #include "batch/batchrun.h"
 #include "check/recordstore.h"
 #include "protocol/frame.h"
@@ -118,6 +119,28 @@ private slots:
         QVERIFY(result.status != 4 || requests.size() == 3);
         const RunRecord stored = storedRun();
         QCOMPARE(stored.stored() && stored.state == RunRecord::State::Running, !cut.isEmpty());
+    }
+
+    // Against pymodbus as the transmitter at every address and, on a link of its own, as the
+    // reference with float32 input registers: steady readings, so the point is taken once the
+    // window is full, against the reference's values as it serves them.
+    void peers()
+    {
+        Program transmitters, reference;
+        const QString line = servePymodbus(transmitters);
+        const QString instrument = servePymodbus(reference, {"30", "23.4", "45.6"});
+        if (line.isEmpty() || instrument.isEmpty())
+            QSKIP("pymodbus (Debian: python3-pymodbus) is not installed");
+        QFile file(profile);
+        QVERIFY(file.open(QIODevice::WriteOnly)
+                && file.write("temperature,humidity,soak,max_wait\n23.4,45.6,0,30\n") > 0);
+        file.close();
+        const Run result = run({profile, "--port", "tcp://127.0.0.1:" + line, "--addresses", "1",
+                                "--window", "5", "--reference", "tcp://127.0.0.1:" + instrument});
+        const QRegularExpression row("\r\n1,1,[^,]+,261206033415,as-found,23\\.400,23\\.450,"
+                                     "[^,]+,[^,]+,0\\.050,.*,45\\.600,45\\.670,.*,simple,pass\r\n");
+        QVERIFY2(result.status == 0 && result.out.contains(row),
+                 qPrintable(result.out + result.err));
     }
 
     // The chamber set to each point (again when it missed the first), every transmitter's point

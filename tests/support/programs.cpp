@@ -45,3 +45,12 @@ bool pythonHas(const QString &modules)
 {
     return QProcess::execute("/usr/bin/python3", {"-c", "import " + modules}) == 0;
 }
+
+QString servePymodbus(Program &peer, const QStringList &arguments)
+{
+    if (!pythonHas("pymodbus.server"))
+        return QString();
+    peer.start("/usr/bin/python3", QStringList {RTU_TCP_PEER} + arguments);
+    return peer.waitForReadyRead(10000) ? QString::fromLatin1(peer.readLine().trimmed())
+                                        : QString();
+}

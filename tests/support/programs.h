@@ -37,4 +37,8 @@ QString built(const QString &path);
 // Whether python3 imports the modules (pymodbus and its kin are optional).
 bool pythonHas(const QString &modules);
 
+// pymodbus serving RTU over TCP (rtu_tcp_peer.py with arguments) in peer, an independent
+// transmitter or reference; the port it listens on, empty when pymodbus is not installed.
+QString servePymodbus(Program &peer, const QStringList &arguments = {});
+
 #endif // PROGRAMS_H

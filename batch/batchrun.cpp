@@ -453,11 +453,12 @@ void BatchRun::Private::askToEnd(End how)
 }
 
 // stop() or abort() once nothing is under way: an aborted run closes its checks unjudged, a
-// stopped one stays running.
+// stopped one stays running. A run being resumed is in the records before its transmitters have
+// answered; a new one only once they have.
 void BatchRun::Private::wind()
 {
     const End how = *ending;
-    if (!logic) {
+    if (!run.stored()) {
         end(how);
         return;
     }
@@ -470,7 +471,10 @@ void BatchRun::Private::wind()
         run.state = RunRecord::State::Aborted;
         run.finishedAt = now;
     }
-    end(how, store() ? QString() : records->errorString());
+    if (store())
+        end(how);
+    else
+        end(End::Records, records->errorString());
 }
 
 void BatchRun::Private::end(End how, const QString &why)

@@ -322,12 +322,6 @@ bool RunLogic::isSetAside(int transmitter) const
     return d->transmitters[size_t(transmitter)].setAside;
 }
 
-bool RunLogic::hasPoint(int transmitter) const
-{
-    return d->phase == Phase::Finished
-        || d->transmitters[size_t(transmitter)].done[size_t(d->point)];
-}
-
 GateState RunLogic::gate(int transmitter, qint64 nowMs) const
 {
     return d->gate(transmitter, nowMs);

@@ -104,8 +104,6 @@ public:
     // The profile's point the run is at; the profile's size once finished.
     int point() const;
     bool isSetAside(int transmitter) const;
-    // Whether the transmitter has the current point (taken or given up).
-    bool hasPoint(int transmitter) const;
     // The gate over the stability window as of nowMs: the transmitter's and the reference's.
     GateState gate(int transmitter, qint64 nowMs) const;
     // The reference's newest reading, complete or not; none before the first.

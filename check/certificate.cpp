@@ -100,11 +100,6 @@ QString Certificate::timeText(const QDateTime &at)
               .arg(std::abs(offsetMinutes) % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString Certificate::decisionRule(DecisionRule rule)
-{
-    return DecisionRules::statement(rule);
-}
-
 QString Certificate::kindText(Check::Kind kind)
 {
     return kind == Check::Kind::AsLeft ? tr("As left") : tr("As found");
@@ -165,7 +160,7 @@ bool Certificate::write(const Check &check, const QString &fileName, QString *er
         QStringLiteral("<h2>%1</h2>").arg(tr("Calibration check certificate").toHtmlEscaped())
         + fields(check, id) + points(check)
         + QStringLiteral("<p>%1</p><h3>%2</h3>")
-              .arg(decisionRule(check.settings.rule).toHtmlEscaped(),
+              .arg(DecisionRules::statement(check.settings.rule).toHtmlEscaped(),
                    tr("Overall result: %1").arg(resultText(check.result)).toHtmlEscaped())
         + annex(check);
 

@@ -29,17 +29,15 @@ public:
     // Local time as 2026-12-08 09:05:07 +01:00, "---" for none.
     static QString timeText(const QDateTime &at);
 
-    // Texts the window shows as the certificate does. The rule as the certificate states it; the
-    // simple rule is the one a station judges by until it sets another.
-    static QString decisionRule(DecisionRule rule = DecisionRule::Simple);
+    // Texts the window shows as the certificate does.
     static QString kindText(Check::Kind kind);
     static QString resultText(Check::Result result);
-    // A quantity's verdict at a point, or how the point ended when it was not taken.
-    static QString quantityResult(const CheckPoint &point, size_t quantity);
     // A value with its decimals, without a sign when it rounds to zero; "---" when there is none.
     static QString number(double value, int decimals);
 
 private:
+    // A quantity's verdict at a point, or how the point ended when it was not taken.
+    static QString quantityResult(const CheckPoint &point, size_t quantity);
     static QString quantityTitle(size_t quantity);
     static QString pointTitle(const CheckPoint &point, int index);
     static QString fields(const Check &check, const QString &id);

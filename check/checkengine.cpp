@@ -64,13 +64,6 @@ void CheckEngine::setReference(TrendSession *reference)
     emit gateChanged();
 }
 
-std::optional<qint64> CheckEngine::referenceSilenceMs() const
-{
-    if (!newestReference)
-        return std::nullopt;
-    return QDeadlineTimer::current().deadline() - newestReference->second;
-}
-
 qint64 CheckEngine::storeNow(const Newest &newest)
 {
     return newest->first + (QDeadlineTimer::current().deadline() - newest->second);

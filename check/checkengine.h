@@ -39,8 +39,6 @@ public:
     // default): the technician types the reference's values. A check keeps the way it began.
     void setReference(TrendSession *reference);
     bool readsReference() const { return referenceSession != nullptr; }
-    // How long the reference has not given a reading; none before its first or when it is typed.
-    std::optional<qint64> referenceSilenceMs() const;
 
     // Over the stability window ending now, of the readings of the transmitter polled last and of
     // the reference when the machine reads it. Closed until a reading has come in since this

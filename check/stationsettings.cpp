@@ -5,6 +5,7 @@
 #include "protocol/frame.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -40,8 +41,11 @@ Entry textEntry(const char *key, const char *fileKey, Access access)
 template<typename Access>
 Entry numberEntry(const char *key, const char *fileKey, double low, double high, Access access)
 {
-    return {key, fileKey, [access](const StationSettings &s) { return QString::number(access(s)); },
-            [=](StationSettings &s, const QString &value) {
+    // Every digit kept: the text is what the station's file and a run's records hold.
+    const auto text = [access](const StationSettings &s) {
+        return QString::number(access(s), 'g', QLocale::FloatingPointShortest);
+    };
+    return {key, fileKey, text, [=](StationSettings &s, const QString &value) {
                 bool ok = false;
                 const double number = value.trimmed().toDouble(&ok);
                 if (!ok || !std::isfinite(number) || number < low || number > high)

@@ -261,6 +261,7 @@ private slots:
         QCOMPARE(defaults.limits.maxStandardDeviation, (std::array {0.05, 0.3}));
         StationSettings changed = sampleCheck("Bench 2", {}).settings;
         changed.database = "postgresql://station@records.example/line";
+        changed.uniformity[0] = 0.0512345678; // more digits than a number's text has by default
         changed.save();
         QVERIFY(StationSettings::load() == changed && !(defaults == changed));
     }

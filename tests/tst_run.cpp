@@ -15,6 +15,8 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -232,29 +234,57 @@ private slots:
                  qPrintable(report));
     }
 
-    // As a window drives it: paused, no sweep goes out; resumed, they go on; aborted, the run
-    // ends aborted with its checks abandoned.
+    // As a window drives it: paused, no sweep goes out; resumed, they go on; stopped, the run stays
+    // running. Resumed and aborted while its addresses are still asked, the run ends aborted with
+    // its checks abandoned; when the records refuse that end, the run says so and stays running.
     void driven()
     {
-        BatchRun batch;
+        auto batch = std::make_unique<BatchRun>();
         BatchRun::Setup setup;
         setup.profile = contents(profile);
         setup.station = StationSettings::load();
         setup.port = sim->portPath();
         setup.addresses = {1, 2};
         qRegisterMetaType<BatchRun::End>();
-        QSignalSpy finished(&batch, &BatchRun::finished);
-        batch.start(setup);
-        QTRY_COMPARE(batch.phase(), BatchRun::Phase::Reaching);
-        batch.pause();
-        QTRY_COMPARE(batch.phase(), BatchRun::Phase::Paused);
+        QSignalSpy finished(batch.get(), &BatchRun::finished);
+        batch->start(setup);
+        QTRY_COMPARE(batch->phase(), BatchRun::Phase::Reaching);
+        batch->pause();
+        QTRY_COMPARE(batch->phase(), BatchRun::Phase::Paused);
         const int asked = requests.size();
         QVERIFY(!QTest::qWaitFor([&] { return requests.size() > asked; }, 1500));
-        batch.resume();
+        batch->resume();
         QTRY_VERIFY(requests.size() > asked);
-        batch.abort();
+        batch->stop();
         QTRY_COMPARE(finished.size(), 1);
-        QCOMPARE(finished.first().first().value<BatchRun::End>(), BatchRun::End::Aborted);
+        QCOMPARE(finished.first().first().value<BatchRun::End>(), BatchRun::End::Stopped);
+        batch.reset(); // its line closed
+        setup.resume = true;
+        const auto abortResumed = [&setup] {
+            BatchRun resumed;
+            QSignalSpy ended(&resumed, &BatchRun::finished);
+            resumed.start(setup);
+            const bool enrolling = resumed.phase() == BatchRun::Phase::Enrolling;
+            resumed.abort();
+            return enrolling && (!ended.isEmpty() || ended.wait())
+                ? ended.first().first().value<BatchRun::End>()
+                : BatchRun::End::Finished;
+        };
+        {
+            QSqlDatabase records = QSqlDatabase::addDatabase("QSQLITE", "refusing");
+            records.setDatabaseName(qEnvironmentVariable("TR451_DATABASE"));
+            QVERIFY(records.open()
+                    && records
+                           .exec("CREATE TRIGGER refusal BEFORE UPDATE ON runs BEGIN SELECT "
+                                 "RAISE(ABORT, 'refused by the test'); END")
+                           .isActive());
+            QCOMPARE(abortResumed(), BatchRun::End::Records);
+            QCOMPARE(storedRun().state, RunRecord::State::Running);
+            QVERIFY(records.exec("DROP TRIGGER refusal").isActive());
+            records.close();
+        }
+        QSqlDatabase::removeDatabase("refusing");
+        QCOMPARE(abortResumed(), BatchRun::End::Aborted);
         const RunRecord stored = storedRun();
         QVERIFY(stored.state == RunRecord::State::Aborted && stored.checks.size() == 2
                 && stored.checks.last().result == Check::Result::Abandoned);

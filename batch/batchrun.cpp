@@ -29,8 +29,7 @@ QString setupProblem(const BatchRun::Setup &setup, const Profile &profile)
         !problem.isEmpty())
         return problem;
     const ReferenceMap &reference = station.referenceMap;
-    if (!reference.isSet() || !reference.temperature.isSet()
-        || !(reference.humidity.isSet() || reference.dewPoint.isSet()))
+    if (!reference.isSet() || !reference.hasFields())
         return QStringLiteral("a batch run needs the reference read by the machine: its port, its "
                               "temperature and its humidity or dew point register");
     const ChamberMap &chamber = station.chamber;

@@ -38,6 +38,8 @@ struct ReferenceMap
     RegisterField dewPoint;
 
     bool isSet() const { return !line.port.isEmpty(); }
+    // A temperature and a humidity or dew point to read: all a reference needs besides its line.
+    bool hasFields() const { return temperature.isSet() && (humidity.isSet() || dewPoint.isSet()); }
     bool operator==(const ReferenceMap &other) const;
 };
 

@@ -17,7 +17,6 @@
 #include "protocol/frame.h"
 #include "protocol/timing.h"
 
-#include <cstdio>
 #include <memory>
 
 namespace Cli {
@@ -53,7 +52,7 @@ QString unreadable(const ReferenceMap &map)
         return QStringLiteral("check needs the reference: its values typed (--ref-temperature and "
                               "--ref-humidity), or the port it is read on (--reference, or tr451 "
                               "station reference-port)");
-    if (!map.temperature.isSet() || (!map.humidity.isSet() && !map.dewPoint.isSet()))
+    if (!map.hasFields())
         return QStringLiteral("the reference on %1 is read by its fields: --reference-temperature "
                               "and --reference-humidity or --reference-dewpoint (or the station's "
                               "keys of these names)")
@@ -89,10 +88,7 @@ public:
         if (state == shown)
             return;
         shown = state;
-        std::fputs(
-            qUtf8Printable(
-                QStringLiteral("Stability after %1 s: %2\n").arg(waitedMs / 1000).arg(state)),
-            stderr);
+        tell(QStringLiteral("Stability after %1 s: %2").arg(waitedMs / 1000).arg(state));
     }
 
 private:
@@ -155,7 +151,7 @@ Outcome check(Session &session, const Options &options)
                 TrendFeed::fromReply(answer.reply, identity.address, identity.serialNumber));
         }
         if (const QString notice = reference ? reference->read() : QString(); !notice.isEmpty())
-            std::fputs(qUtf8Printable(notice + QLatin1Char('\n')), stderr);
+            tell(notice);
         const GateState gate = engine.gate();
         const qint64 waitedMs = session.elapsedMs() - startMs;
         progress.show(gate, waitedMs);

@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
         Cli::parse(QCoreApplication::arguments().mid(1), qEnvironmentVariable("TR451_PORT"));
     DebugOutput::show(parsed.options.debug);
     if (parsed.help)
-        return Cli::conclude(Cli::say(Cli::usage()));
+        return Cli::conclude(Cli::say(Cli::usage().chopped(1))); // its last line ends it
     if (!parsed.error.isEmpty())
         return Cli::conclude({Cli::Status::Usage, parsed.error});
     Cli::Options options = parsed.options;
@@ -58,6 +58,6 @@ int main(int argc, char *argv[])
     Platform::watchInterrupts(app.get(), [&session] { session.interrupt(); });
     const Cli::Outcome outcome = options.command->run(session, options);
     if (options.stats)
-        std::fputs(qUtf8Printable(session.counters() + QLatin1Char('\n')), stderr);
+        Cli::tell(session.counters());
     return Cli::conclude(outcome);
 }

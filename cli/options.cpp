@@ -544,6 +544,9 @@ Parsed parse(const QStringList &arguments, const QString &environmentPort)
     o.retries = o.command->retries;
     if (const QString reason = convert(parser, &o); !reason.isEmpty())
         return fail(reason);
+    // A batch enrols its transmitters at the line's one rate; it searches none.
+    if (QLatin1String(o.command->name) == QLatin1String("run") && o.bauds.size() > 1)
+        return fail(QStringLiteral("--baud: run takes the line's one rate, not auto"));
     o.port = parser.isSet(QStringLiteral("port")) ? parser.value(QStringLiteral("port"))
                                                   : environmentPort;
     if (o.port.isEmpty() && o.command->needsPort)

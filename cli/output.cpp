@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <cstdio>
 
 namespace Cli {
 
@@ -122,6 +123,11 @@ Outcome Output::close(const Outcome &outcome)
         ? QStringLiteral("; the row it failed in was taken back, the file ends with whole rows")
         : QString();
     return {Status::Failed, QStringLiteral("cannot write %1: %2").arg(name, failure.error) + kept};
+}
+
+void tell(const QString &text, bool wholeLine)
+{
+    std::fputs(qUtf8Printable(wholeLine ? text + QLatin1Char('\n') : text), stderr);
 }
 
 Outcome say(const QString &line)

@@ -70,6 +70,9 @@ private:
 
 // A line on stdout, through the same rules.
 Outcome say(const QString &line);
+// A line on stderr, where the commands tell how they go; text without its line's end is a
+// terminal's progress drawn in place.
+void tell(const QString &text, bool wholeLine = true);
 
 } // namespace Cli
 

@@ -15,18 +15,12 @@
 #include <QEventLoop>
 #include <QFile>
 
-#include <cstdio>
 
 namespace Cli {
 
 namespace {
 
 constexpr qint64 MsPerSecond = 1000;
-
-void tell(const QString &line)
-{
-    std::fputs(qUtf8Printable(line + QLatin1Char('\n')), stderr);
-}
 
 // Hours, minutes and seconds, as 26:40:00; a time left is rounded up.
 QString duration(qint64 ms)

@@ -40,11 +40,6 @@ QVector<Field> identityRecord(const Identity &identity)
             text(outputName(identity.outputData))};
 }
 
-void printError(const QString &text)
-{
-    std::fputs(qUtf8Printable(text), stderr);
-}
-
 // How far the scan has come, on stderr: a bar redrawn in place on a terminal, else a line for
 // each rate.
 class Progress
@@ -59,24 +54,25 @@ public:
     {
         rate = bitsPerSecond;
         if (!terminal)
-            printError(QStringLiteral("Scanning %1 addresses at %2 bit/s\n").arg(total).arg(rate));
+            tell(QStringLiteral("Scanning %1 addresses at %2 bit/s").arg(total).arg(rate));
     }
     void show(int done) const
     {
         if (!terminal)
             return;
         const int filled = BarWidth * done / total;
-        printError(QStringLiteral("\r%1 bit/s [%2%3] %4/%5")
-                       .arg(rate, 6)
-                       .arg(QString(filled, QLatin1Char('#')), QString(BarWidth - filled, '.'))
-                       .arg(done)
-                       .arg(total));
+        tell(QStringLiteral("\r%1 bit/s [%2%3] %4/%5")
+                 .arg(rate, 6)
+                 .arg(QString(filled, QLatin1Char('#')), QString(BarWidth - filled, '.'))
+                 .arg(done)
+                 .arg(total),
+             false);
     }
     // Makes room for a line of its own: the bar is drawn again at the next step.
     void clear() const
     {
         if (terminal)
-            printError(QStringLiteral("\r\x1b[K"));
+            tell(QStringLiteral("\r\x1b[K"), false);
     }
 
 private:
@@ -112,7 +108,7 @@ Outcome scan(Session &session, const Options &options)
                 return out.close(outcome);
             // Something is there, though not a transmitter that answers: worth a word.
             if (!outcome.ok()) {
-                printError(outcome.why + QLatin1Char('\n'));
+                tell(outcome.why);
                 continue;
             }
             Identity identity = identityOf(answer.reply, rate);

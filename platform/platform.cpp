@@ -166,14 +166,17 @@ Written write(const QFileDevice &file, const QByteArray &bytes)
     while (written.bytes < bytes.size()) {
         const ssize_t done = ::write(file.handle(), bytes.constData() + written.bytes,
                                      size_t(bytes.size() - written.bytes));
-        if (done >= 0) {
+        if (done > 0) {
             written.bytes += done;
-        } else if (errno != EINTR) {
-            written.failed = true;
-            written.readerGone = errno == EPIPE;
-            written.error = qt_error_string(errno);
-            return written;
+            continue;
         }
+        if (done < 0 && errno == EINTR)
+            continue;
+        // A write that takes nothing would take nothing again.
+        written.failed = true;
+        written.readerGone = done < 0 && errno == EPIPE;
+        written.error = done < 0 ? qt_error_string(errno) : QStringLiteral("nothing was written");
+        return written;
     }
     return written;
 }

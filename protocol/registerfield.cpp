@@ -61,11 +61,6 @@ int RegisterField::count() const
     return type == Type::Int16 || type == Type::UInt16 ? 1 : 2;
 }
 
-QByteArray RegisterField::readRequest(quint8 address) const
-{
-    return Modbus::shortFrame(address, function, first, quint16(count()));
-}
-
 double RegisterField::decode(const QVector<quint16> &registers) const
 {
     if (registers.size() < count())

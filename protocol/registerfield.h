@@ -26,10 +26,8 @@ struct RegisterField
     int count() const;
     bool isFloat() const { return type == Type::Float32 || type == Type::Float32Swapped; }
 
-    // The request that reads the value from the instrument at address.
-    QByteArray readRequest(quint8 address) const;
-    // The value from the count() registers an answer to readRequest() carried, in their order.
-    // NaN when there are fewer.
+    // The value from the count() registers of the field, in their order, as an answer carried
+    // them. NaN when there are fewer.
     double decode(const QVector<quint16> &registers) const;
     // The register a 16-bit integer field holds for value (rounded, times the scale); empty
     // when the value does not fit the type or the field is not a 16-bit integer.

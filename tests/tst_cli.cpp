@@ -121,6 +121,7 @@ private slots:
         row("history 1 --port p",
             "--port is an option of scan, info, read, set, check and run only");
         row("run --port p", "run takes the profile's file");
+        row("run p.csv --port p --baud auto", "--baud: run takes the line's one rate");
         row("run p.csv --port p --retries 1",
             "--retries is an option of scan, info, read, set and check only");
         row("read --count", "--count needs a value");

@@ -126,9 +126,10 @@ CheckPoint CheckEngine::point(const GateState &state,
                            pointSettings(), scale, earlyReason);
 }
 
-CheckPoint CheckEngine::pointNow(const std::array<double, CheckedQuantities> &references) const
+CheckPoint CheckEngine::pointNow(const GateState &state,
+                                 const std::array<double, CheckedQuantities> &references) const
 {
-    return point(gate(), references, QString());
+    return point(state, references, QString());
 }
 
 bool CheckEngine::isOpen() const

@@ -70,8 +70,9 @@ public:
                    const QString &earlyReason = QString(), AfterPoint after = AfterPoint::KeepOpen);
     // The point takePoint() would take now, judged as it would be: what a view shows of the
     // errors, U and verdicts before the point is taken. Not a number where the window holds no
-    // readings.
-    CheckPoint pointNow(const std::array<double, CheckedQuantities> &references) const;
+    // readings. state is gate() as the view has it already, not worked out again.
+    CheckPoint pointNow(const GateState &state,
+                        const std::array<double, CheckedQuantities> &references) const;
     // Makes a check that an earlier run (closed or crashed mid-check) left open the open check
     // here, whole from the records, so that finish() or abandon() close it; true when it is the
     // open check already. False when another check is open here or not everything is stored

@@ -4,6 +4,7 @@
 #include "master/tcptransport.h"
 
 #include <QFileInfo>
+#include <QSerialPortInfo>
 
 Transport *Transport::forPort(const QString &name, QObject *parent)
 {
@@ -14,6 +15,13 @@ Transport *Transport::forPort(const QString &name, QObject *parent)
 
 bool Transport::samePort(const QString &name, const QString &other)
 {
-    const QString device = QFileInfo(name).canonicalFilePath();
-    return name == other || (!device.isEmpty() && device == QFileInfo(other).canonicalFilePath());
+    // A serial port may be named as the list of ports names it (ttyUSB0) or by its path.
+    const auto device = [](const QString &port) {
+        if (port.startsWith(TcpTransport::Scheme))
+            return QString();
+        const QSerialPortInfo listed(port);
+        return QFileInfo(listed.isNull() ? port : listed.systemLocation()).canonicalFilePath();
+    };
+    const QString path = device(name);
+    return name == other || (!path.isEmpty() && path == device(other));
 }

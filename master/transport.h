@@ -15,7 +15,7 @@ public:
     // A serial port by its name, or RTU over TCP for a name written tcp://HOST:PORT.
     static Transport *forPort(const QString &name, QObject *parent);
     // Whether two names reach one port: the same tcp:// address, or one serial port by any of its
-    // names (a link to it).
+    // names (its listed name, its path, a link to it).
     static bool samePort(const QString &name, const QString &other);
 
     using QObject::QObject;

@@ -2,6 +2,7 @@
 // matter, and pymodbus's serial server on a socat pair: outcomes, counters, retries, late and
 // foreign frames, answers to address 0, the line's silences, a TCP link that drops.
 #include "master/master.h"
+#include "master/transport.h"
 #include "posixpty.h"
 #include "protocol/frame.h"
 #include "protocol/linetiming.h"
@@ -10,6 +11,7 @@
 #include "transmittersimulator.h"
 
 #include <QProcess>
+#include <QSerialPortInfo>
 #include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QStandardPaths>
@@ -325,6 +327,22 @@ private slots:
         for (const char *refused : {"tcp://127.0.0.1:1", "tcp://127.0.0.1", "tcp://host/path"})
             QVERIFY2(!Master().open(refused, 9600), refused);
         QVERIFY(clock.elapsed() < Master::ConnectTimeoutMs);
+    }
+
+    // One port by any of its names: a TCP address as written, a serial port by its listed name,
+    // its path or a link to it; two ports are two.
+    void samePort()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::link("/dev/null", dir.filePath("null")));
+        QVERIFY(Transport::samePort("tcp://h:502", "tcp://h:502")
+                && !Transport::samePort("tcp://h:502", "tcp://h:503"));
+        QVERIFY(Transport::samePort(dir.filePath("null"), "/dev/null")
+                && !Transport::samePort("/dev/null", "/dev/zero"));
+        const QList<QSerialPortInfo> listed = QSerialPortInfo::availablePorts();
+        if (listed.isEmpty())
+            QSKIP("no serial port is listed here");
+        QVERIFY(Transport::samePort(listed.first().portName(), listed.first().systemLocation()));
     }
 
     // A device server that restarts: the transaction under way (here still waiting for the line's

@@ -18,7 +18,6 @@
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QSerialPort>
-#include <QSerialPortInfo>
 #include <QSettings>
 
 namespace {
@@ -37,13 +36,6 @@ const QString PortKey = QStringLiteral("port");
 const QString RateKey = QStringLiteral("rate");
 const QString AddressesKey = QStringLiteral("addresses");
 const QString KindKey = QStringLiteral("kind");
-
-// A serial port by its path, also when it was named as the list of ports names it (ttyUSB0).
-QString locationOf(const QString &port)
-{
-    const QSerialPortInfo listed(port);
-    return listed.isNull() ? port : listed.systemLocation();
-}
 
 } // namespace
 
@@ -200,8 +192,7 @@ QString BatchWindow::portRefusal(const QStringList &ports) const
 {
     const QString linked = linkedPort();
     for (const QString &port : ports) {
-        if (!linked.isEmpty() && !port.isEmpty()
-            && Transport::samePort(locationOf(port), locationOf(linked)))
+        if (!linked.isEmpty() && !port.isEmpty() && Transport::samePort(port, linked))
             return tr("The main window is linked to %1: press Link there to close it first.")
                 .arg(port);
     }
@@ -334,10 +325,9 @@ void BatchWindow::start(bool resume)
                 runTable.showSweep(sweep);
             });
     connect(run, &BatchRun::pointSettled, this, &BatchWindow::pointSettled);
-    connect(run, &BatchRun::setAside, this, [this](int transmitter, bool aside) {
-        runTable.setAside(transmitter, aside);
-        runTable.showGates(*run, lastProgress);
-    });
+    // The gates are shown again with the progress that follows every sweep.
+    connect(run, &BatchRun::setAside, this,
+            [this](int transmitter, bool aside) { runTable.setAside(transmitter, aside); });
     connect(run, &BatchRun::recordsFailed, this, [this](const QString &why) {
         ui->labelRunState->setText(
             tr("The records did not take a point: %1. The run goes on and stores it with "
@@ -365,7 +355,6 @@ void BatchWindow::enrolled()
 
 void BatchWindow::progressed(const BatchRun::Progress &progress)
 {
-    lastProgress = progress;
     ui->labelRunPoint->setText(RunTexts::point(progress));
     ui->labelRunBand->setText(RunTexts::band(progress));
     ui->labelRunTimes->setText(RunTexts::times(progress));
@@ -376,7 +365,6 @@ void BatchWindow::progressed(const BatchRun::Progress &progress)
 void BatchWindow::pointSettled(int transmitter)
 {
     runTable.showPoints(run->record(), transmitter);
-    runTable.showGates(*run, lastProgress);
     ui->chartTemperature->update();
     ui->chartHumidity->update();
 }

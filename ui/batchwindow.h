@@ -80,7 +80,6 @@ private:
     RunTable runTable;
     // The run under way or the last one; a new one for each start.
     BatchRun *run = nullptr;
-    BatchRun::Progress lastProgress;
 };
 
 #endif // BATCHWINDOW_H

@@ -229,7 +229,7 @@ void CheckWindow::showGate()
                        Certificate::number(transmitter.rangeMax, 1)));
     const GateState gate = engine->gate();
     // As it would be taken now: against the typed references or the reference's means.
-    const CheckPoint now = engine->pointNow(typedReferences());
+    const CheckPoint now = engine->pointNow(gate, typedReferences());
     for (int q = 0; q < CheckedQuantities; ++q) {
         const QuantityPoint &p = now.quantities[size_t(q)];
         const QString texts[] = {Certificate::number(p.mean, ValueDecimals),

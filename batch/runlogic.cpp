@@ -141,13 +141,11 @@ bool RunLogic::Private::withinBand(const ReferenceReading &reading) const
 
 CheckPoint RunLogic::Private::pointOf(const GateState &state, qint64 now) const
 {
-    const qint64 from = StabilityGate::windowStart(now, since(), settings.limits);
-    const TrendStatistics dewPoint = statisticsOf(reference, SampleStore::DewPoint, from, now);
-    CheckPoint result =
-        Decision::point(state,
-                        Decision::ReferenceValues::read(*state.reference, dewPoint,
-                                                        settings.referenceMap.dewPoint.isSet()),
-                        settings, scale);
+    CheckPoint result = Decision::point(
+        state,
+        Decision::ReferenceValues::read(*state.reference, reference, now, since(), settings.limits,
+                                        settings.referenceMap.dewPoint.isSet()),
+        settings, scale);
     result.profilePoint = point;
     return result;
 }

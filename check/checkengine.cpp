@@ -89,16 +89,11 @@ GateState CheckEngine::gate() const
 Decision::ReferenceValues CheckEngine::referenceValues(const GateState &state) const
 {
     // A view asks before the reference's first reading, and before the transmitter's, when the
-    // gate holds nothing of the reference either.
-    TrendStatistics dewPoint;
-    if (newestReference) {
-        const qint64 now = storeNow(newestReference);
-        const qint64 from =
-            StabilityGate::windowStart(now, std::numeric_limits<qint64>::min(), station.limits);
-        dewPoint = statisticsOf(referenceSession->samples(), SampleStore::DewPoint, from, now);
-    }
-    return Decision::ReferenceValues::read(state.reference.value_or(GateState::Quantities()),
-                                           dewPoint, pointSettings().referenceMap.dewPoint.isSet());
+    // gate and the store hold nothing of the reference either.
+    return Decision::ReferenceValues::read(
+        state.reference.value_or(GateState::Quantities()), referenceSession->samples(),
+        newestReference ? storeNow(newestReference) : 0, std::numeric_limits<qint64>::min(),
+        station.limits, pointSettings().referenceMap.dewPoint.isSet());
 }
 
 StationSettings CheckEngine::pointSettings() const

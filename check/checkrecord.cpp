@@ -68,7 +68,8 @@ ReferenceValues ReferenceValues::typed(const std::array<double, CheckedQuantitie
 }
 
 ReferenceValues ReferenceValues::read(const std::array<QuantityGate, CheckedQuantities> &gate,
-                                      const TrendStatistics &dewPoint, bool fromDewPoint)
+                                      const SampleStore &store, qint64 now, qint64 since,
+                                      const GateLimits &limits, bool fromDewPoint)
 {
     ReferenceValues read;
     for (size_t q = 0; q < read.value.size(); ++q) {
@@ -81,7 +82,9 @@ ReferenceValues ReferenceValues::read(const std::array<QuantityGate, CheckedQuan
         // The humidity is the one its recorded inputs give, so that a reader of the records can
         // work it out again.
         read.airTemperature = read.value[SampleStore::Temperature];
-        read.dewPoint = dewPoint.mean;
+        read.dewPoint = statisticsOf(store, SampleStore::DewPoint,
+                                     StabilityGate::windowStart(now, since, limits), now)
+                            .mean;
         read.value[SampleStore::Humidity] =
             Magnus::relativeHumidity(read.airTemperature, read.dewPoint);
     }

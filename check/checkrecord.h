@@ -109,10 +109,11 @@ struct ReferenceValues
     double dewPoint = TrendStatistics::None;
 
     static ReferenceValues typed(const std::array<double, CheckedQuantities> &values);
-    // The reference's gate (its statistics over the window) and, for a dew-point reference, its
-    // dew point over the same window.
+    // The reference's gate (its statistics over the window that ends at now, counting readings
+    // from since on) and, for a dew-point reference, its dew point over the same window of store.
     static ReferenceValues read(const std::array<QuantityGate, CheckedQuantities> &gate,
-                                const TrendStatistics &dewPoint, bool fromDewPoint);
+                                const SampleStore &store, qint64 now, qint64 since,
+                                const GateLimits &limits, bool fromDewPoint);
     bool isRead() const { return samples[0] > 0 || samples[1] > 0; }
 };
 

@@ -1,5 +1,6 @@
 #include "batch/runlog.h"
 
+#include "check/verdict.h"
 #include "display/csvrecorder.h"
 
 #include <QStringList>
@@ -11,7 +12,7 @@ namespace {
 // As each instrument's readings are shown: the transmitters' registers hold hundredths, the
 // reference's point is taken to thousandths.
 constexpr int TransmitterDecimals = 2;
-constexpr int ReferenceDecimals = 3;
+constexpr int ReferenceDecimals = Verdicts::Decimals;
 
 QByteArray row(const QDateTime &time, int point, const char *device, int address,
                const QString &serialNumber, const std::array<double, 3> &values, int decimals)

@@ -12,7 +12,7 @@ namespace {
 
 // References, means, errors, tolerances and U in thousandths, as they are compared: the error is
 // the mean minus the reference as printed.
-constexpr int ValueDecimals = 3;
+constexpr int ValueDecimals = Verdicts::Decimals;
 // A standard uncertainty to a tenth of the last digit of U, so that the budget shows where U
 // comes from.
 constexpr int StandardDecimals = 4;

@@ -8,14 +8,11 @@
 
 namespace {
 
-constexpr double Thousandths = 1000.0;
-constexpr int PrintedDecimals = 3;
-
 // A value in thousandths as it is printed: from its text, since rounding x * 1000 can go the
 // other way at a half than the printed digits did.
 qint64 printedThousandths(double value)
 {
-    return QString::number(value, 'f', PrintedDecimals).remove('.').toLongLong();
+    return QString::number(value, 'f', Verdicts::Decimals).remove('.').toLongLong();
 }
 
 const QString KindNames[] = {QStringLiteral("as-found"), QStringLiteral("as-left")};
@@ -94,7 +91,7 @@ ReferenceValues ReferenceValues::read(const std::array<QuantityGate, CheckedQuan
 double error(double mean, double reference)
 {
     return std::isfinite(mean) && std::isfinite(reference)
-        ? double(printedThousandths(mean) - printedThousandths(reference)) / Thousandths
+        ? double(printedThousandths(mean) - printedThousandths(reference)) / Verdicts::Thousandths
         : TrendStatistics::None;
 }
 

@@ -1,5 +1,6 @@
 #include "check/referencereading.h"
 
+#include "check/verdict.h"
 #include "protocol/humidity.h"
 
 #include <cmath>
@@ -7,7 +8,7 @@
 namespace {
 
 // Shown and recorded to thousandths, as the point's reference is.
-constexpr int ReferenceDecimals = 3;
+constexpr int ReferenceDecimals = Verdicts::Decimals;
 
 } // namespace
 

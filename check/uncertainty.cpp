@@ -1,5 +1,6 @@
 #include "check/uncertainty.h"
 
+#include "check/verdict.h"
 #include "protocol/humidity.h"
 
 #include <cmath>
@@ -9,7 +10,6 @@ namespace {
 
 constexpr int Temperature = SampleStore::Temperature;
 constexpr int Humidity = SampleStore::Humidity;
-constexpr double Thousandths = 1000;
 // Double arithmetic leaves a U that is exactly some thousandths a few units of its last place
 // above them (2 * sqrt(0.009^2 + 0.012^2) gives 0.030000000000000002); that is no larger
 // uncertainty, and must not cost a thousandth.
@@ -50,7 +50,7 @@ namespace Uncertainty {
 
 double roundedUp(double value)
 {
-    return std::ceil(value * Thousandths - ArithmeticNoise) / Thousandths;
+    return std::ceil(value * Verdicts::Thousandths - ArithmeticNoise) / Verdicts::Thousandths;
 }
 
 std::array<UncertaintyBudget, CheckedQuantities> budgets(const StationSettings &station,

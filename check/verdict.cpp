@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr double Thousandths = 1000;
-
 const char *const VerdictNames[] = {"pass", "conditional pass", "conditional fail", "fail"};
 const char *const RuleNames[] = {"simple", "guarded", "non-binary"};
 
@@ -24,7 +22,7 @@ int indexOf(const char *const (&names)[Count], const QString &name)
 
 qint64 thousandths(double value)
 {
-    return std::llround(value * Thousandths);
+    return std::llround(value * Verdicts::Thousandths);
 }
 
 } // namespace

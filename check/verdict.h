@@ -13,6 +13,11 @@ enum class Verdict { Pass, ConditionalPass, ConditionalFail, Fail };
 
 namespace Verdicts {
 
+// Results are printed, stored and compared to thousandths: the digits a view prints are the ones
+// a rule judges, and an error is its printed mean minus its printed reference.
+constexpr int Decimals = 3;
+constexpr double Thousandths = 1000; // per unit, for Decimals
+
 // The rule applied to error, tolerance and the expanded uncertainty U (as printed, rounded to
 // thousandths, where they are compared). Without an error, or without the U the rule needs,
 // nothing passes.

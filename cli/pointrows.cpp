@@ -1,6 +1,7 @@
 #include "cli/pointrows.h"
 
 #include "check/runrecord.h"
+#include "check/verdict.h"
 #include "display/csvrecorder.h"
 
 namespace Cli {
@@ -15,7 +16,7 @@ const QString Units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiter
 
 // As the certificate and the records show them: the printed error is the printed mean minus the
 // printed reference.
-constexpr int Decimals = 3;
+constexpr int Decimals = Verdicts::Decimals;
 
 // The widest of texts.
 int widest(const QStringList &texts)

@@ -4,6 +4,7 @@
 #include "app/widget.h"
 #include "check/certificate.h"
 #include "check/checkengine.h"
+#include "check/verdict.h"
 #include "ui/historydialog.h"
 #include "ui/referencepoller.h"
 #include "ui_checkwindow.h"
@@ -14,7 +15,7 @@
 namespace {
 
 const QString TimeFormat = QStringLiteral("HH:mm:ss");
-constexpr int ValueDecimals = 3; // of means, references and errors, as the certificate prints them
+constexpr int ValueDecimals = Verdicts::Decimals; // as the certificate prints them
 // The reference's due date shown as not set: a date edit always holds some date.
 const QDate NoDate(2000, 1, 1);
 

@@ -18,9 +18,6 @@
 
 namespace {
 
-// The range registers hold tenths of a degree.
-constexpr double RangeUnitsPerDegree = 10.0;
-
 // What a run needs of its setup before it opens anything; empty when it has it.
 QString setupProblem(const BatchRun::Setup &setup, const Profile &profile)
 {
@@ -50,8 +47,8 @@ QString setupProblem(const BatchRun::Setup &setup, const Profile &profile)
 Transmitter transmitterOf(const ReplyDecoder::Reply &information, int address)
 {
     return {*information.serialNumber, quint16(address),
-            information.tempRangeMin.value_or(0) / RangeUnitsPerDegree,
-            information.tempRangeMax.value_or(0) / RangeUnitsPerDegree};
+            information.tempRangeMin.value_or(0) / Registers::RangeTenthsPerDegree,
+            information.tempRangeMax.value_or(0) / Registers::RangeTenthsPerDegree};
 }
 
 } // namespace
@@ -217,9 +214,7 @@ void BatchRun::Private::enrol()
         };
         if (isInstrument(reference) || isInstrument(chamber))
             continue;
-        queue.add(*line,
-                  Modbus::readRequest(quint8(address), Registers::DeviceAddress,
-                                      Registers::InformationCount),
+        queue.add(*line, Registers::informationRequest(quint8(address)),
                   [this, address](const Master::Answer &answer) {
                       if (answer.result == Master::Result::Answered && answer.reply.serialNumber)
                           found.append(transmitterOf(answer.reply, address));

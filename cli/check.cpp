@@ -15,6 +15,7 @@
 #include "master/transport.h"
 #include "protocol/commandinputs.h"
 #include "protocol/frame.h"
+#include "protocol/registers.h"
 #include "protocol/timing.h"
 
 #include <memory>
@@ -122,9 +123,9 @@ Outcome check(Session &session, const Options &options)
     Identity identity;
     if (const Outcome connected = session.connect(&identity); !connected.ok())
         return connected;
-    // The range registers hold tenths of a degree; kept as the window keeps them.
     const Transmitter transmitter {identity.serialNumber, identity.address,
-                                   identity.rangeMin / 10.0, identity.rangeMax / 10.0};
+                                   identity.rangeMin / Registers::RangeTenthsPerDegree,
+                                   identity.rangeMax / Registers::RangeTenthsPerDegree};
     const CommandInputs::PollRequest poll =
         CommandInputs::pollRequest(Readings::Scale::Hundredths, 0);
     const QByteArray request =

@@ -15,7 +15,6 @@
 #include <QEventLoop>
 #include <QFile>
 
-
 namespace Cli {
 
 namespace {

@@ -3,6 +3,7 @@
 #include "cli/output.h"
 #include "cli/session.h"
 #include "platform/platform.h"
+#include "protocol/registers.h"
 
 #include <cstdio>
 
@@ -34,8 +35,8 @@ QVector<Field> identityRecord(const Identity &identity)
     return {integer(identity.address),
             integer(identity.rate),
             text(identity.serialNumber),
-            number(identity.rangeMin / 10.0, 1),
-            number(identity.rangeMax / 10.0, 1),
+            number(identity.rangeMin / Registers::RangeTenthsPerDegree, 1),
+            number(identity.rangeMax / Registers::RangeTenthsPerDegree, 1),
             integer(identity.channels),
             text(outputName(identity.outputData))};
 }
@@ -99,7 +100,8 @@ Outcome scan(Session &session, const Options &options)
         for (int i = 0; i < options.scanAddresses.size(); ++i) {
             progress.show(i);
             const quint8 address = quint8(options.scanAddresses.at(i));
-            const Master::Answer answer = session.master().ask(informationRead(address));
+            const Master::Answer answer =
+                session.master().ask(Registers::informationRequest(address));
             if (answer.result == Master::Result::TimedOut)
                 continue;
             progress.clear();

@@ -35,11 +35,6 @@ Outcome opening(Master &master, const QString &port, int rate)
 
 } // namespace
 
-QByteArray informationRead(quint8 address)
-{
-    return Modbus::readRequest(address, Registers::DeviceAddress, Registers::InformationCount);
-}
-
 Identity identityOf(const ReplyDecoder::Reply &information, int rate)
 {
     Identity identity;
@@ -155,7 +150,7 @@ Outcome Session::connect(Identity *identity)
     if (const Outcome opened = open(); !opened.ok())
         return opened;
     const quint8 address = quint8(options.address);
-    const QByteArray request = informationRead(address);
+    const QByteArray request = Registers::informationRequest(address);
     Master::Answer answer;
     // A transmitter answers only at its own rate: the first rate with any answer is its.
     for (const int rate : qAsConst(options.bauds)) {

@@ -25,8 +25,7 @@ struct Identity
     int outputData = -1; // channel 1's output data; -1 when not read
 };
 
-QByteArray informationRead(quint8 address);
-// What the answer to informationRead() says, at the rate it came at.
+// What the answer to Registers::informationRequest() says, at the rate it came at.
 Identity identityOf(const ReplyDecoder::Reply &information, int rate);
 
 // Whether a transaction ended with what came back from the address asked (an answer, a

@@ -14,7 +14,7 @@ namespace {
 
 QString degrees(qint16 tenths)
 {
-    return QString::number(tenths / 10.0, 'f', 1);
+    return QString::number(tenths / Registers::RangeTenthsPerDegree, 'f', 1);
 }
 
 quint16 baudCodeOf(int rate)
@@ -50,7 +50,7 @@ QString occupant(const Master::Answer &answer)
 // another address alone: a new address is asked first, and anything that answers it keeps it.
 Outcome addressFree(Session &session, quint8 address)
 {
-    const Master::Answer answer = session.master().ask(informationRead(address));
+    const Master::Answer answer = session.master().ask(Registers::informationRequest(address));
     if (answer.result == Master::Result::TimedOut)
         return {};
     if (!heardFromLine(answer.result))
@@ -107,7 +107,8 @@ Outcome set(Session &session, const Options &options)
         setting.what == Setting::Address ? quint8(setting.value) : address;
     if (setting.what == Setting::Baud)
         session.master().setBitsPerSecond(setting.value);
-    if (const Outcome readBack = session.ask(informationRead(readBackAddress), &answer);
+    if (const Outcome readBack =
+            session.ask(Registers::informationRequest(readBackAddress), &answer);
         !readBack.ok())
         return readBack;
     const ReplyDecoder::Reply &kept = answer.reply;

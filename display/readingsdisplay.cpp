@@ -40,7 +40,7 @@ QString segment(const char *colour, const QString &text, const QString &unit, QL
 
 QString rangeText(qint16 tenths)
 {
-    return QString::number(tenths / 10.0, 'f', 1);
+    return QString::number(tenths / Registers::RangeTenthsPerDegree, 'f', 1);
 }
 
 } // namespace

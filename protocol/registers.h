@@ -31,6 +31,8 @@ constexpr int SerialNumberDigits = 2 * Modbus::WordSize * SerialNumberCount; // 
 constexpr quint16 TemperatureRangeMin = 0x0107; // tenths of a degree, signed
 constexpr quint16 TemperatureRangeMax = 0x0108;
 constexpr quint16 InformationCount = TemperatureRangeMax - DeviceAddress + 1;
+// The range registers hold tenths of a degree.
+constexpr double RangeTenthsPerDegree = 10;
 
 constexpr quint16 Heater = 0x0109;
 constexpr quint16 HeaterOn = 1;
@@ -78,6 +80,10 @@ constexpr std::array<int, BaudRateCount> BaudRates {1200, 2400, 4800, 9600, 1920
 constexpr quint16 FirstBaudCode = 1;
 constexpr quint16 LastBaudCode = FirstBaudCode + BaudRateCount - 1;
 int baudRateForCode(quint16 code); // 0 for an unknown code
+
+// The read of a transmitter's information block: its address, line, serial number and ranges,
+// by which a line is scanned and a transmitter known.
+QByteArray informationRequest(quint8 address);
 
 // The automatic search tries the rates fastest first.
 constexpr std::array<int, BaudRateCount> searchOrder()

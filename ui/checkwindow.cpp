@@ -5,6 +5,7 @@
 #include "check/certificate.h"
 #include "check/checkengine.h"
 #include "check/verdict.h"
+#include "protocol/registers.h"
 #include "ui/historydialog.h"
 #include "ui/referencepoller.h"
 #include "ui_checkwindow.h"
@@ -371,7 +372,8 @@ void Widget::showCheckWindow()
             *session,
             [] {
                 return Transmitter {AppState.serialNumber, AppState.deviceAddress,
-                                    AppState.tempRangeMin / 10.0, AppState.tempRangeMax / 10.0};
+                                    AppState.tempRangeMin / Registers::RangeTenthsPerDegree,
+                                    AppState.tempRangeMax / Registers::RangeTenthsPerDegree};
             },
             [] { return AppState.portName; }, this);
     }

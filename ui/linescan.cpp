@@ -31,8 +31,7 @@ void LineScan::askNext()
     if (address > Registers::LastDeviceAddress)
         return end(QString());
     emit asking(address);
-    if (!master->start(Modbus::readRequest(quint8(address), Registers::DeviceAddress,
-                                           Registers::InformationCount)))
+    if (!master->start(Registers::informationRequest(quint8(address))))
         end(master->errorString());
 }
 

@@ -14,21 +14,8 @@ constexpr double ChartGap = 0.04;
 constexpr int RunIdDigits = 6;
 const QString Units[CheckedQuantities] = {QStringLiteral("\u2103"), QStringLiteral("%RH")};
 
-QString cell(const QString &text, const char *tag = "td", const QColor &colour = QColor())
-{
-    const QString background =
-        colour.isValid() ? QStringLiteral(" bgcolor=\"%1\"").arg(colour.name()) : QString();
-    return QStringLiteral("<%1 align=\"left\"%2>%3</%1>")
-        .arg(QLatin1String(tag), background, text.toHtmlEscaped());
-}
-
-QString row(const QStringList &cells, const char *tag = "td")
-{
-    QString html = QStringLiteral("<tr>");
-    for (const QString &text : cells)
-        html += cell(text, tag);
-    return html + QStringLiteral("</tr>");
-}
+using PdfPages::cell;
+using PdfPages::row;
 
 QString table(const QString &rows, bool ruled)
 {

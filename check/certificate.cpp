@@ -21,23 +21,12 @@ constexpr int IdDigits = 6;
 constexpr int MaxStationLetters = 24;
 const QString DateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
-QString cell(const QString &text, const char *tag = "td")
-{
-    return QStringLiteral("<%1 align=\"left\">%2</%1>")
-        .arg(QLatin1String(tag), text.toHtmlEscaped());
-}
+using PdfPages::cell;
+using PdfPages::row;
 
 QString fieldRow(const QString &name, const QString &value)
 {
     return QStringLiteral("<tr>") + cell(name, "th") + cell(value) + QStringLiteral("</tr>");
-}
-
-QString row(const QStringList &texts)
-{
-    QString html = QStringLiteral("<tr>");
-    for (const QString &text : texts)
-        html += cell(text);
-    return html + QStringLiteral("</tr>");
 }
 
 // A line across a table of columns columns.

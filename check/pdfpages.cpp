@@ -75,4 +75,20 @@ bool write(const Document &document, const QString &fileName, QString *error)
     return false;
 }
 
+QString cell(const QString &text, const char *tag, const QColor &colour)
+{
+    const QString background =
+        colour.isValid() ? QStringLiteral(" bgcolor=\"%1\"").arg(colour.name()) : QString();
+    return QStringLiteral("<%1 align=\"left\"%2>%3</%1>")
+        .arg(QLatin1String(tag), background, text.toHtmlEscaped());
+}
+
+QString row(const QStringList &cells, const char *tag)
+{
+    QString html = QStringLiteral("<tr>");
+    for (const QString &text : cells)
+        html += cell(text, tag);
+    return html + QStringLiteral("</tr>");
+}
+
 } // namespace PdfPages

@@ -1,7 +1,9 @@
 #ifndef PDFPAGES_H
 #define PDFPAGES_H
 
+#include <QColor>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -27,6 +29,10 @@ struct Document
 
 // False, with *error saying why in the system's words, when the file cannot be written.
 bool write(const Document &document, const QString &fileName, QString *error);
+
+// A cell of the documents' tables ("td" or "th"), its text escaped, on colour when one is given.
+QString cell(const QString &text, const char *tag = "td", const QColor &colour = QColor());
+QString row(const QStringList &cells, const char *tag = "td");
 
 } // namespace PdfPages
 

@@ -5,8 +5,6 @@
 
 #include <QStringList>
 
-#include <cmath>
-
 namespace {
 
 // As each instrument's readings are shown: the transmitters' registers hold hundredths, the
@@ -20,8 +18,8 @@ QByteArray row(const QDateTime &time, int point, const char *device, int address
     QStringList fields {Csv::isoTime(time), QString::number(point + 1), QLatin1String(device),
                         QString::number(address), Csv::field(serialNumber)};
     for (const double value : values)
-        fields << (std::isnan(value) ? QString() : QString::number(value, 'f', decimals));
-    return (fields.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
+        fields << Csv::number(value, decimals);
+    return Csv::line(fields);
 }
 
 } // namespace

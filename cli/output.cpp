@@ -93,7 +93,7 @@ QByteArray Output::line(const QVector<Field> &fields, const QVector<int> &widths
                                       : fields.at(i).text.leftJustified(widths.at(i)));
     }
     if (form == Format::Csv)
-        return (cells.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
+        return Csv::line(cells);
     return (cells.join(ColumnGap).trimmed() + QLatin1Char('\n')).toUtf8();
 }
 

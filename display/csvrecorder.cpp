@@ -46,15 +46,24 @@ QByteArray header()
         .toUtf8();
 }
 
+QString number(double value, int decimals)
+{
+    return std::isnan(value) ? QString() : QString::number(value, 'f', decimals);
+}
+
+QByteArray line(const QStringList &fields)
+{
+    return (fields.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
+}
+
 QByteArray row(const TrendReading &reading)
 {
     QStringList fields {isoTime(reading.time), QString::number(reading.address),
                         field(reading.serialNumber), field(reading.scale)};
     for (const float value : reading.values)
-        fields << (std::isnan(value) ? QString()
-                                     : QString::number(double(value), 'f', reading.decimals));
+        fields << number(double(value), reading.decimals);
     fields << (reading.status ? status(*reading.status) : QString());
-    return (fields.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
+    return line(fields);
 }
 
 Platform::Written appendWhole(QFileDevice &file, const QByteArray &bytes)

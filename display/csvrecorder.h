@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 // Rows of a recording: RFC 4180 (CRLF line ends, fields with a comma, quote, CR or LF quoted,
 // quotes doubled), UTF-8, and '.' as the decimal point in every locale so that a file reads the
@@ -16,6 +17,10 @@ namespace Csv {
 // ISO 8601 local time with milliseconds and the offset from UTC: 2026-12-07T09:05:07.123+01:00
 QString isoTime(const QDateTime &time);
 QString field(const QString &text);
+// A value with its decimals; empty for none.
+QString number(double value, int decimals);
+// Fields joined into a row, with its line end.
+QByteArray line(const QStringList &fields);
 // The status register as the trend window shows it: 0x0000
 QString status(quint16 value);
 QByteArray header();
